@@ -1,0 +1,16 @@
+# Cross toolchain: MinGW-w64, posix thread model. MINGW_ARCH picks i686 (the shipped
+# 32-bit programs) or x86_64 (test builds on hosts whose kernel cannot run 32-bit Wine).
+if(NOT MINGW_ARCH)
+  set(MINGW_ARCH i686)
+endif()
+set(MINGW_ARCH ${MINGW_ARCH} CACHE STRING "i686 or x86_64")
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${MINGW_ARCH})
+set(_triple ${MINGW_ARCH}-w64-mingw32)
+set(CMAKE_C_COMPILER ${_triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${_triple}-g++-posix)
+set(CMAKE_RC_COMPILER ${_triple}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,14 @@
+// Scrambled text: "Scrambled=01", one key character, then the payload with every byte XORed
+// with its position and the alternating key. Pure text code.
+#pragma once
+#include "Utils.h"
+
+namespace zk {
+
+extern const char* const ScrambleMarker; // "Scrambled=01"
+
+bool IsScrambled(const Text& text);
+// Encode (a marked text stays as it is) or decode (an unmarked text stays as it is).
+Text ScrambleText(const Text& text, bool encode);
+
+} // namespace zk

@@ -1,0 +1,54 @@
+// Text and list helpers: pure 8-bit text code (no windows.h). Positions are 1-based, 0 is
+// "not found"; list items are 0-based. Case folding touches the letters a-z only.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace zk {
+
+using Text = std::string;
+
+// --- DelimitedList: "|a|b|c|", the first character is the delimiter. ---
+int ListCount(const Text& list);
+Text ListItem(const Text& list, int n);
+// Cursor 0 stands before the first item and is 0 again once the list is exhausted.
+void ListNextItem(const Text& list, int& cursor, Text& item);
+void ListSetItem(Text& list, int n, const Text& value);
+int ListIndexOf(const Text& list, const Text& sought);
+
+// --- Search, compare and edit. ---
+inline int LesserInt(int a, int b) { return a < b ? a : b; }
+inline int GreaterInt(int a, int b) { return a > b ? a : b; }
+char UpCaseChar(char c);
+Text UpperCase(const Text& s);
+Text LowerCase(const Text& s);
+Text Trim(const Text& s);
+Text TrimLeft(const Text& s);
+Text TrimRight(const Text& s);
+bool TextEquals(const Text& a, const Text& b);
+bool StartsText(const Text& prefix, const Text& text);
+int Pos(const Text& pattern, const Text& text);
+int PosText(const Text& pattern, const Text& text);
+int PosFrom(const Text& pattern, const Text& text, int start);
+int PosFromText(const Text& pattern, const Text& text, int start);
+int LastPos(const Text& pattern, const Text& text);
+int EndPosText(const Text& pattern, const Text& text);
+Text ReversedText(const Text& text);
+Text TextBefore(const Text& text, const Text& separator);
+Text TextAfter(const Text& text, const Text& separator);
+Text PadRight(const Text& text, int width, char fill);
+Text ZeroPadLeft(const Text& text, int width);
+Text ReplaceAll(const Text& text, const Text& pattern, const Text& replacement);
+Text ReplaceAllSafe(const Text& text, const Text& pattern, const Text& replacement);
+Text ReplaceAllText(const Text& text, const Text& pattern, const Text& replacement);
+Text BoolToText(int value);
+char BoolToDigit(bool value);
+int64_t BaseTextToInt64(const Text& text, int base);
+int32_t HexToInt(const Text& text);
+
+// Integer settings: optional blanks, optional sign, decimal digits or hex after "$", "x" or
+// "0x"; nothing may follow. Anything else (overflow of 32 bits included) gives the default.
+int StrToIntDef(const Text& text, int def);
+Text IntToStr(int64_t value);
+
+} // namespace zk

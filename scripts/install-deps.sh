@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs every package the build and the tests need (Debian 12, as root). Idempotent.
+set -euo pipefail
+pkgs=(wine wine64 wine32:i386 g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev cmake make
+      xvfb xauth imagemagick googletest clang-14 libclang-rt-14-dev clang-format)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+# Wine runs as this unprivileged user in the test sandbox.
+id zsandbox >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin zsandbox
+[ ${#missing[@]} -eq 0 ] && exit 0
+export DEBIAN_FRONTEND=noninteractive
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Makes (once) and starts the Wine sandbox of a build folder: a prefix of its own with no
+# drive mapped to the host's "/", real shell folders instead of links into $HOME, Windows XP,
+# no desktop integration, the build folder as drive T:, an Xvfb display and one persistent
+# wineserver. Wine runs as the unprivileged user "zsandbox" when we are root, so even a path
+# that escapes the drives (Wine's \\?\unix\ namespace) cannot touch files owned by root.
+# Usage: sandbox.sh BUILD_DIR        (prints nothing on success; idempotent)
+set -euo pipefail
+build=$(realpath "$1")
+sbx=$build/sandbox
+prefix=$sbx/prefix
+mkdir -p "$sbx"
+
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  arch=win32 loader=/usr/lib/wine/wine
+else
+  # This host's kernel runs no 32-bit code: a 64-bit prefix and 64-bit test builds instead.
+  arch=win64 loader=/usr/lib/wine/wine64
+fi
+
+runas=()
+if [ "$(id -u)" = 0 ] && id zsandbox >/dev/null 2>&1; then
+  runas=(setpriv --reuid=zsandbox --regid=zsandbox --init-groups --)
+fi
+
+cat > "$sbx/env" <<ENV
+export WINEPREFIX='$prefix'
+export WINEARCH='$arch'
+export WINELOADER='$loader'
+export WINESERVER=/usr/lib/wine/wineserver
+export HOME='$sbx/home'
+export XDG_CONFIG_HOME='$sbx/home/.config' XDG_DATA_HOME='$sbx/home/.local/share' XDG_CACHE_HOME='$sbx/home/.cache'
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES='winemenubuilder.exe=d'
+export ZK_BUILD='$build'
+export ZK_RUNAS='${runas[*]}'
+ENV
+# shellcheck disable=SC1091
+. "$sbx/env"
+
+start_display() {
+  if [ -f "$sbx/display" ]; then
+    local d pid
+    read -r d pid < "$sbx/display"
+    if kill -0 "$pid" 2>/dev/null; then echo "export DISPLAY=:$d" >> "$sbx/env"; return; fi
+  fi
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -ac >/dev/null 2>&1 &
+  local pid=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  echo "$n $pid" > "$sbx/display"
+  echo "export DISPLAY=:$n" >> "$sbx/env"
+}
+
+wrun() { "${runas[@]}" "$WINELOADER" "$@"; }
+
+make_prefix() {
+  rm -rf "$prefix" "$HOME"
+  mkdir -p "$prefix" "$HOME"
+  [ ${#runas[@]} -gt 0 ] && chown -R zsandbox:zsandbox "$sbx"
+  # No Mono or Gecko prompts while the prefix is made.
+  WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' wrun wineboot -i >/dev/null 2>&1
+  "${runas[@]}" "$WINESERVER" -w
+  rm -f "$prefix/dosdevices/z:"
+  ln -sfn "$build" "$prefix/dosdevices/t:"
+  # Shell folders that Wine linked to $HOME become real folders of the prefix.
+  find "$prefix/drive_c/users" -maxdepth 2 -type l | while read -r link; do
+    rm -f "$link"; mkdir -p "$link"
+  done
+  [ ${#runas[@]} -gt 0 ] && chown -R zsandbox:zsandbox "$prefix"
+  wrun reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
+  wrun reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wrun reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f >/dev/null 2>&1
+  "${runas[@]}" "$WINESERVER" -w
+  date > "$sbx/ready"
+}
+
+start_display
+[ -f "$sbx/ready" ] && [ -d "$prefix/drive_c" ] || make_prefix
+# One persistent wineserver: later process starts are cheap. Its first process starts Wine's
+# background services and the desktop window; start them here, detached from every pipe,
+# or they inherit a test's output and the test runner waits on them until its time-out.
+"${runas[@]}" "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+wrun rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds and runs every test. Usage: scripts/test.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh"
+build=$root/build
+"$root/scripts/sandbox.sh" "$build"
+ctest --test-dir "$build" -j"$(nproc)" --output-on-failure --timeout 600

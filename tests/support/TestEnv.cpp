@@ -1,0 +1,90 @@
+#include "TestEnv.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace zktest {
+
+static const char ScratchRoot[] = "C:\\zktest\\";
+
+static bool BelowScratchRoot(const std::string& path) {
+    return path.size() > sizeof ScratchRoot && _strnicmp(path.c_str(), ScratchRoot, 10) == 0 &&
+           path.find("..") == std::string::npos;
+}
+
+void RemoveScratch(const std::string& path) {
+    if (!BelowScratchRoot(path)) throw std::runtime_error("refusing to remove " + path);
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = path + "\\" + name;
+            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            bool link = fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link) RemoveScratch(full);
+            else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryA(full.c_str());
+            else DeleteFileA(full.c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string ScratchDir(const std::string& name) {
+    CreateDirectoryA("C:\\zktest", nullptr);
+    std::string dir = ScratchRoot + name;
+    RemoveScratch(dir);
+    // Create every level of a nested name.
+    for (size_t p = sizeof ScratchRoot - 1; p != std::string::npos; p = dir.find('\\', p + 1))
+        CreateDirectoryA(dir.substr(0, p).c_str(), nullptr);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::string BinDir() {
+    char buf[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+    std::string path(buf, n);
+    return path.substr(0, path.rfind('\\'));
+}
+
+std::string ScratchKey(const std::string& name) {
+    std::string sub = "Software\\ZkTest\\" + name;
+    SHDeleteKeyA(HKEY_CURRENT_USER, sub.c_str());
+    return "HKEY_CURRENT_USER\\" + sub;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::string out;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return out;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    std::fclose(f);
+    return out;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsDir(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace zktest

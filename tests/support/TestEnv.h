@@ -1,0 +1,22 @@
+// Test support: scratch folders and keys that belong to one test, and small file helpers.
+// Every state-changing test works below C:\zktest\<name> and HKCU\Software\ZkTest\<name>.
+#pragma once
+#include <string>
+
+namespace zktest {
+
+// Fresh, empty folder C:\zktest\<name> (no trailing backslash).
+std::string ScratchDir(const std::string& name);
+// Removes a folder below C:\zktest\ with everything in it; refuses any other path.
+void RemoveScratch(const std::string& path);
+// Folder of the running test exe (where the helper programs and DLLs are built).
+std::string BinDir();
+// Fresh registry path HKEY_CURRENT_USER\Software\ZkTest\<name> (key deleted first).
+std::string ScratchKey(const std::string& name);
+
+std::string ReadBytes(const std::string& path);
+bool WriteBytes(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+bool IsDir(const std::string& path);
+
+} // namespace zktest
