@@ -23,6 +23,17 @@ if [ "$(id -u)" = 0 ] && id zsandbox >/dev/null 2>&1; then
   runas=(setpriv --reuid=zsandbox --regid=zsandbox --init-groups --)
 fi
 
+# The sandbox user must reach the build folder (T:); grant traverse only, where missing.
+if [ ${#runas[@]} -gt 0 ]; then
+  d=$build
+  while [ "$d" != / ]; do
+    if ! setpriv --reuid=zsandbox --regid=zsandbox --init-groups -- test -x "$d" 2>/dev/null; then
+      setfacl -m u:zsandbox:x "$d" 2>/dev/null || chmod o+x "$d"
+    fi
+    d=$(dirname "$d")
+  done
+fi
+
 cat > "$sbx/env" <<ENV
 export WINEPREFIX='$prefix'
 export WINEARCH='$arch'
