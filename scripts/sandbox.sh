@@ -4,7 +4,8 @@
 # no desktop integration, the build folder as drive T:, an Xvfb display and one persistent
 # wineserver. Wine runs as the unprivileged user "zsandbox" when we are root, so even a path
 # that escapes the drives (Wine's \\?\unix\ namespace) cannot touch files owned by root.
-# Usage: sandbox.sh BUILD_DIR        (prints nothing on success; idempotent)
+# Usage: sandbox.sh BUILD_DIR [stop]  (prints nothing on success; idempotent; stop ends the
+#        wineserver and the display)
 set -euo pipefail
 build=$(realpath "$1")
 sbx=$build/sandbox
@@ -87,6 +88,11 @@ make_prefix() {
   date > "$sbx/ready"
 }
 
+if [ "${2:-}" = stop ]; then
+  "${runas[@]}" "$WINESERVER" -k 2>/dev/null || true
+  if [ -f "$sbx/display" ]; then read -r _ pid < "$sbx/display"; kill "$pid" 2>/dev/null || true; fi
+  exit 0
+fi
 start_display
 [ -f "$sbx/ready" ] && [ -d "$prefix/drive_c" ] || make_prefix
 # One persistent wineserver: later process starts are cheap. Its first process starts Wine's

@@ -6,4 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh"
 build=$root/build
 "$root/scripts/sandbox.sh" "$build"
+if [ "${CI:-}" = true ]; then
+  # Nothing of the sandbox may outlive the run.
+  trap '"$root/scripts/sandbox.sh" "$build" stop' EXIT
+fi
 ctest --test-dir "$build" -j"$(nproc)" --output-on-failure --timeout 600
