@@ -1,0 +1,37 @@
+// What the uninstaller must leave alone, as text rules over canonical paths (the callers
+// canonicalise first) and registry paths. Pure text (no windows.h).
+#pragma once
+#include "UnScript.h"
+
+namespace zk {
+
+// The script's DONT_REMOVE_DIR, DONT_REMOVE_JUST_DIR and AVOID_ERR_REMOVE_DIR entries. Empty
+// entries are dropped: an empty prefix would protect everything and the run would "complete"
+// having removed nothing.
+struct ProtectionLists {
+    TextList dontRemoveDir;
+    TextList dontRemoveJustDir;
+    TextList avoidErrRemoveDir;
+};
+ProtectionLists MakeProtectionLists(TextList dontRemoveDir, TextList dontRemoveJustDir,
+                                    TextList avoidErrRemoveDir);
+
+// False when the file lies in a DONT_REMOVE_DIR entry (a plain text prefix, as the installer
+// writes it: C:\Data also covers C:\DataFiles).
+bool IsFileRemovable(const ProtectionLists& p, const Text& file);
+// False when the folder lies in a DONT_REMOVE_DIR entry, holds one, or is a
+// DONT_REMOVE_JUST_DIR entry.
+bool IsDirRemovable(const ProtectionLists& p, const Text& dir);
+// True when some DONT_REMOVE_DIR entry lies below the folder (or is it): a forced removal of
+// the folder must keep that entry and the folders on the way to it.
+bool HoldsProtectedDir(const ProtectionLists& p, const Text& dir);
+// True when the folder lies in a DONT_REMOVE_DIR entry: a forced removal leaves it whole.
+bool IsInProtectedDir(const ProtectionLists& p, const Text& dir);
+// A failed REMOVE_DIR is excused when an AVOID_ERR_REMOVE_DIR entry is the folder or lies below.
+bool IsDirFailureExcused(const ProtectionLists& p, const Text& dir);
+
+// Registry keys no uninstall line may delete: an empty subkey, a subkey of one component, the
+// shared keys under Software\Microsoft\Windows\CurrentVersion and everything above them.
+bool IsProtectedRegistryKey(const Text& registryPath);
+
+} // namespace zk
