@@ -1,0 +1,84 @@
+#include "SScript.h"
+
+namespace zk {
+
+namespace {
+
+// "flags*name" -> "name"; an item without "*" is a name already.
+Text FileNameOfItem(const Text& item) {
+    size_t star = item.find('*');
+    return star == Text::npos ? item : item.substr(star + 1);
+}
+
+Text FileNamePart(const Text& path) {
+    size_t cut = path.find_last_of("\\/:");
+    return cut == Text::npos ? path : path.substr(cut + 1);
+}
+
+} // namespace
+
+bool TScript::AddGroup(const Text& row) {
+    bool flushed = SetSubDir(Text());
+    fileGroups_.push_back(FileGroup{row, {}});
+    return flushed;
+}
+
+bool TScript::SetSubDir(const Text& folder) {
+    bool kept = true;
+    if (subDirPending_ && !subDir_.empty()) kept = AddCopyFiles(Text());
+    if (folder.empty()) return kept;
+    if (folder.find("<Common Folder>") != Text::npos) usesCommonFolder_ = true;
+    if (folder.find("<Auxiliary Folder>") != Text::npos) usesAuxiliaryFolder_ = true;
+    subDir_ = folder;
+    subDirPending_ = true;
+    return kept;
+}
+
+bool TScript::AddCopyFiles(const Text& files) {
+    subDirPending_ = false;
+    // A row needs a group; the script is broken there and the row is dropped, not guessed.
+    if (fileGroups_.empty()) return false;
+    fileGroups_.back().entries.push_back(IntToStr(overwriteFlag_) + "|" + subDir_ + "|" + files);
+    if (files.empty()) return true;
+    size_t start = 0;
+    while (true) {
+        size_t bar = files.find('|', start);
+        Text item = files.substr(start, bar == Text::npos ? Text::npos : bar - start);
+        ++sourceFileUses_[UpperCase(FileNameOfItem(item))];
+        if (bar == Text::npos) return true;
+        start = bar + 1;
+    }
+}
+
+bool TScript::SetPageList(const Text& pages) {
+    pageList_ = "," + pages + ",";
+    return true;
+}
+
+bool TScript::SetCopyToUninstall(const Text&) {
+    copyToUninstall_ = true;
+    return true;
+}
+
+void TScript::SelectPage(const Text& name) {
+    int index = ListIndexOf(pageList_, name);
+    pageIndex_ = index < 0 ? 0 : index;
+}
+
+Text TScript::GetCurrentPage() const {
+    return Trim(ListItem(pageList_, pageIndex_));
+}
+
+bool TScript::HasPage(const Text& text) const {
+    return PosText(text, pageList_) > 0;
+}
+
+bool TScript::ReleaseFileName(const Text& path) {
+    auto it = sourceFileUses_.find(UpperCase(FileNamePart(path)));
+    if (it == sourceFileUses_.end()) return false;
+    if (--it->second > 0) return true;
+    sourceFileUses_.erase(it);
+    return false;
+}
+
+} // namespace zk
