@@ -1,0 +1,139 @@
+#include "Global.h"
+
+#include <optional>
+
+namespace zk {
+
+namespace {
+
+AppMessageFilter appFilter = nullptr;
+
+// A WM_QUIT taken from the queue while a wait runs, posted again when the outermost wait ends.
+thread_local int waitDepth = 0;
+thread_local std::optional<WPARAM> pendingQuit;
+
+class WaitScope {
+  public:
+    WaitScope() { ++waitDepth; }
+    ~WaitScope() {
+        if (--waitDepth == 0) RepostQuit();
+    }
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
+
+    static void RepostQuit() {
+        if (!pendingQuit) return;
+        PostQuitMessage(static_cast<int>(*pendingQuit));
+        pendingQuit.reset();
+    }
+};
+
+// Takes one message; a WM_QUIT is kept back, never dispatched.
+bool TakeMessage(MSG& msg) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message != WM_QUIT) return true;
+    pendingQuit = msg.wParam;
+    if (waitDepth == 0) WaitScope::RepostQuit();
+    return false;
+}
+
+void DispatchOne(MSG& msg) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+// Sleeps until a message arrives or the wait's end is due, instead of spinning.
+void IdleUntilMessage(DWORD start, DWORD ms) {
+    DWORD elapsed = GetTickCount() - start;
+    DWORD left = elapsed >= ms ? 0 : ms - elapsed;
+    MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+template <typename Pass> void WaitWith(DWORD ms, Pass pass) {
+    WaitScope scope;
+    DWORD start = GetTickCount();
+    do pass(start);
+    while (!TicksPassed(start, GetTickCount(), ms));
+}
+
+} // namespace
+
+bool ProcessOneMessage() {
+    MSG msg;
+    if (!TakeMessage(msg)) return false;
+    DispatchOne(msg);
+    return true;
+}
+
+void WaitWithMessages(DWORD ms) {
+    WaitWith(ms, [ms](DWORD start) {
+        if (!ProcessOneMessage()) IdleUntilMessage(start, ms);
+    });
+}
+
+void WaitWithMessagesSleep(DWORD ms) {
+    WaitWith(ms, [](DWORD) {
+        ProcessOneMessage();
+        Sleep(50);
+    });
+}
+
+void SetAppMessageFilter(AppMessageFilter filter) {
+    appFilter = filter;
+}
+
+void ProcessAppMessages() {
+    WaitScope scope;
+    MSG msg;
+    while (TakeMessage(msg))
+        if (!appFilter || !appFilter(msg)) DispatchOne(msg);
+}
+
+void WaitWithAppMessages(DWORD ms) {
+    WaitWith(ms, [ms](DWORD start) {
+        ProcessAppMessages();
+        IdleUntilMessage(start, ms);
+    });
+}
+
+DWORD TCallbackThread::Start() {
+    DWORD id = 0;
+    HANDLE h = CreateThread(nullptr, 0, ThreadMain, this, 0, &id);
+    if (!h) {
+        delete this;
+        return 0;
+    }
+    CloseHandle(h);
+    return id;
+}
+
+void TCallbackThread::Execute() {
+    if (Proc) Proc();
+    if (Method) Method();
+    if (ProcData) ProcData(UserData);
+    if (MethodData) MethodData(UserData);
+}
+
+DWORD WINAPI TCallbackThread::ThreadMain(void* self) {
+    auto* thread = static_cast<TCallbackThread*>(self);
+    thread->Execute();
+    delete thread;
+    return 0;
+}
+
+DWORD RunInThread(CallbackProc proc, CallbackProcData procData, intptr_t userData,
+                  std::function<void()> method, std::function<void(intptr_t)> methodData) {
+    auto* thread = new TCallbackThread;
+    thread->Proc = proc;
+    thread->ProcData = procData;
+    thread->UserData = userData;
+    thread->Method = std::move(method);
+    thread->MethodData = std::move(methodData);
+    return thread->Start();
+}
+
+DWORD RunProcInThread(CallbackProcData procData, intptr_t userData) {
+    return RunInThread(nullptr, procData, userData);
+}
+
+} // namespace zk
