@@ -104,4 +104,9 @@ bool IsProtectedRegistryKey(const Text& registryPath) {
     return false;
 }
 
+bool IsRefusedRegistryRow(const Text& row) {
+    return TextEquals(Trim(ListItem(row, 4)), "Remove Key") &&
+           IsProtectedRegistryKey(ListItem(row, 0));
+}
+
 } // namespace zk

@@ -33,5 +33,7 @@ bool IsDirFailureExcused(const ProtectionLists& p, const Text& dir);
 // Registry keys no uninstall line may delete: an empty subkey, a subkey of one component, the
 // shared keys under Software\Microsoft\Windows\CurrentVersion and everything above them.
 bool IsProtectedRegistryKey(const Text& registryPath);
+// A registry row whose uninstall action is "Remove Key" of such a key.
+bool IsRefusedRegistryRow(const Text& row);
 
 } // namespace zk

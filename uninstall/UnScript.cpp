@@ -59,6 +59,14 @@ Text GetScriptValue(const TextList& lines, const Text& key) {
     return {};
 }
 
+Text GetUserVariable(const TextList& lines, const Text& name) {
+    if (TextEquals(name, "UserName")) return ListItem(GetScriptValue(lines, "UserData"), 0);
+    if (TextEquals(name, "CompanyName")) return ListItem(GetScriptValue(lines, "UserData"), 1);
+    if (TextEquals(name, "GroupNameString")) return GetScriptValue(lines, "GroupNames");
+    if (TextEquals(name, "SetupType")) return GetScriptValue(lines, "SetupType");
+    return {};
+}
+
 Text ExtractCommandArgument(const Text& line) {
     const size_t open = line.find('(');
     const size_t close = line.rfind(')');

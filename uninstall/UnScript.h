@@ -22,6 +22,11 @@ inline bool IsFlagOn(const Text& value) {
     return value == "1";
 }
 
+// The execute engine's variables of an uninstall run: "UserName" and "CompanyName" are items
+// 0 and 1 of the UserData list, "GroupNameString" is GroupNames, "SetupType" SetupType; any
+// other name is empty. Names ignore case.
+Text GetUserVariable(const TextList& lines, const Text& name);
+
 // Text between the first "(" and the last ")", raw; empty unless a "(" stands before a ")".
 Text ExtractCommandArgument(const Text& line);
 

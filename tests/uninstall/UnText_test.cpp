@@ -28,6 +28,19 @@ TEST(UninstallScriptReader, HeaderValuesFirstLineWinsIgnoringKeyCase) {
     EXPECT_FALSE(IsFlagOn("true"));
 }
 
+TEST(UninstallScriptReader, ExecuteVariablesComeFromTheHeader) {
+    const TextList lines = SplitLines("SetupType=Custom\r\nGroupNames=|Main|Help|\r\n"
+                                      "UserData=|Ann|Acme|\r\nUserData=|Bob|Other|\r\n");
+    struct Case {
+        const char* name;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"UserName", "Ann"},     {"companyname", "Acme"}, {"GroupNameString", "|Main|Help|"},
+        {"SETUPTYPE", "Custom"}, {"UserData", ""},        {"", ""}};
+    for (const Case& c : cases) EXPECT_EQ(GetUserVariable(lines, c.name), c.value) << c.name;
+}
+
 TEST(UninstallScriptReader, CommandArgumentIsBetweenFirstOpenAndLastClose) {
     struct Case {
         const char* line;
@@ -231,6 +244,22 @@ TEST(ProtectionFilters, RegistryKeysThatNoUninstallLineMayDelete) {
         {"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\DemoSvc", false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsProtectedRegistryKey(c.path), c.refused) << c.path;
+}
+
+TEST(ProtectionFilters, RemoveKeyRowsOfSharedKeysAreRefused) {
+    struct Case {
+        const char* row;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"|HKEY_CURRENT_USER\\Software|||Create|Remove Key|String|", true},
+        {"||||Create|remove key|String|", true},
+        {"|HKEY_CURRENT_USER\\Software\\Maker|||Create|Remove Key|String|", false},
+        {"|HKEY_CURRENT_USER\\Software|v||Create|Remove Value|String|", false},
+        {"|HKEY_CURRENT_USER\\Software|v||Create|Remove|String|", false},
+        {"|HKEY_CURRENT_USER\\Software|v|d|Remove Key|Create|String|", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsRefusedRegistryRow(c.row), c.refused) << c.row;
 }
 
 TEST(UninstallTexts, ConfirmTextGetsTheProductName) {
