@@ -1,0 +1,114 @@
+#include "ExecOp.h"
+
+#include <windows.h>
+
+#include "ExecCond.h"
+#include "ExecHost.h"
+#include "Global.h"
+
+namespace zk {
+
+namespace {
+
+struct OpArgs {
+    const Text& p1;
+    const Text& p2;
+    const Text& p3;
+    bool& exitRequest;
+};
+
+using Operation = bool (*)(const OpArgs& a);
+
+struct OperationRow {
+    int id;
+    Operation perform;
+};
+
+const OperationRow kOperations[] = {
+    {21, [](const OpArgs& a) { return !a.p1.empty() && RemoveDirectoryA(a.p1.c_str()) != 0; }},
+    {23, [](const OpArgs& a) { return !a.p1.empty() && SetCurrentDirectoryA(a.p1.c_str()) != 0; }},
+    {26, [](const OpArgs& a) { return CallExecHostAction("SetFolderTo", a.p1, a.p2, Text()); }},
+    {27, [](const OpArgs& a) { return CallExecHostAction("SetStupType", a.p1, Text(), Text()); }},
+    {92,
+     [](const OpArgs& a) {
+         WaitWithMessages(static_cast<DWORD>(GreaterInt(StrToIntDef(a.p1, 0), 0)));
+         return true;
+     }},
+    {99,
+     [](const OpArgs& a) {
+         a.exitRequest = true;
+         return true;
+     }},
+};
+
+const OperationRow* FindOperationRow(int id) {
+    for (const OperationRow& row : kOperations)
+        if (row.id == id) return &row;
+    return nullptr;
+}
+
+} // namespace
+
+int ShowCommandFromName(const Text& name) {
+    static const char kNames[] = "|SW_HIDE|SW_SHOWNORMAL|SW_SHOWMINIMIZED|SW_SHOWMAXIMIZED|"
+                                 "SW_SHOWNOACTIVATE|SW_SHOW|SW_MINIMIZE|SW_SHOWMINNOACTIVE|"
+                                 "SW_SHOWNA|SW_RESTORE|SW_SHOWDEFAULT|";
+    int i = 0;
+    for (int cursor = 0;; ++i) {
+        Text item;
+        ListNextItem(kNames, cursor, item);
+        if (cursor == 0) return SW_SHOW;
+        if (TextEquals(item, name)) return i;
+    }
+}
+
+uint32_t FileAttributesFromText(const Text& text) {
+    static const struct {
+        const char* word;
+        uint32_t bit;
+    } kWords[] = {
+        {"ReadOnly", FILE_ATTRIBUTE_READONLY},
+        {"Hidden", FILE_ATTRIBUTE_HIDDEN},
+        {"System", FILE_ATTRIBUTE_SYSTEM},
+        {"Archive", FILE_ATTRIBUTE_ARCHIVE},
+    };
+    uint32_t attributes = PosText("Normal", text) > 0 ? FILE_ATTRIBUTE_NORMAL : 0;
+    for (const auto& w : kWords)
+        if (PosText(w.word, text) > 0) attributes |= w.bit;
+    return attributes;
+}
+
+bool ReplaceTextInText(Text& text, const Text& search, const Text& replacement) {
+    const size_t length = SearchTextLength(search);
+    bool replaced = false;
+    for (size_t from = 0; from <= text.size();) {
+        const int p = FindTextWithOptions(text.substr(from), search);
+        if (p == 0) break;
+        const size_t at = from + static_cast<size_t>(p) - 1;
+        text.replace(at, length, replacement);
+        from = at + replacement.size();
+        replaced = true;
+    }
+    return replaced;
+}
+
+Text ExpandAppendEscapes(const Text& text) {
+    return ReplaceAllSafe(ReplaceAllSafe(text, "\\\\n", "\r\n"), "\\\\t", "\t");
+}
+
+void SplitIniItem(const Text& item, Text& key, Text& value) {
+    const size_t eq = item.find('=');
+    key = eq == Text::npos ? Text() : item.substr(0, eq);
+    value = eq == Text::npos ? item : item.substr(eq + 1);
+}
+
+bool HasOperation(int id) {
+    return FindOperationRow(id) != nullptr;
+}
+
+bool PerformOperationId(int id, const Text& p1, const Text& p2, const Text& p3, bool& exitRequest) {
+    const OperationRow* row = FindOperationRow(id);
+    return row && row->perform(OpArgs{p1, p2, p3, exitRequest});
+}
+
+} // namespace zk
