@@ -1,0 +1,166 @@
+#include "ZLibOpen.h"
+
+#include "Handles.h"
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+namespace zk {
+
+namespace {
+
+const size_t FileInChunk = 256 * 1024;
+const size_t FileOutChunk = 1024 * 1024;
+
+[[noreturn]] void Fail(int code) {
+    throw EZLibError(zError(code));
+}
+
+// Ends the inflate state on every way out; Finish() reports inflateEnd's code.
+class InflateSession {
+  public:
+    explicit InflateSession(z_stream& s) : s_(s) { ZLibCheck(InflateInitDefault(s_)); }
+    ~InflateSession() {
+        if (open_) inflateEnd(&s_);
+    }
+    InflateSession(const InflateSession&) = delete;
+    InflateSession& operator=(const InflateSession&) = delete;
+    // One inflate step; the stream's end gives true. A dictionary request (which nothing here
+    // can answer) and a step that moves nothing raise instead of looping for ever.
+    bool Step() {
+        uInt inBefore = s_.avail_in, outBefore = s_.avail_out;
+        int code = inflate(&s_, Z_NO_FLUSH);
+        if (code == Z_STREAM_END) return true;
+        if (code == Z_NEED_DICT) Fail(Z_NEED_DICT);
+        ZLibCheck(code);
+        if (s_.avail_in == inBefore && s_.avail_out == outBefore) Fail(Z_BUF_ERROR);
+        return false;
+    }
+    void Finish() {
+        open_ = false;
+        ZLibCheck(inflateEnd(&s_));
+    }
+
+  private:
+    z_stream& s_;
+    bool open_ = true;
+};
+
+// Deletes a temporary file unless it was put in place.
+class TempFile {
+  public:
+    explicit TempFile(Text path) : path_(std::move(path)) {}
+    ~TempFile() {
+        if (!path_.empty()) DeleteFileA(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    const Text& path() const { return path_; }
+    void Keep() { path_.clear(); }
+
+  private:
+    Text path_;
+};
+
+uInt Window(size_t n) {
+    return static_cast<uInt>(std::min<size_t>(n, UINT_MAX));
+}
+
+} // namespace
+
+int InflateInitDefault(z_stream& stream) {
+    return inflateInit(&stream);
+}
+
+int ZLibCheck(int code) {
+    if (code < 0) Fail(code);
+    return code;
+}
+
+void DecompressBuffer(const void* input, size_t inputLength, Text& output, size_t estimate,
+                      ProgressProc progress) {
+    const size_t step = std::max<size_t>((inputLength + 255) / 256 * 256, 256);
+    const Bytef* in = static_cast<const Bytef*>(input);
+    const ProgressReport report(progress, static_cast<int64_t>(inputLength));
+    size_t fed = 0, produced = 0;
+    try {
+        output.assign(estimate ? estimate : step, '\0');
+        z_stream s{};
+        report(0);
+        InflateSession session(s);
+        for (;;) {
+            if (s.avail_in == 0 && fed < inputLength) { // inputs beyond 4 GiB go in windows
+                s.next_in = const_cast<Bytef*>(in + fed);
+                s.avail_in = Window(inputLength - fed);
+                fed += s.avail_in;
+            }
+            s.next_out = reinterpret_cast<Bytef*>(output.data() + produced);
+            s.avail_out = Window(output.size() - produced);
+            uInt room = s.avail_out;
+            bool ended = session.Step();
+            produced += room - s.avail_out;
+            if (ended) break;
+            if (s.avail_in == 0 && fed == inputLength && s.avail_out > 0)
+                Fail(Z_BUF_ERROR); // all input taken, room left, no end: truncated
+            report(static_cast<int64_t>(fed - s.avail_in));
+            if (produced == output.size()) output.resize(output.size() * 2); // geometric
+        }
+        session.Finish();
+        output.resize(produced);
+    } catch (...) {
+        Text().swap(output);
+        throw;
+    }
+}
+
+void DecompressString(const Text& compressed, Text& inflated, ProgressProc progress) {
+    DecompressBuffer(compressed.data(), compressed.size(), inflated, 0, progress);
+}
+
+bool InflateFile(const Text& source, const Text& target, ProgressProc progress) {
+    UniqueFile in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    DWORD high = 0, low = in ? GetFileSize(in.get(), &high) : INVALID_FILE_SIZE;
+    if (!in || (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)) return false;
+    const int64_t size = (static_cast<int64_t>(high) << 32) | low;
+    TempFile temp(CreateTempFileBeside(target));
+    if (temp.path().empty()) return false;
+    {
+        UniqueFile out(CreateFileA(temp.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!out) return false;
+        std::vector<Bytef> inBuf(FileInChunk), outBuf(FileOutChunk);
+        const ProgressReport report(progress, size);
+        int64_t consumed = 0;
+        z_stream s{};
+        report(0);
+        InflateSession session(s);
+        for (bool ended = false; !ended;) {
+            if (s.avail_in == 0) {
+                DWORD got = 0;
+                if (!ReadFile(in.get(), inBuf.data(), static_cast<DWORD>(inBuf.size()), &got,
+                              nullptr))
+                    return false;
+                if (got == 0) Fail(Z_BUF_ERROR); // the file ends before the stream does
+                s.next_in = inBuf.data();
+                s.avail_in = got;
+                consumed += got;
+                report(consumed);
+            }
+            s.next_out = outBuf.data();
+            s.avail_out = static_cast<uInt>(outBuf.size());
+            ended = session.Step();
+            DWORD want = static_cast<DWORD>(outBuf.size() - s.avail_out), put = 0;
+            if (!WriteFile(out.get(), outBuf.data(), want, &put, nullptr) || put != want)
+                return false;
+        }
+        session.Finish();
+        if (!CloseHandle(out.release())) return false;
+    }
+    if (!ReplaceFileWith(temp.path(), target)) return false;
+    temp.Keep();
+    return true;
+}
+
+} // namespace zk
