@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "ExecHost.h"
+#include "Files.h"
 #include "VerInfo.h"
 
 namespace zk {
@@ -14,18 +15,6 @@ namespace zk {
 namespace {
 
 constexpr int kVersionWidth = 5;
-
-bool FileFound(const Text& path) {
-    if (path.empty() || path.find_first_of("*?") != Text::npos) return false;
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderFound(const Text& path) {
-    if (path.empty()) return false;
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 Text EnvironmentValue(const Text& name) {
     if (name.empty()) return {};
@@ -41,64 +30,74 @@ const char* NullIfEmpty(const Text& t) {
     return t.empty() ? nullptr : t.c_str();
 }
 
-using ConditionTest = bool (*)(const Text& p, const Text& r, const Text& v);
+struct CondArgs {
+    const Text& p; // first parameter
+    const Text& r; // relation
+    const Text& v; // value
+};
+
+using ConditionTest = bool (*)(const CondArgs& a);
 
 struct ConditionRow {
     int id;
     ConditionTest test;
 };
 
+int ScreenBitsPerPixel() {
+    HDC dc = GetDC(nullptr);
+    int bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+    ReleaseDC(nullptr, dc);
+    return static_cast<uint16_t>(bits);
+}
+
 const ConditionRow kConditionTests[] = {
-    {11, [](const Text& p, const Text&, const Text&) { return FileFound(p); }},
-    {12, [](const Text& p, const Text&, const Text&) { return FolderFound(p); }},
-    {13, [](const Text& p, const Text&,
-            const Text&) { return !p.empty() && FolderFound(p.substr(0, 1) + ":\\"); }},
-    {34,
-     [](const Text& p, const Text& r, const Text& v) {
-         return CompareRelationVersion(r, GetFileVersionText(p, kVersionWidth), v);
+    {11, [](const CondArgs& a) { return FileFound(a.p); }},
+    {12, [](const CondArgs& a) { return FolderFound(a.p); }},
+    {13, [](const CondArgs& a) { return !a.p.empty() && FolderFound(a.p.substr(0, 1) + ":\\"); }},
+    {14,
+     [](const CondArgs& a) {
+         return FileFound(a.p) && FindTextWithOptions(LoadFile(a.p), a.v) > 0;
      }},
-    {35, [](const Text& p, const Text&,
-            const Text& v) { return FindWindowA(NullIfEmpty(p), NullIfEmpty(v)) != nullptr; }},
-    {44, [](const Text& p, const Text&, const Text&) { return !EnvironmentValue(p).empty(); }},
-    {45, [](const Text& p, const Text& r,
-            const Text& v) { return CompareRelationText(r, EnvironmentValue(p), v); }},
+    {34,
+     [](const CondArgs& a) {
+         return CompareRelationVersion(a.r, GetFileVersionText(a.p, kVersionWidth), a.v);
+     }},
+    {35,
+     [](const CondArgs& a) { return FindWindowA(NullIfEmpty(a.p), NullIfEmpty(a.v)) != nullptr; }},
+    {44, [](const CondArgs& a) { return !EnvironmentValue(a.p).empty(); }},
+    {45, [](const CondArgs& a) { return CompareRelationText(a.r, EnvironmentValue(a.p), a.v); }},
     {46,
-     [](const Text& p, const Text& r, const Text& v) {
-         return CompareRelationText(r, UpperCase(EnvironmentValue(p)), UpperCase(v));
+     [](const CondArgs& a) {
+         return CompareRelationText(a.r, UpperCase(EnvironmentValue(a.p)), UpperCase(a.v));
      }},
     {51,
-     [](const Text&, const Text& r, const Text& v) {
-         return CompareRelationInt64(r, GetTotalMemoryMB(), IntegerTextToInt64(v, 0));
+     [](const CondArgs& a) {
+         return CompareRelationInt64(a.r, GetTotalMemoryMB(), IntegerTextToInt64(a.v, 0));
      }},
     {52,
-     [](const Text&, const Text& r, const Text& v) {
-         return CompareRelationInt64(r, GetCpuMHz(), IntegerTextToInt64(v, 0));
+     [](const CondArgs& a) {
+         return CompareRelationInt64(a.r, GetCpuMHz(), IntegerTextToInt64(a.v, 0));
      }},
     {53,
-     [](const Text&, const Text& r, const Text& v) {
-         return ScreenResolutionIs(r, v, GetSystemMetrics(SM_CXSCREEN),
+     [](const CondArgs& a) {
+         return ScreenResolutionIs(a.r, a.v, GetSystemMetrics(SM_CXSCREEN),
                                    GetSystemMetrics(SM_CYSCREEN));
      }},
     {54,
-     [](const Text&, const Text& r, const Text& v) {
-         HDC dc = GetDC(nullptr);
-         int bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
-         ReleaseDC(nullptr, dc);
-         return CompareRelationInt64(r, static_cast<uint16_t>(bits), ColorDepthBits(v));
+     [](const CondArgs& a) {
+         return CompareRelationInt64(a.r, ScreenBitsPerPixel(), ColorDepthBits(a.v));
      }},
     {62,
-     [](const Text&, const Text& r, const Text& v) {
-         return CompareRelationFloat(r, GetAdoVersion(), DecimalTextToDouble(v, 0));
+     [](const CondArgs& a) {
+         return CompareRelationFloat(a.r, GetAdoVersion(), DecimalTextToDouble(a.v, 0));
      }},
-    {73, [](const Text& p, const Text&, const Text&) { return SetupTypeIs(p); }},
+    {73, [](const CondArgs& a) { return SetupTypeIs(a.p); }},
     {74,
-     [](const Text& p, const Text&, const Text&) {
-         return Pos("|" + p + "|", GetExecHostVariable("GroupNameString")) > 0;
+     [](const CondArgs& a) {
+         return Pos("|" + a.p + "|", GetExecHostVariable("GroupNameString")) > 0;
      }},
-    {75, [](const Text& p, const Text&,
-            const Text&) { return TextEquals(p, GetExecHostVariable("UserName")); }},
-    {76, [](const Text& p, const Text&,
-            const Text&) { return TextEquals(p, GetExecHostVariable("CompanyName")); }},
+    {75, [](const CondArgs& a) { return TextEquals(a.p, GetExecHostVariable("UserName")); }},
+    {76, [](const CondArgs& a) { return TextEquals(a.p, GetExecHostVariable("CompanyName")); }},
 };
 
 const ConditionRow* FindConditionRow(int id) {
@@ -177,6 +176,18 @@ Text ReadAdoVersionText() {
 }
 
 } // namespace
+
+bool FileFound(const Text& path) {
+    if (path.empty() || path.find_first_of("*?") != Text::npos) return false;
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderFound(const Text& path) {
+    if (path.empty()) return false;
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 bool RelationHolds(const Text& relation, int comparison) {
     if (relation == "=") return comparison == 0;
@@ -311,7 +322,7 @@ bool HasConditionTest(int id) {
 
 bool TestCondition(int id, const Text& param, const Text& relation, const Text& value) {
     const ConditionRow* row = FindConditionRow(id);
-    return row && row->test(param, relation, value);
+    return row && row->test(CondArgs{param, relation, value});
 }
 
 int64_t GetTotalMemoryMB() {

@@ -34,6 +34,10 @@ bool WindowsNameInList(const Text& list, const Text& windowsName);
 bool RegistryTextIs(const Text& relation, const Text& read, const Text& wanted, bool isNumber);
 bool SetupTypeIs(const Text& setupType);
 
+// An existing file (a name, no wildcards) and an existing folder.
+bool FileFound(const Text& path);
+bool FolderFound(const Text& path);
+
 // The test of a built-in condition id; false for an id without one.
 bool TestCondition(int id, const Text& param, const Text& relation, const Text& value);
 bool HasConditionTest(int id);

@@ -4,6 +4,7 @@
 
 #include "ExecCond.h"
 #include "ExecHost.h"
+#include "Files.h"
 #include "Global.h"
 
 namespace zk {
@@ -19,16 +20,60 @@ struct OpArgs {
 
 using Operation = bool (*)(const OpArgs& a);
 
+Text FolderOf(const Text& path) {
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+// Where CopyFiles puts the source file of that name.
+Text CopyTargetOf(const Text& name, const Text& source, const Text& target) {
+    const Text mask = FolderFound(target) && target.back() != '\\' ? target + "\\" : target;
+    if (source.find('*') == Text::npos && mask.find('*') == Text::npos && mask.back() != '\\')
+        return mask;
+    return FolderOf(mask) + ApplyWildcardName(name, mask);
+}
+
+// Copies, then deletes each source whose own bytes are now at its target: a source whose copy
+// failed, or whose target a later source of the same move overwrote, stays.
+bool MoveFiles(const Text& source, const Text& target) {
+    const Text names = ListFiles(source, true);
+    if (CopyFiles(source, target, true) == 0) return false;
+    const Text folder = FolderOf(source);
+    int cursor = 0;
+    for (Text name;;) {
+        ListNextItem(names, cursor, name);
+        if (cursor == 0) break;
+        const Text from = folder + name, to = CopyTargetOf(name, source, target);
+        if (FileFound(to) && LoadFile(to) == LoadFile(from)) DeleteFiles(from, false);
+    }
+    return true;
+}
+
+bool ReplaceTextInFile(const Text& file, const Text& search, const Text& replacement) {
+    if (!FileFound(file)) return false;
+    Text text = LoadFile(file);
+    if (!ReplaceTextInText(text, search, replacement)) return false;
+    return SaveFileAtomic(file, text, 0);
+}
+
 struct OperationRow {
     int id;
     Operation perform;
 };
 
 const OperationRow kOperations[] = {
+    {11, [](const OpArgs& a) { return DeleteFiles(a.p1, false); }},
+    {12, [](const OpArgs& a) { return CopyFiles(a.p1, a.p2, true) > 0; }},
+    {13, [](const OpArgs& a) { return MoveFiles(a.p1, a.p2); }},
+    {14, [](const OpArgs& a) { return RenameFiles(a.p1, a.p2) > 0; }},
+    {15, [](const OpArgs& a) { return SetFilesAttributes(a.p1, FileAttributesFromText(a.p2)); }},
     {21, [](const OpArgs& a) { return !a.p1.empty() && RemoveDirectoryA(a.p1.c_str()) != 0; }},
     {23, [](const OpArgs& a) { return !a.p1.empty() && SetCurrentDirectoryA(a.p1.c_str()) != 0; }},
+    {24, [](const OpArgs& a) { return CopyTree(a.p1, a.p2); }},
+    {25, [](const OpArgs& a) { return MoveFolder(a.p1, a.p2); }},
     {26, [](const OpArgs& a) { return CallExecHostAction("SetFolderTo", a.p1, a.p2, Text()); }},
     {27, [](const OpArgs& a) { return CallExecHostAction("SetStupType", a.p1, Text(), Text()); }},
+    {75, [](const OpArgs& a) { return AppendToFile(a.p1, ExpandAppendEscapes(a.p2), 0); }},
+    {76, [](const OpArgs& a) { return ReplaceTextInFile(a.p1, a.p2, a.p3); }},
     {92,
      [](const OpArgs& a) {
          WaitWithMessages(static_cast<DWORD>(GreaterInt(StrToIntDef(a.p1, 0), 0)));

@@ -162,6 +162,7 @@ TEST(ExecConditionHost, SetupTypeGroupsAndNames) {
 TEST(ExecConditionMachine, FilesFoldersDrivesAndVersions) {
     const Text dir = zktest::ScratchDir("ExecCondFiles");
     ASSERT_TRUE(zktest::WriteBytes(dir + "\\a.txt", "x"));
+    ASSERT_TRUE(zktest::WriteBytes(dir + "\\t.txt", "swords\r\nword end"));
     const Text bin = zktest::BinDir();
     struct Case {
         int id;
@@ -177,6 +178,11 @@ TEST(ExecConditionMachine, FilesFoldersDrivesAndVersions) {
         {11, "", "", "", false},
         {12, dir, "", "", true},
         {12, dir + "\\a.txt", "", "", false},
+        {14, dir + "\\t.txt", "", "!!word", true},
+        {14, dir + "\\t.txt", "", "!!ord", false},
+        {14, dir + "\\t.txt", "", "!WORD", true},
+        {14, dir + "\\none.txt", "", "x", false},
+        {14, dir + "\\t.txt", "", "", false},
         {13, "C", "", "", true},
         {13, "c:\\anything", "", "", true},
         {13, "", "", "", false},

@@ -75,6 +75,89 @@ TEST(ExecOperationText, ReplaceTextNeverSearchesWhatItInserted) {
     }
 }
 
+TEST(ExecOperations, FileMasks) {
+    const Text d = zktest::ScratchDir("ExecOpFiles");
+    auto put = [&](const char* name, const char* bytes) {
+        zktest::WriteBytes(d + "\\" + name, bytes);
+    };
+    auto has = [&](const char* name) { return zktest::Exists(d + "\\" + name); };
+    CreateDirectoryA((d + "\\A").c_str(), nullptr);
+    put("A\\a.txt", "a"), put("A\\b.txt", "b"), put("A\\c.log", "c");
+    struct Case {
+        int id;
+        const char* p1;
+        const char* p2;
+        bool result;
+    };
+    const Case cases[] = {
+        {12, "A\\*.txt", "B\\*.bak", true}, // target folder made
+        {12, "A\\none.*", "B", false},
+        {14, "B\\*.bak", "B\\*.old", true},
+        {14, "B\\*.none", "B\\*.x", false},
+        {15, "B\\a.old", "ReadOnly Hidden", true}, // Wine keeps only ReadOnly here
+        {15, "B\\*.none", "Normal", false},
+        {11, "B\\b.old", "", true},
+        {11, "B\\b.old", "", false}, // nothing left to match
+        {24, "A", "T\\Copy", true},
+        {25, "T\\Copy", "Renamed", true}, // a bare name stays beside the source
+        {25, "T\\Missing", "Other", false},
+        {25, "T\\Renamed", "", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(
+            Perform(c.id, d + "\\" + c.p1, *c.p2 && c.id != 25 ? d + "\\" + c.p2 : Text(c.p2)),
+            c.result)
+            << c.id << " " << c.p1;
+    EXPECT_TRUE(has("B\\a.bak") == false && has("B\\a.old") && !has("B\\b.old"));
+    EXPECT_EQ(GetFileAttributesA((d + "\\B\\a.old").c_str()) & 0x1u, 0x1u);
+    EXPECT_TRUE(has("T\\Renamed\\c.log"));
+    EXPECT_FALSE(has("T\\Copy"));
+    SetFileAttributesA((d + "\\B\\a.old").c_str(), FILE_ATTRIBUTE_NORMAL);
+    zktest::RemoveScratch(d);
+}
+
+TEST(ExecOperations, MoveDeletesOnlySourcesWhoseOwnCopyArrived) {
+    const Text d = zktest::ScratchDir("ExecOpMove");
+    CreateDirectoryA((d + "\\A").c_str(), nullptr);
+    CreateDirectoryA((d + "\\B").c_str(), nullptr);
+    zktest::WriteBytes(d + "\\A\\a.txt", "a");
+    zktest::WriteBytes(d + "\\A\\b.txt", "b");
+    zktest::WriteBytes(d + "\\A\\k.txt", "k");
+    zktest::WriteBytes(d + "\\B\\k.txt", "locked target");
+    SetFileAttributesA((d + "\\B\\k.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(Perform(13, d + "\\A\\*.none", d + "\\B"));
+    EXPECT_TRUE(Perform(13, d + "\\A\\*.txt", d + "\\B"));
+    EXPECT_FALSE(zktest::Exists(d + "\\A\\a.txt"));
+    EXPECT_EQ(zktest::ReadBytes(d + "\\B\\b.txt"), "b");
+    EXPECT_EQ(zktest::ReadBytes(d + "\\A\\k.txt"), "k"); // its copy failed: kept
+    SetFileAttributesA((d + "\\B\\k.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Several sources onto one file name: only the one whose bytes are there goes.
+    zktest::WriteBytes(d + "\\A\\m1.dat", "one");
+    zktest::WriteBytes(d + "\\A\\m2.dat", "two");
+    EXPECT_TRUE(Perform(13, d + "\\A\\*.dat", d + "\\B\\all.dat"));
+    const Text kept = zktest::ReadBytes(d + "\\B\\all.dat");
+    EXPECT_TRUE(zktest::Exists(d + "\\A\\m1.dat") != zktest::Exists(d + "\\A\\m2.dat"));
+    EXPECT_EQ(zktest::Exists(d + "\\A\\m1.dat") ? "two" : "one", kept);
+    zktest::RemoveScratch(d);
+}
+
+TEST(ExecOperations, AppendAndReplaceText) {
+    const Text d = zktest::ScratchDir("ExecOpText");
+    const Text f = d + "\\t.txt";
+    EXPECT_TRUE(Perform(75, f, "a b a"));
+    EXPECT_TRUE(Perform(75, f, "\\\\nx\\\\ty"));
+    EXPECT_EQ(zktest::ReadBytes(f), "a b a\r\nx\ty");
+    EXPECT_TRUE(Perform(76, f, "!!a", "a a"));
+    EXPECT_EQ(zktest::ReadBytes(f), "a a b a a\r\nx\ty");
+    EXPECT_FALSE(Perform(76, f, "zzz", "q"));
+    EXPECT_FALSE(Perform(76, f, "!!", "q")); // empty search text: not found, file untouched
+    EXPECT_EQ(zktest::ReadBytes(f), "a a b a a\r\nx\ty");
+    EXPECT_FALSE(Perform(76, d + "\\missing.txt", "a", "b"));
+    EXPECT_FALSE(zktest::Exists(d + "\\missing.txt"));
+    EXPECT_FALSE(Perform(75, "", "x"));
+    zktest::RemoveScratch(d);
+}
+
 TEST(ExecOperations, FoldersAndWorkingFolder) {
     const Text dir = zktest::ScratchDir("ExecOpFolders");
     CreateDirectoryA((dir + "\\empty").c_str(), nullptr);
