@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "ExecHost.h"
+#include "FileFlags.h"
 #include "Files.h"
 #include "VerInfo.h"
 
@@ -242,28 +243,8 @@ int FindTextWithOptions(const Text& text, const Text& search) {
 }
 
 double DecimalTextToDouble(const Text& text, double def) {
-    const Text t = Trim(text);
-    size_t i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-    double value = 0, scale = 1;
-    bool digits = false, fraction = false;
-    for (; i < t.size(); ++i) {
-        const char c = t[i];
-        if (c == '.' && !fraction) {
-            fraction = true;
-        } else if (c >= '0' && c <= '9') {
-            digits = true;
-            if (fraction)
-                value += (c - '0') * (scale /= 10);
-            else
-                value = value * 10 + (c - '0');
-        } else {
-            return def;
-        }
-    }
-    if (!digits) return def;
-    return negative ? -value : value;
+    long double value;
+    return ParseSpaceNumber(text, '.', value) ? static_cast<double>(value) : def;
 }
 
 int64_t IntegerTextToInt64(const Text& text, int64_t def) {

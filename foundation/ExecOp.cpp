@@ -4,6 +4,7 @@
 
 #include "ExecCond.h"
 #include "ExecHost.h"
+#include "FileFlags.h"
 #include "Files.h"
 #include "Global.h"
 
@@ -48,6 +49,11 @@ bool MoveFiles(const Text& source, const Text& target) {
     return true;
 }
 
+char LocaleDecimalSeparator() {
+    char sep[4] = {};
+    return GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, sep, sizeof sep) > 1 ? sep[0] : '.';
+}
+
 bool ReplaceTextInFile(const Text& file, const Text& search, const Text& replacement) {
     if (!FileFound(file)) return false;
     Text text = LoadFile(file);
@@ -74,6 +80,16 @@ const OperationRow kOperations[] = {
     {27, [](const OpArgs& a) { return CallExecHostAction("SetStupType", a.p1, Text(), Text()); }},
     {75, [](const OpArgs& a) { return AppendToFile(a.p1, ExpandAppendEscapes(a.p2), 0); }},
     {76, [](const OpArgs& a) { return ReplaceTextInFile(a.p1, a.p2, a.p3); }},
+    {81,
+     [](const OpArgs& a) {
+         SetSpaceRequired(a.p1, SpaceMegabytes, LocaleDecimalSeparator());
+         return true;
+     }},
+    {82,
+     [](const OpArgs& a) {
+         AddSpaceRequired(a.p1, SpaceMegabytes, LocaleDecimalSeparator());
+         return true;
+     }},
     {92,
      [](const OpArgs& a) {
          WaitWithMessages(static_cast<DWORD>(GreaterInt(StrToIntDef(a.p1, 0), 0)));

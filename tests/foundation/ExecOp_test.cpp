@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ExecHost.h"
+#include "FileFlags.h"
 #include "TestEnv.h"
 
 using namespace zk;
@@ -156,6 +157,18 @@ TEST(ExecOperations, AppendAndReplaceText) {
     EXPECT_FALSE(zktest::Exists(d + "\\missing.txt"));
     EXPECT_FALSE(Perform(75, "", "x"));
     zktest::RemoveScratch(d);
+}
+
+TEST(ExecOperations, SpaceRequired) {
+    SetSpaceBase(SpaceMegabytes, 2);
+    EXPECT_TRUE(Perform(81, "15.5"));
+    EXPECT_DOUBLE_EQ(static_cast<double>(GetSpaceRequired(SpaceMegabytes)), 15.5);
+    EXPECT_TRUE(Perform(82, "0.5"));
+    EXPECT_DOUBLE_EQ(static_cast<double>(GetSpaceRequired(SpaceMegabytes)), 16);
+    EXPECT_TRUE(Perform(82, "lots")); // reported done, nothing added
+    EXPECT_DOUBLE_EQ(static_cast<double>(GetSpaceRequired(SpaceMegabytes)), 16);
+    EXPECT_TRUE(Perform(81, "!"));
+    EXPECT_DOUBLE_EQ(static_cast<double>(GetSpaceRequired(SpaceMegabytes)), 2);
 }
 
 TEST(ExecOperations, FoldersAndWorkingFolder) {
