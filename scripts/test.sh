@@ -11,3 +11,5 @@ if [ "${CI:-}" = true ]; then
   trap '"$root/scripts/sandbox.sh" "$build" stop' EXIT
 fi
 ctest --test-dir "$build" -j"$(nproc)" --output-on-failure --timeout 600
+# The setup-script reader under libFuzzer and the sanitizers, about a minute.
+"$root/scripts/fuzz.sh"

@@ -1,5 +1,7 @@
 #include "SScript.h"
 
+#include <utility>
+
 namespace zk {
 
 namespace {
@@ -38,7 +40,10 @@ bool TScript::AddCopyFiles(const Text& files) {
     subDirPending_ = false;
     // A row needs a group; the script is broken there and the row is dropped, not guessed.
     if (fileGroups_.empty()) return false;
-    fileGroups_.back().entries.push_back(IntToStr(overwriteFlag_) + "|" + subDir_ + "|" + files);
+    Text row = IntToStr(overwriteFlag_);
+    row.reserve(row.size() + subDir_.size() + files.size() + 2);
+    row.append(1, '|').append(subDir_).append(1, '|').append(files);
+    fileGroups_.back().entries.push_back(std::move(row));
     if (files.empty()) return true;
     size_t start = 0;
     while (true) {

@@ -1,5 +1,7 @@
 #include "SScriptRead.h"
 
+#include <algorithm>
+
 #include "SKeywords.h"
 #include "Scramble.h"
 
@@ -23,41 +25,64 @@ void CutTail(Text& line) {
     if (semi != Text::npos && (close == Text::npos || semi > close)) line.resize(semi);
 }
 
-void SplitCommand(const Text& line, Text& keyword, Text& argument) {
-    keyword = line;
-    argument.clear();
-    size_t open = line.find('(');
-    if (open == Text::npos || open == 0) return;
-    keyword = line.substr(0, open);
-    size_t close = line.rfind(')');
-    if (close != Text::npos && close > open) argument = line.substr(open + 1, close - open - 1);
-    UnquoteArgument(argument);
+// Trims in place: a reused buffer keeps its storage from line to line.
+void TrimInPlace(Text& text) {
+    size_t end = text.size();
+    while (end > 0 && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
+    text.resize(end);
+    size_t begin = 0;
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
+    text.erase(0, begin);
 }
 
-void ParseLine(TScript& script, Text line, const ScriptErrorSink& onError) {
-    if (script.GetCopyToUninstall()) {
-        script.AddUninstallLine(line);
-        return;
+// Buffers of one reading, reused for every line.
+struct LineParser {
+    TScript& script;
+    const ScriptErrorSink& onError;
+    Text line, keyword, argument;
+
+    void SplitCommand() {
+        argument.clear();
+        size_t open = line.find('(');
+        if (open == Text::npos || open == 0) {
+            keyword = line;
+            return;
+        }
+        keyword.assign(line, 0, open);
+        size_t close = line.rfind(')');
+        if (close != Text::npos && close > open) argument.assign(line, open + 1, close - open - 1);
+        UnquoteArgument(argument);
     }
-    CutTail(line);
-    Text keyword, argument;
-    SplitCommand(line, keyword, argument);
-    keyword = UpperCase(Trim(keyword));
-    if (keyword.empty()) return;
-    if (KeywordTable::Apply(script, keyword, argument) != KeywordResult::Stored && onError)
-        onError(line + UnrecognizedCommand);
-}
+
+    void Parse() {
+        if (script.GetCopyToUninstall()) {
+            script.AddUninstallLine(line);
+            return;
+        }
+        CutTail(line);
+        SplitCommand();
+        TrimInPlace(keyword);
+        for (char& c : keyword) c = UpCaseChar(c);
+        if (keyword.empty()) return;
+        if (KeywordTable::Apply(script, keyword, argument) != KeywordResult::Stored && onError)
+            onError(line + UnrecognizedCommand);
+    }
+};
 
 } // namespace
 
 void UnquoteArgument(Text& argument) {
-    const Text& a = argument;
+    Text& a = argument;
     if (a.size() < 2 || a.front() != '"' || a.back() != '"') return;
-    Text result;
-    result.reserve(a.size());
-    for (size_t k = 1; k < a.size(); ++k)
-        if (a[k] != '"' || a[k - 1] == '"') result += a[k];
-    argument = result;
+    // In place: every test looks at the unchanged character before, kept in previous.
+    size_t kept = 0;
+    char previous = a[0];
+    for (size_t k = 1; k < a.size(); ++k) {
+        const char c = a[k];
+        if (c != '"' || previous == '"') a[kept++] = c;
+        previous = c;
+    }
+    a.resize(kept);
 }
 
 Text StripBlockComments(const Text& text) {
@@ -88,20 +113,30 @@ Text StripBlockComments(const Text& text) {
 
 void ReadScriptText(TScript& script, const Text& fileText, const ScriptErrorSink& onError) {
     script.Clear();
-    Text text = ScrambleText(fileText, false);
-    size_t nul = text.find('\0');
-    if (nul != Text::npos) text.resize(nul);
-    text = StripBlockComments(text);
+    // Whole-text copies only where the text changes: a script may run to megabytes.
+    Text changed;
+    const Text* text = &fileText;
+    if (IsScrambled(fileText)) {
+        changed = ScrambleText(fileText, false);
+        text = &changed;
+    }
+    size_t size = std::min(text->find('\0'), text->size());
+    if (text->find("/*") < size) {
+        changed = StripBlockComments(text->substr(0, size));
+        text = &changed;
+        size = changed.size();
+    }
+    LineParser parser{script, onError, {}, {}, {}};
+    Text& line = parser.line;
     size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        if (end == Text::npos) end = text.size();
-        Text line = text.substr(start, end - start);
+    while (start <= size) {
+        size_t end = std::min(text->find_first_of("\r\n", start), size);
+        line.assign(*text, start, end - start);
         start = end + 1;
         StripLineComment(line);
-        line = Trim(line);
+        TrimInPlace(line);
         if (line.empty() || line[0] == ';') continue;
-        ParseLine(script, line, onError);
+        parser.Parse();
     }
 }
 
