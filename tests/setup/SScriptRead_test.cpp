@@ -181,3 +181,35 @@ TEST(ScriptReader, ScrambledScriptReadsLikeItsPlainTwin) {
     EXPECT_TRUE(sawNul && sawCr && sawLf) << "payloads held byte 0, CR and LF";
     EXPECT_EQ(ReadText(ScrambleText(plain, true)).script.GetProgName(), "Demo Writer");
 }
+
+TEST(ScriptReader, LoadFromFile) {
+    const std::string dir = zktest::ScratchDir("script_load");
+    const std::string path = dir + "\\Setup.txt";
+    ASSERT_TRUE(zktest::WriteBytes(path, ScrambleText(SampleScript("comments.txt"), true)));
+    TScript s;
+    TextList boxes;
+    auto sink = [&](const Text& message) { boxes.push_back(message); };
+    EXPECT_TRUE(s.LoadFromFile(path, sink));
+    EXPECT_EQ(s.GetProgName(), "Tool \"Pro\"\"") << "the closing run of three loses one";
+    EXPECT_EQ(s.GetProgStamp(), "A;B");
+    EXPECT_EQ(s.GetProgVersion(), "1.0 ");
+    EXPECT_EQ(s.GetCompanyUrl(), "https://example.org/a/b");
+    EXPECT_TRUE(s.GetSilentSetup());
+    EXPECT_EQ(s.GetLangFlag(), 2);
+    EXPECT_EQ(s.GetOverwriteFlag(), 0) << "0x1F is out of range";
+    EXPECT_EQ(s.GetGlobalOverwriteFlag(), 1) << "'3 ' is not a number";
+    ASSERT_EQ(s.GetFileGroups().size(), 1u);
+    EXPECT_EQ(s.GetFileGroups()[0].entries, TextList{"0|<TARGET_DIR>\\bin|1*a.dll|2*b.dll"})
+        << "a mask \"/*.dll*/\" is a block comment";
+    EXPECT_EQ(s.GetUninstallLines(), TextList{"REMOVE_DIR(<TARGET_DIR>\\Data);"});
+    EXPECT_EQ(boxes, (TextList{"SET_COPY_FILES(1*orphan.dll)" + Box, "UNKNOWN_COMMAND(1) " + Box}));
+
+    boxes.clear();
+    EXPECT_FALSE(s.LoadFromFile(dir + "\\Missing.txt", sink));
+    EXPECT_EQ(s.GetProgName(), "") << "reset before reading";
+    EXPECT_FALSE(s.LoadFromFile(dir, sink)) << "a folder is no script";
+    ASSERT_TRUE(zktest::WriteBytes(path, ""));
+    EXPECT_TRUE(s.LoadFromFile(path, sink));
+    EXPECT_TRUE(boxes.empty());
+    zktest::RemoveScratch(dir);
+}
