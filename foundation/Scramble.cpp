@@ -7,7 +7,9 @@ namespace zk {
 const char* const ScrambleMarker = "Scrambled=01";
 static constexpr size_t MarkerLength = 12;
 
-bool IsScrambled(const Text& text) { return text.compare(0, MarkerLength, ScrambleMarker) == 0; }
+bool IsScrambled(const Text& text) {
+    return text.compare(0, MarkerLength, ScrambleMarker) == 0;
+}
 
 // Keys come from a generator of our own, so scrambling never reseeds anyone else's.
 static unsigned char FreshKey() {

@@ -83,7 +83,9 @@ int ListIndexOf(const Text& list, const Text& sought) {
 
 // ---------------------------------------------------------------- case and trimming
 
-char UpCaseChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char UpCaseChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 Text UpperCase(const Text& s) {
     Text r(s);
@@ -98,7 +100,9 @@ Text LowerCase(const Text& s) {
     return r;
 }
 
-static bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+static bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
 
 Text TrimLeft(const Text& s) {
     size_t b = 0;
@@ -112,7 +116,9 @@ Text TrimRight(const Text& s) {
     return s.substr(0, e);
 }
 
-Text Trim(const Text& s) { return TrimLeft(TrimRight(s)); }
+Text Trim(const Text& s) {
+    return TrimLeft(TrimRight(s));
+}
 
 bool TextEquals(const Text& a, const Text& b) {
     if (a.size() != b.size()) return false;
@@ -133,7 +139,9 @@ static int FindFrom(const Text& pattern, const Text& text, size_t from) {
     return p == Text::npos ? 0 : static_cast<int>(p) + 1;
 }
 
-int Pos(const Text& pattern, const Text& text) { return FindFrom(pattern, text, 0); }
+int Pos(const Text& pattern, const Text& text) {
+    return FindFrom(pattern, text, 0);
+}
 
 int PosText(const Text& pattern, const Text& text) {
     return FindFrom(UpperCase(pattern), UpperCase(text), 0);
@@ -158,7 +166,9 @@ int EndPosText(const Text& pattern, const Text& text) {
     return PosText(ReversedText(pattern), ReversedText(text));
 }
 
-Text ReversedText(const Text& text) { return Text(text.rbegin(), text.rend()); }
+Text ReversedText(const Text& text) {
+    return Text(text.rbegin(), text.rend());
+}
 
 Text TextBefore(const Text& text, const Text& separator) {
     int p = Pos(separator, text);
@@ -194,8 +204,10 @@ Text ReplaceAll(const Text& text, const Text& pattern, const Text& replacement) 
         size_t p = r.find(pattern, from);
         if (p == Text::npos) return r;
         r.replace(p, pattern.size(), replacement);
-        if (selfMatching) from = p + replacement.size();
-        else from = p > pattern.size() ? p - pattern.size() : 0;
+        if (selfMatching)
+            from = p + replacement.size();
+        else
+            from = p > pattern.size() ? p - pattern.size() : 0;
     }
 }
 
@@ -228,8 +240,12 @@ Text ReplaceAllText(const Text& text, const Text& pattern, const Text& replaceme
 
 // ---------------------------------------------------------------- numbers and truth
 
-Text BoolToText(int value) { return value ? "TRUE" : "FALSE"; }
-char BoolToDigit(bool value) { return value ? '1' : '0'; }
+Text BoolToText(int value) {
+    return value ? "TRUE" : "FALSE";
+}
+char BoolToDigit(bool value) {
+    return value ? '1' : '0';
+}
 
 int64_t BaseTextToInt64(const Text& text, int base) {
     static const Text digits = "0123456789ABCDEF";
@@ -257,7 +273,8 @@ int StrToIntDef(const Text& text, int def) {
     if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
         hex = true;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         hex = true;
         i += 2;
     }
@@ -266,9 +283,12 @@ int StrToIntDef(const Text& text, int def) {
     for (; i < text.size(); ++i) {
         char c = UpCaseChar(text[i]);
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return def;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (hex && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return def;
         value = value * (hex ? 16 : 10) + static_cast<uint64_t>(d);
         if (value > 0xFFFFFFFFull) return def;
     }
@@ -280,6 +300,8 @@ int StrToIntDef(const Text& text, int def) {
     return negative ? static_cast<int>(-static_cast<int64_t>(value)) : static_cast<int>(value);
 }
 
-Text IntToStr(int64_t value) { return std::to_string(value); }
+Text IntToStr(int64_t value) {
+    return std::to_string(value);
+}
 
 } // namespace zk

@@ -17,8 +17,12 @@ void ListSetItem(Text& list, int n, const Text& value);
 int ListIndexOf(const Text& list, const Text& sought);
 
 // --- Search, compare and edit. ---
-inline int LesserInt(int a, int b) { return a < b ? a : b; }
-inline int GreaterInt(int a, int b) { return a > b ? a : b; }
+inline int LesserInt(int a, int b) {
+    return a < b ? a : b;
+}
+inline int GreaterInt(int a, int b) {
+    return a > b ? a : b;
+}
 char UpCaseChar(char c);
 Text UpperCase(const Text& s);
 Text LowerCase(const Text& s);

@@ -84,6 +84,9 @@ make_prefix() {
   wrun reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
   wrun reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wrun reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f >/dev/null 2>&1
+  # No window manager runs on the display: unmanaged windows are drawn whole by Wine (title
+  # bars too) and need no wait for a manager when they hide or close.
+  wrun reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   "${runas[@]}" "$WINESERVER" -w
   date > "$sbx/ready"
 }

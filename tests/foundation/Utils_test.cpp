@@ -5,11 +5,16 @@
 using namespace zk;
 
 TEST(DelimitedList, CountsAndItems) {
-    struct Case { const char* list; int count; int n; const char* item; };
+    struct Case {
+        const char* list;
+        int count;
+        int n;
+        const char* item;
+    };
     const Case cases[] = {
-        {"", 0, 0, ""},        {"|", 0, 0, ""},    {"||", 1, 0, ""},     {"|a|b", 1, 1, ""},
-        {"|a|b|", 2, 1, "b"},  {"|a||b|", 3, 1, ""}, {"|a||b|", 3, 2, "b"}, {"|a||b|", 3, 3, ""},
-        {",a,b,", 2, 1, "b"},  {"|a|b|", 2, -1, ""},
+        {"", 0, 0, ""},       {"|", 0, 0, ""},      {"||", 1, 0, ""},      {"|a|b", 1, 1, ""},
+        {"|a|b|", 2, 1, "b"}, {"|a||b|", 3, 1, ""}, {"|a||b|", 3, 2, "b"}, {"|a||b|", 3, 3, ""},
+        {",a,b,", 2, 1, "b"}, {"|a|b|", 2, -1, ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ListCount(c.list), c.count) << c.list;
@@ -18,9 +23,12 @@ TEST(DelimitedList, CountsAndItems) {
 }
 
 TEST(DelimitedList, NextItemVisitsEachItemOnceAndOnlyClosedLists) {
-    struct Case { const char* list; const char* joined; };
-    const Case cases[] = {{"|x|", "x;"}, {"|x", ""}, {"|a||b|", "a;;b;"}, {"||", ""},
-                          {",p,q,", "p;q;"}, {"", ""}};
+    struct Case {
+        const char* list;
+        const char* joined;
+    };
+    const Case cases[] = {{"|x|", "x;"}, {"|x", ""},        {"|a||b|", "a;;b;"},
+                          {"||", ""},    {",p,q,", "p;q;"}, {"", ""}};
     for (const Case& c : cases) {
         int cursor = 0;
         Text item, joined;
@@ -35,9 +43,14 @@ TEST(DelimitedList, NextItemVisitsEachItemOnceAndOnlyClosedLists) {
 }
 
 TEST(DelimitedList, SetItemRebuildsAndPads) {
-    struct Case { const char* list; int n; const char* value; const char* result; };
+    struct Case {
+        const char* list;
+        int n;
+        const char* value;
+        const char* result;
+    };
     const Case cases[] = {
-        {"", 2, "x", "|||x|"},     {"", 0, "a", "|a|"},        {"|a|b|", 1, "c", "|a|c|"},
+        {"", 2, "x", "|||x|"},          {"", 0, "a", "|a|"},      {"|a|b|", 1, "c", "|a|c|"},
         {"|a|b|", 4, "e", "|a|b|||e|"}, {",a,", 1, "b", ",a,b,"}, {"|a|b|tail", 0, "z", "|z|b|"},
     };
     for (const Case& c : cases) {
@@ -101,9 +114,13 @@ TEST(TextReplace, ReplacementHoldingThePatternTerminates) {
 }
 
 TEST(Numbers, BaseTextAndHex) {
-    struct Case { const char* text; int base; int64_t value; };
-    const Case cases[] = {{" ff ", 16, 255}, {"10", 2, 2}, {"1G", 16, 15}, {"", 10, 0},
-                          {"A", 10, 10},     {"7fffffff", 16, 0x7fffffff}};
+    struct Case {
+        const char* text;
+        int base;
+        int64_t value;
+    };
+    const Case cases[] = {{" ff ", 16, 255}, {"10", 2, 2},  {"1G", 16, 15},
+                          {"", 10, 0},       {"A", 10, 10}, {"7fffffff", 16, 0x7fffffff}};
     for (const Case& c : cases) EXPECT_EQ(BaseTextToInt64(c.text, c.base), c.value) << c.text;
     EXPECT_EQ(HexToInt("FFFFFFFF"), -1);
     EXPECT_EQ(HexToInt("1FFFFFFFF"), -1);
@@ -113,12 +130,29 @@ TEST(Numbers, BaseTextAndHex) {
 }
 
 TEST(Numbers, IntegerSettingTexts) {
-    struct Case { const char* text; int value; };
+    struct Case {
+        const char* text;
+        int value;
+    };
     const Case cases[] = {
-        {"12", 12},      {" 12", 12},         {"12 ", -7},         {"$2", 2},     {"0x1F", 31},
-        {"x1f", 31},     {"-5", -5},          {"+5", 5},           {"", -7},      {"abc", -7},
-        {"2147483647", 2147483647}, {"2147483648", -7}, {"-2147483648", -2147483647 - 1},
-        {"99999999999", -7}, {"$FFFFFFFF", -1}, {"-", -7},         {"0x", -7},    {"1.5", -7},
+        {"12", 12},
+        {" 12", 12},
+        {"12 ", -7},
+        {"$2", 2},
+        {"0x1F", 31},
+        {"x1f", 31},
+        {"-5", -5},
+        {"+5", 5},
+        {"", -7},
+        {"abc", -7},
+        {"2147483647", 2147483647},
+        {"2147483648", -7},
+        {"-2147483648", -2147483647 - 1},
+        {"99999999999", -7},
+        {"$FFFFFFFF", -1},
+        {"-", -7},
+        {"0x", -7},
+        {"1.5", -7},
     };
     for (const Case& c : cases) EXPECT_EQ(StrToIntDef(c.text, -7), c.value) << '"' << c.text << '"';
 }

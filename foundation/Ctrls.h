@@ -1,0 +1,45 @@
+// Control helpers shared by every window: the one font cache, the character set and the
+// right-to-left ex-styles (ApplyCharset), placement by PositionName and window texts.
+#pragma once
+#include "Layout.h"
+
+#include <windows.h>
+
+#include <functional>
+
+namespace zk {
+
+struct FontSpec {
+    Text face = "Tahoma";
+    int height = -11; // LOGFONT height: negative is the character height in pixels
+    int weight = FW_NORMAL;
+    int charset = ANSI_CHARSET;
+    bool underline = false;
+    bool italic = false;
+    int pitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+};
+
+// Fonts live in one process-wide cache: equal specs share one font, none is deleted while a
+// window may still use it. Never delete the result.
+HFONT SharedFont(const FontSpec& spec);
+FontSpec FontSpecOf(HFONT font);
+// The control's font with `change` applied (a shared font), set on the control.
+void ChangeControlFont(HWND control, const std::function<void(FontSpec&)>& change);
+void SetTahomaFont(HWND control);
+// Charsets 177 and 178 switch the control to right-to-left reading first; then the charset
+// goes into the control's font.
+void ApplyCharset(HWND control, int charset);
+// Right-to-left reading and right alignment ex-styles for charsets 177 and 178.
+DWORD RtlExStyle(int charset);
+
+// Moves the control inside its parent by a PositionName ("Entire Screen" also sizes it).
+int PlaceControl(HWND control, const Text& name, int freeHeight, int margin, int top, int left,
+                 int freeWidth);
+// Control rectangle in its parent's client coordinates.
+Box ControlBox(HWND control);
+void SetControlBox(HWND control, const Box& box);
+
+Text WindowText(HWND window);
+void SetWindowTextTo(HWND window, const Text& text);
+
+} // namespace zk

@@ -1,0 +1,97 @@
+#include "Layout.h"
+
+#include <utility>
+
+namespace zk {
+
+int PositionIndex(const Text& name) {
+    int i = ListIndexOf(UpperCase(PositionNames), UpperCase(name));
+    return i < 0 ? PosCenter : i;
+}
+
+Box PlaceBox(int index, Box c, const PlaceArea& a) {
+    enum Align { Near, Middle, Far };
+    struct Rule {
+        Align column, row;
+    };
+    static const Rule rules[] = {
+        {Middle, Middle}, {Near, Near},  {Far, Near},    {Near, Far},   {Far, Far},
+        {Middle, Near},   {Middle, Far}, {Near, Middle}, {Far, Middle},
+    };
+    if (index == PosEntireScreen) {
+        c.width = a.freeWidth + c.width - 2 * a.left;
+        c.height = a.freeHeight + c.height - 2 * a.top;
+        c.left = a.left;
+        c.top = a.top;
+        return c;
+    }
+    if (index == PosHide) return {5 - c.width, 5 - c.height, c.width, c.height};
+    const Rule& r = rules[index >= 0 && index < PosEntireScreen ? index : PosCenter];
+    auto align = [&](Align how, int start, int free) {
+        return how == Near     ? start + a.margin
+               : how == Middle ? start + free / 2
+                               : start + free - a.margin;
+    };
+    c.left = align(r.column, a.left, a.freeWidth);
+    c.top = align(r.row, a.top, a.freeHeight);
+    return c;
+}
+
+Text TakeWrappedLine(Text& text, int width, const std::function<int(const Text&)>& measure) {
+    size_t blank = text.find(' ');
+    if (blank == Text::npos) return std::exchange(text, Text());
+    Text line = text.substr(0, blank + 1);
+    text.erase(0, blank + 1);
+    int used = measure(line);
+    while (!text.empty() && used <= width) {
+        blank = text.find(' ');
+        Text word = text.substr(0, blank);
+        if (width < measure(word) + used) break;
+        line += text.substr(0, blank == Text::npos ? Text::npos : blank + 1);
+        text.erase(0, blank == Text::npos ? Text::npos : blank + 1);
+        used = measure(line);
+    }
+    return line;
+}
+
+void WrapLinesToWidth(TextBlock& block, int width, int size, const MeasureText& measure) {
+    if (block.wrapped) return;
+    std::vector<Text> source;
+    source.swap(block.lines);
+    for (Text& line : source) {
+        int lineSize = size;
+        Text prefix;
+        if (size_t tilde = line.find('~'); tilde != Text::npos) {
+            line.erase(tilde, 1);
+            lineSize = 2 * size;
+            prefix = "~";
+        }
+        auto measureLine = [&](const Text& t) { return measure(t, lineSize); };
+        do block.lines.push_back(prefix + TakeWrappedLine(line, width, measureLine));
+        while (!line.empty());
+    }
+    block.wrapped = true;
+}
+
+bool TakeCharsetLine(std::vector<Text>& lines, int& charset) {
+    if (lines.empty()) return false;
+    Text first = ListItem(lines.front(), 0);
+    if (first.empty() || first.size() > 3 || first.find_first_not_of("0123456789") != Text::npos)
+        return false;
+    int value = StrToIntDef(first, -1);
+    if (value < 0 || value > 255) return false;
+    lines.erase(lines.begin());
+    charset = value;
+    return true;
+}
+
+Rgb GradientRow(Rgb a, Rgb b, int rows, int y) {
+    if (rows <= 0) return a;
+    auto channel = [&](int from, int to) {
+        double step = static_cast<double>(to - from) / rows;
+        return from + static_cast<int>(step * y);
+    };
+    return {channel(a.red, b.red), channel(a.green, b.green), channel(a.blue, b.blue)};
+}
+
+} // namespace zk
