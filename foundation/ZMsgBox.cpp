@@ -1,6 +1,7 @@
 #include "ZMsgBox.h"
 #include "ControlIds.h"
 #include "Forms.h"
+#include "Global.h"
 
 #include <richedit.h>
 
@@ -215,23 +216,6 @@ bool TMsgBoxForm::FormPaint(HDC dc, const RECT& client) {
     return true;
 }
 
-// Lets the windows that the box uncovered repaint before the caller goes on.
-void PumpMessagesFor(DWORD ms) {
-    DWORD start = GetTickCount();
-    MSG msg;
-    while (GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(10);
-    }
-}
-
 } // namespace
 
 int ZMsgBox(HWND owner, const Text& text, const Text& caption, const Text& buttonCaptions,
@@ -247,7 +231,7 @@ int ShowZMsgBox(HWND owner, const Text& text, const Text& caption, const Text& b
     Text body = owner ? text : BoxTextWithCaption(text, caption);
     if (!owner || owner == OwnerActiveWindow) owner = GetActiveWindow();
     int result = ZMsgBox(owner, body, caption, buttonCaptions, flags);
-    PumpMessagesFor(100);
+    WaitWithMessages(100); // windows the box uncovered repaint before the caller goes on
     return result;
 }
 
