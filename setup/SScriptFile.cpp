@@ -3,6 +3,7 @@
 
 #include "Files.h"
 #include "SScriptRead.h"
+#include "ZMsgBox.h"
 
 namespace zk {
 
@@ -13,6 +14,10 @@ bool TScript::LoadFromFile(const Text& path, const ScriptErrorSink& onError) {
         return false;
     ReadScriptText(*this, LoadFile(path), onError); // unreadable: empty text, all defaults
     return true;
+}
+
+void ShowUnrecognizedCommandBox(const Text& message) {
+    ShowErrorBox(nullptr, message, "Error", "|OK|Cancel|Yes|No|Abort|Retry|Ignore|", 0);
 }
 
 } // namespace zk

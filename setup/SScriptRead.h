@@ -10,6 +10,10 @@ namespace zk {
 // does not take is handed to onError (may be empty) with the box text.
 void ReadScriptText(TScript& script, const Text& fileText, const ScriptErrorSink& onError);
 
+// The sink of the running engine: the modal error box (no owner, caption "Error", charset 0,
+// the default button captions), defined on the Windows side.
+void ShowUnrecognizedCommandBox(const Text& message);
+
 // Every maximal run of double quotes loses one quote, when the text starts and ends with one.
 void UnquoteArgument(Text& argument);
 
