@@ -98,6 +98,8 @@ class TScript {
     Text GetOpenWithMenuText() const { return openWithMenuText_; }
     Text GetOpenWithExtensions() const { return openWithExtensions_; }
     bool GetSilentSetup() const { return silentSetup_; }
+    // Background-update mode runs without wizard pages, whatever the script says.
+    void SetSilentSetup() { silentSetup_ = true; }
     bool GetTestAdminRights() const { return testAdminRights_; }
     bool GetTestAdminRightsUninstall() const { return testAdminRightsUninstall_; }
     bool GetTestForDotNetFramework() const { return testForDotNetFramework_; }
