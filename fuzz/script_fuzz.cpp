@@ -1,5 +1,6 @@
 // Fuzz target: any bytes as "Setup.txt". Besides the sanitizers it checks that a plain script
-// and its scrambled twin read alike, and that the page list and file names stay in bounds.
+// and its scrambled twin read alike, that the one-pass block-comment removal equals the rule
+// as written, and that the page list and file names stay in bounds.
 #include "SScriptRead.h"
 #include "Scramble.h"
 
@@ -30,6 +31,17 @@ Text ReadDigest(const Text& text, TScript& script) {
     return Digest(script, boxes);
 }
 
+// The block-comment rule as written: restart from the top after every removal (quadratic).
+Text StripBlockCommentsSlowly(Text text) {
+    while (true) {
+        size_t open = text.find("/*");
+        if (open == Text::npos) return text;
+        size_t close = text.find("*/", open + 1);
+        if (close == Text::npos) return text;
+        text.erase(open, close + 2 - open);
+    }
+}
+
 void WalkPages(TScript& s) {
     for (int index : {-2, -1, 0, 1, 2, 1 << 20}) {
         s.SetPageIndex(index);
@@ -51,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         TScript twin;
         if (ReadDigest(ScrambleText(input, true), twin) != digest) abort();
     }
+    if (StripBlockComments(input) != StripBlockCommentsSlowly(input)) abort();
     WalkPages(plain);
     return 0;
 }
