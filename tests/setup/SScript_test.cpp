@@ -82,6 +82,15 @@ TEST(KeywordTable, HoldsEveryKeywordOnceAndStoresEach) {
         Apply(s, {{"SET_GROUP_DATA", "|g|"}});
         EXPECT_EQ(KeywordTable::Apply(s, row.name, "7"), KeywordResult::Stored) << row.name;
     }
+    // No two keywords feed one setting or list.
+    for (size_t i = 0; i < rows.size(); ++i)
+        for (size_t j = i + 1; j < rows.size(); ++j) {
+            const KeywordRow &a = rows[i], &b = rows[j];
+            if (a.kind != b.kind) continue;
+            bool same = (a.text && a.text == b.text) || (a.flag && a.flag == b.flag) ||
+                        (a.number && a.number == b.number) || (a.list && a.list == b.list);
+            EXPECT_FALSE(same) << a.name << " and " << b.name;
+        }
     TScript s;
     EXPECT_EQ(KeywordTable::Apply(s, "SET_PROG_NAMES", "x"), KeywordResult::Unknown);
     EXPECT_EQ(KeywordTable::Apply(s, "set_prog_name", "x"), KeywordResult::Unknown)
