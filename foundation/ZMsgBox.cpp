@@ -47,6 +47,7 @@ class TMsgBoxForm : public TForm {
     HWND previous_ = nullptr; // the active window when the box was asked for
     HFONT font_ = nullptr;
     HWND body_ = nullptr;
+    HWND defaultButton_ = nullptr;
     HICON icon_ = nullptr;
     Size requested_;
     int result_ = 0;
@@ -58,8 +59,9 @@ int TMsgBoxForm::Show(HWND owner, const Text& text, const Text& caption) {
     font_ = SharedFont(
         {"Tahoma", 13, FW_NORMAL, ANSI_CHARSET, false, false, VARIABLE_PITCH | FF_SWISS});
     FormClass cls{ids::MsgBoxClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_BTNFACE};
-    if (!Create(cls, owner, caption, WS_VISIBLE | WS_CAPTION | WS_SYSMENU,
-                WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, -100, -100, 10, 10)) {
+    // Shown once laid out, buttons and all: nobody sees or finds a half-made box.
+    if (!Create(cls, owner, caption, WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME | WS_EX_TOPMOST,
+                -100, -100, 10, 10)) {
         RestorePrevious();
         return 0;
     }
@@ -74,6 +76,8 @@ int TMsgBoxForm::Show(HWND owner, const Text& text, const Text& caption) {
         return LoadIconA(nullptr, system[static_cast<int>(icon)]);
     }();
     CreateButtons();
+    ShowWindow(Handle(), SW_SHOW);
+    if (defaultButton_) SetFocus(defaultButton_); // after activation, which focuses the box
     RunUntilClosed();
     return result_;
 }
@@ -150,7 +154,6 @@ void TMsgBoxForm::PlaceBox(Size body) {
     width = std::max(width, 360);
     SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
-    ShowWindow(Handle(), SW_SHOW);
     RECT client;
     GetClientRect(Handle(), &client);
     SetWindowPos(body_, nullptr, BandWidth + (client.right - body.cx - BandWidth) / 2,
@@ -175,7 +178,7 @@ void TMsgBoxForm::CreateButtons() {
                             GetModuleHandleA(nullptr), nullptr);
         SendMessageA(b, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         SetWindowLongPtrA(b, GWLP_USERDATA, buttons[i].result);
-        if (i == focus) SetFocus(b);
+        if (i == focus) defaultButton_ = b;
     }
 }
 
