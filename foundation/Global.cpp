@@ -42,11 +42,12 @@ void DispatchOne(MSG& msg) {
     DispatchMessageA(&msg);
 }
 
-// Sleeps until a message arrives or the wait's end is due, instead of spinning.
+// Sleeps until a message arrives or the wait's end is due, instead of spinning. Called only
+// with the queue just emptied, so "new input" is all input (the Ex form is missing on 95).
 void IdleUntilMessage(DWORD start, DWORD ms) {
     DWORD elapsed = GetTickCount() - start;
     DWORD left = elapsed >= ms ? 0 : ms - elapsed;
-    MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT);
 }
 
 template <typename Pass> void WaitWith(DWORD ms, Pass pass) {
