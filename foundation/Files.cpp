@@ -12,7 +12,8 @@ namespace zk {
 namespace {
 
 const int64_t LoadSaveChunkMax = 1048576;
-const int64_t CopyChunkMax = 32768;
+// Copies move up to 1 MB per step as well: 32 KB steps ran at about half of CopyFile's speed.
+const int64_t CopyChunkMax = 1048576;
 
 bool IsSeparator(char c) {
     return c == '\\' || c == '/';

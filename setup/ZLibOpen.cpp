@@ -10,8 +10,8 @@ namespace zk {
 
 namespace {
 
-const size_t FileInChunk = 256 * 1024;
-const size_t FileOutChunk = 1024 * 1024;
+const size_t FileInChunk = 1024 * 1024;
+const size_t FileOutChunk = 4 * 1024 * 1024;
 
 [[noreturn]] void Fail(int code) {
     throw EZLibError(zError(code));
@@ -62,6 +62,11 @@ class TempFile {
   private:
     Text path_;
 };
+
+bool WriteAll(HANDLE file, const Bytef* data, size_t size) {
+    DWORD put = 0;
+    return WriteFile(file, data, static_cast<DWORD>(size), &put, nullptr) && put == size;
+}
 
 uInt Window(size_t n) {
     return static_cast<uInt>(std::min<size_t>(n, UINT_MAX));
@@ -118,47 +123,55 @@ void DecompressString(const Text& compressed, Text& inflated, ProgressProc progr
     DecompressBuffer(compressed.data(), compressed.size(), inflated, 0, progress);
 }
 
+namespace {
+// The stream of in, inflated chunk by chunk into out; raises for a bad stream.
+bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress) {
+    std::vector<Bytef> inBuf(FileInChunk), outBuf(FileOutChunk);
+    const ProgressReport report(progress, size);
+    int64_t consumed = 0;
+    size_t filled = 0;
+    z_stream s{};
+    report(0);
+    InflateSession session(s);
+    for (bool ended = false; !ended;) {
+        if (s.avail_in == 0) {
+            DWORD got = 0;
+            if (!ReadFile(in, inBuf.data(), static_cast<DWORD>(inBuf.size()), &got, nullptr))
+                return false;
+            if (got == 0) Fail(Z_BUF_ERROR); // the file ends before the stream does
+            s.next_in = inBuf.data();
+            s.avail_in = got;
+            consumed += got;
+            report(consumed);
+        }
+        s.next_out = outBuf.data() + filled;
+        s.avail_out = static_cast<uInt>(outBuf.size() - filled);
+        ended = session.Step();
+        filled = outBuf.size() - s.avail_out;
+        if (filled == outBuf.size() || ended) {
+            if (!WriteAll(out, outBuf.data(), filled)) return false;
+            filled = 0;
+        }
+    }
+    session.Finish();
+    return true;
+}
+} // namespace
+
 bool InflateFile(const Text& source, const Text& target, ProgressProc progress) {
     UniqueFile in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     DWORD high = 0, low = in ? GetFileSize(in.get(), &high) : INVALID_FILE_SIZE;
     if (!in || (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)) return false;
-    const int64_t size = (static_cast<int64_t>(high) << 32) | low;
     TempFile temp(CreateTempFileBeside(target));
     if (temp.path().empty()) return false;
-    {
-        UniqueFile out(CreateFileA(temp.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!out) return false;
-        std::vector<Bytef> inBuf(FileInChunk), outBuf(FileOutChunk);
-        const ProgressReport report(progress, size);
-        int64_t consumed = 0;
-        z_stream s{};
-        report(0);
-        InflateSession session(s);
-        for (bool ended = false; !ended;) {
-            if (s.avail_in == 0) {
-                DWORD got = 0;
-                if (!ReadFile(in.get(), inBuf.data(), static_cast<DWORD>(inBuf.size()), &got,
-                              nullptr))
-                    return false;
-                if (got == 0) Fail(Z_BUF_ERROR); // the file ends before the stream does
-                s.next_in = inBuf.data();
-                s.avail_in = got;
-                consumed += got;
-                report(consumed);
-            }
-            s.next_out = outBuf.data();
-            s.avail_out = static_cast<uInt>(outBuf.size());
-            ended = session.Step();
-            DWORD want = static_cast<DWORD>(outBuf.size() - s.avail_out), put = 0;
-            if (!WriteFile(out.get(), outBuf.data(), want, &put, nullptr) || put != want)
-                return false;
-        }
-        session.Finish();
-        if (!CloseHandle(out.release())) return false;
-    }
-    if (!ReplaceFileWith(temp.path(), target)) return false;
+    UniqueFile out(CreateFileA(temp.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!out) return false;
+    const int64_t size = (static_cast<int64_t>(high) << 32) | low;
+    if (!InflateHandles(in.get(), out.get(), size, progress)) return false;
+    // Closed before the rename; an exception above closes it before the temporary goes.
+    if (!CloseHandle(out.release()) || !ReplaceFileWith(temp.path(), target)) return false;
     temp.Keep();
     return true;
 }
