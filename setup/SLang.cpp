@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "Files.h"
+#include "UtilPlus.h"
 
 namespace zk {
 
@@ -129,6 +130,10 @@ void SelectLanguageFileIn(const TScript& script, const Text& engineDir, int user
     if (name.empty()) return;
     state.chosen = TLangTable(LoadFile(folder + name + ".lng")); // missing: an empty table
     state.charset = CharsetOf(*state.chosen);
+}
+
+void SelectLanguageFile(const TScript& script) {
+    SelectLanguageFileIn(script, GetExeDir(true), UserPrimaryLanguage());
 }
 
 Text LangString(const Text& section, const Text& key, const Text& def) {

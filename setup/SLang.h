@@ -21,8 +21,10 @@ class TLangTable {
 
 // Built-in table from the resource; LangString and GetLangCharset call it on first use.
 void InitializeLanguage();
-// Chooses the ".lng" file by SET_LANG_FLAG and SET_LANG_NAMES from engineDir + "LANG\" (or
-// engineDir itself) for the user's primary language; each call starts afresh.
+// Chooses the ".lng" file by SET_LANG_FLAG and SET_LANG_NAMES from the engine's "LANG" folder
+// (or the engine's folder) for the user's language; each call starts afresh.
+void SelectLanguageFile(const TScript& script);
+// The same from engineDir + "LANG\" (or engineDir itself) for the given primary language.
 void SelectLanguageFileIn(const TScript& script, const Text& engineDir, int userLanguage);
 // Chosen file, else built-in English, else the default (rules in SLang.cpp).
 Text LangString(const Text& section, const Text& key, const Text& def);
