@@ -50,11 +50,18 @@ ENV
 # shellcheck disable=SC1091
 . "$sbx/env"
 
+# Every Wine process needs the display, the ones this script starts too: a desktop started
+# without it stays without a driver, and no program can make windows while it lives.
+use_display() {
+  export DISPLAY=:$1
+  echo "export DISPLAY=:$1" >> "$sbx/env"
+}
+
 start_display() {
   if [ -f "$sbx/display" ]; then
     local d pid
     read -r d pid < "$sbx/display"
-    if kill -0 "$pid" 2>/dev/null; then echo "export DISPLAY=:$d" >> "$sbx/env"; return; fi
+    if kill -0 "$pid" 2>/dev/null; then use_display "$d"; return; fi
   fi
   local n=90
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
@@ -62,7 +69,7 @@ start_display() {
   local pid=$!
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   echo "$n $pid" > "$sbx/display"
-  echo "export DISPLAY=:$n" >> "$sbx/env"
+  use_display "$n"
 }
 
 wrun() { "${runas[@]}" "$WINELOADER" "$@"; }
@@ -102,4 +109,15 @@ start_display
 # background services and the desktop window; start them here, detached from every pipe,
 # or they inherit a test's output and the test runner waits on them until its time-out.
 "${runas[@]}" "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+hold_desktop() {
+  local exe=$sbx/hold.exe cc=x86_64-w64-mingw32-gcc
+  [ "$arch" = win32 ] && cc=i686-w64-mingw32-gcc
+  if [ ! -f "$exe" ]; then
+    "$cc" -O2 -mwindows -static -o "$exe" "$(dirname "$0")/sandbox-hold.c"
+  fi
+  if [ -f "$sbx/hold.pid" ] && kill -0 "$(cat "$sbx/hold.pid")" 2>/dev/null; then return; fi
+  setsid "${runas[@]}" "$WINELOADER" 'T:\sandbox\hold.exe' </dev/null >/dev/null 2>&1 &
+  echo $! > "$sbx/hold.pid"
+}
+hold_desktop
 wrun rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
