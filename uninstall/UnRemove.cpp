@@ -1,0 +1,143 @@
+#include "UnRemove.h"
+
+#include "ExecItem.h"
+
+#include <windows.h>
+
+#include <cctype>
+
+namespace zk {
+
+namespace {
+
+// Stand-in until the shared path canonicaliser is available: full path, long form where the
+// path exists, backslashes, no trailing backslash but on a root; "" for a relative path.
+Text CanonicalizePath(const Text& path) {
+    const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                       path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    const bool unc = path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
+                     (path[1] == '\\' || path[1] == '/');
+    if (!drive && !unc) return {};
+    char full[MAX_PATH];
+    DWORD n = GetFullPathNameA(ReplaceAll(path, "/", "\\").c_str(), MAX_PATH, full, nullptr);
+    if (n == 0 || n >= MAX_PATH) return {};
+    char longForm[MAX_PATH];
+    DWORD m = GetLongPathNameA(full, longForm, MAX_PATH);
+    Text result = (m > 0 && m < MAX_PATH) ? Text(longForm, m) : Text(full, n);
+    while (result.size() > 3 && result.back() == '\\') result.pop_back();
+    return result;
+}
+
+DWORD AttributesOf(const Text& path) {
+    return GetFileAttributesA(path.c_str());
+}
+
+bool IsFile(const Text& path) {
+    DWORD a = AttributesOf(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+Text ErrorReason(const char* what) {
+    return Text(what) + " failed, error " + IntToStr(GetLastError());
+}
+
+ItemResult Refused(const char* why) {
+    return {true, true, Text("refused: ") + why};
+}
+
+constexpr UINT kFontChangeWaitMs = 1000;
+
+ItemResult Unsupported() {
+    return {false, true, "not supported by this build"};
+}
+
+TextList CanonicalEntries(const TextList& entries) {
+    TextList canonical;
+    for (const Text& e : entries) {
+        Text c = CanonicalizePath(e);
+        if (!c.empty()) canonical.push_back(c);
+    }
+    return canonical;
+}
+
+} // namespace
+
+RemovalContext MakeRemovalContext(const UninstallWorkLists& lists, const Text& ownPath) {
+    RemovalContext ctx;
+    ctx.protection = MakeProtectionLists(CanonicalEntries(lists[WorkList::DontRemoveDir]),
+                                         CanonicalEntries(lists[WorkList::DontRemoveJustDir]),
+                                         CanonicalEntries(lists[WorkList::AvoidErrRemoveDir]));
+    ctx.ownPath = CanonicalizePath(ownPath);
+    const size_t cut = ctx.ownPath.rfind('\\');
+    if (cut != Text::npos) ctx.ownDir = ctx.ownPath.substr(0, cut == 2 ? 3 : cut);
+    return ctx;
+}
+
+ItemResult RemoveFileItem(const RemovalContext& ctx, const Text& item) {
+    const Text file = CanonicalizePath(item);
+    if (file.empty()) return Refused("not a full path");
+    if (!IsFileRemovable(ctx.protection, file)) return {true, false, "kept: DONT_REMOVE_DIR"};
+    if (TextEquals(file, ctx.ownPath)) return {true, true, "left for the self-deletion"};
+    if (!IsFile(file)) return {true, true, "not found"};
+    if (!DeleteFileA(file.c_str())) return {false, true, ErrorReason("delete")};
+    return {true, true, "deleted"};
+}
+
+ItemResult ClearReadOnlyItem(const RemovalContext&, const Text& item) {
+    const Text file = CanonicalizePath(item);
+    if (file.empty()) return {true, false, "refused: not a full path"};
+    if (!IsFile(file)) return {true, false, "not found"};
+    if (!SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL))
+        return {true, false, ErrorReason("clear attributes")};
+    return {true, false, "attributes cleared"};
+}
+
+ItemResult RemoveFontItem(const RemovalContext&, const Text& item) {
+    const Text file = CanonicalizePath(item);
+    if (file.empty()) return Refused("not a full path");
+    if (!IsFile(file)) return {true, true, "not found"};
+    if (!RemoveFontResourceA(file.c_str())) return {false, true, ErrorReason("remove font")};
+    // A hung top-level window must not hold the run: each one gets a second at most.
+    SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kFontChangeWaitMs,
+                        nullptr);
+    return {true, true, "font removed"};
+}
+
+ItemResult RemoveSharedFileItem(const RemovalContext&, const Text&) {
+    return Unsupported();
+}
+ItemResult UnregisterOcxItem(const RemovalContext&, const Text&) {
+    return Unsupported();
+}
+ItemResult ForceRemoveDirItem(const RemovalContext&, const Text&) {
+    return Unsupported();
+}
+ItemResult RemoveDirItem(const RemovalContext&, const Text&) {
+    return Unsupported();
+}
+ItemResult RemoveRegKeyItem(const RemovalContext&, const Text&) {
+    return Unsupported();
+}
+ItemResult UndoRegistryOpItem(const RemovalContext&, const Text&) {
+    return Unsupported();
+}
+ItemResult UndoIniFileOpItem(const RemovalContext&, const Text&) {
+    return Unsupported();
+}
+ItemResult UndoEnvironmentOpItem(const RemovalContext&, const Text&) {
+    return Unsupported();
+}
+ItemResult UndoAssociationItem(const RemovalContext&, const Text&) {
+    return Unsupported();
+}
+ItemResult UndoOpenWithItem(const RemovalContext&, const Text&) {
+    return Unsupported();
+}
+ItemResult RunExecuteItemAt(ExecServices& services, const Text& item, int stage,
+                            bool& exitRequest) {
+    Text log; // discarded: the memo and the failure log show the item itself
+    const bool ran = RunExecuteItemWith(services, item, stage, exitRequest, log);
+    return {ran, true, ran ? "done" : "failed"};
+}
+
+} // namespace zk

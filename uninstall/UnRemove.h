@@ -1,0 +1,76 @@
+// The removal handlers of the uninstaller: each undoes one script item on the machine (a file,
+// a folder or folder tree, a registry key or row, an INI, environment or association row, a
+// shared count, a COM server, a font, an execute item) behind the protection filters.
+// Every path is made canonical before any filter sees it; a relative path is refused.
+#pragma once
+#include "UnFilters.h"
+#include "UnScript.h"
+
+namespace zk {
+
+class ExecServices;
+
+// What one handler decided about one item.
+struct ItemResult {
+    bool success = true;
+    // False for an item the protection lists keep: it is neither shown, logged nor counted.
+    bool reported = true;
+    // What was decided and why ("deleted", "refused: system folder", "error 32" ...), for the
+    // debug channel; the memo and the failure log show the item as the script holds it.
+    Text reason;
+};
+
+// What every handler of one run shares: the protection lists with canonical entries, and the
+// uninstaller's own path and folder (canonical, no trailing backslash), which the
+// self-deletion batch removes later.
+struct RemovalContext {
+    ProtectionLists protection;
+    Text ownPath;
+    Text ownDir;
+};
+// From the script's DONT_REMOVE_DIR, DONT_REMOVE_JUST_DIR and AVOID_ERR_REMOVE_DIR lists
+// (entries made canonical; empty and relative ones dropped) and the uninstaller's path.
+RemovalContext MakeRemovalContext(const UninstallWorkLists& lists, const Text& ownPath);
+
+// REMOVE_FILE, REMOVE_SERVICE_FILE and the execution DLL: a file in a DONT_REMOVE_DIR entry
+// is not reported; the uninstaller itself is left for the batch; a missing file is a success.
+ItemResult RemoveFileItem(const RemovalContext& ctx, const Text& item);
+// REMOVE_SHARED_FILE: lowers the file's shared count and deletes it at 0; a file without a
+// count, or one still in use by others, stays. A count that cannot be read or written keeps
+// the file and fails the item.
+ItemResult RemoveSharedFileItem(const RemovalContext& ctx, const Text& item);
+// UNMARK_READONLY_FILE: clears every attribute of an existing file; never reported.
+ItemResult ClearReadOnlyItem(const RemovalContext& ctx, const Text& item);
+// UN_REG_OCX_FILE: unregisters the COM server of an existing file.
+ItemResult UnregisterOcxItem(const RemovalContext& ctx, const Text& item);
+// UN_REG_FONT_FILE: removes the font resource of an existing file and tells the top-level
+// windows (WM_FONTCHANGE, with a time-out so a hung window cannot stop the run).
+ItemResult RemoveFontItem(const RemovalContext& ctx, const Text& item);
+
+// FORCE_REMOVE_DIR and FORCE_REMOVE_FOLDER: the folder with its contents, except the
+// DONT_REMOVE_DIR subtrees and the folders on the way to them; links are removed, never
+// entered. Windows' own folders and the drives are refused (success, nothing changed).
+ItemResult ForceRemoveDirItem(const RemovalContext& ctx, const Text& item);
+// REMOVE_DIR and REMOVE_FOLDER: an empty folder. A protected folder is not reported; a
+// failure is excused by AVOID_ERR_REMOVE_DIR.
+ItemResult RemoveDirItem(const RemovalContext& ctx, const Text& item);
+
+// REMOVE_REG_KEY: the key and everything below it; a missing key counts as removed. Keys
+// every program shares, and keys too short to be a product's, are refused.
+ItemResult RemoveRegKeyItem(const RemovalContext& ctx, const Text& item);
+// SET_PERFORM_REGISTRY_OP, SET_PERFORM_INIFILE_OP, SET_PERFORM_ENVIRONMENT_OP,
+// SET_ADD_ASSOCIATION_ITEM and SET_ADD_OPEN_WITH_ITEM rows, replayed with their uninstall
+// action.
+ItemResult UndoRegistryOpItem(const RemovalContext& ctx, const Text& item);
+ItemResult UndoIniFileOpItem(const RemovalContext& ctx, const Text& item);
+ItemResult UndoEnvironmentOpItem(const RemovalContext& ctx, const Text& item);
+ItemResult UndoAssociationItem(const RemovalContext& ctx, const Text& item);
+ItemResult UndoOpenWithItem(const RemovalContext& ctx, const Text& item);
+
+// SET_PERFORM_EXECUTE_OP at "UnInstall Start" and "UnInstall End": the item runs only at its
+// own stage (any other item is a success); its log is discarded.
+constexpr int kUninstallStartStage = 5;
+constexpr int kUninstallEndStage = 6;
+ItemResult RunExecuteItemAt(ExecServices& services, const Text& item, int stage, bool& exitRequest);
+
+} // namespace zk
