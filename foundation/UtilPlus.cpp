@@ -165,7 +165,6 @@ void SplitRegPath(const Text& path, HKEY& root, Text& subkey) {
     root = rootName.empty() ? HKEY_CURRENT_USER : RootKeyFromName(rootName);
 }
 
-namespace {
 UniqueKey OpenRegPath(const Text& path, REGSAM access) {
     HKEY root;
     Text subkey;
@@ -174,37 +173,49 @@ UniqueKey OpenRegPath(const Text& path, REGSAM access) {
     if (RegOpenKeyExA(root, subkey.c_str(), 0, access, key.put()) != ERROR_SUCCESS) key.release();
     return key;
 }
-} // namespace
 
-bool RegPathWriteString(const Text& path, const Text& valueName, const Text& text) {
+UniqueKey CreateRegPath(const Text& path, REGSAM access) {
     HKEY root;
     Text subkey;
     SplitRegPath(path, root, subkey);
     UniqueKey key;
-    if (RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, key.put(),
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS)
         key.release();
-        return false;
+    return key;
+}
+
+bool RegReadRaw(HKEY key, const Text& valueName, DWORD& type, std::string& data) {
+    data.resize(2048);
+    for (int tries = 0; tries < 4; ++tries) {
+        DWORD size = static_cast<DWORD>(data.size());
+        LONG rc = RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
+                                   reinterpret_cast<BYTE*>(data.data()), &size);
+        if (rc == ERROR_SUCCESS) {
+            data.resize(size);
+            return true;
+        }
+        if (rc != ERROR_MORE_DATA) break;
+        data.resize(size + 1);
     }
-    return RegSetValueExA(key.get(), valueName.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    data.clear();
+    return false;
+}
+
+bool RegPathWriteString(const Text& path, const Text& valueName, const Text& text) {
+    UniqueKey key = CreateRegPath(path, KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE);
+    return key && RegSetValueExA(key.get(), valueName.c_str(), 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
 Text RegPathReadString(const Text& path, const Text& valueName, const Text& def) {
     UniqueKey key = OpenRegPath(path, KEY_QUERY_VALUE);
     if (!key) return def;
-    std::vector<char> buf(2048);
-    for (int tries = 0; tries < 4; ++tries) {
-        DWORD type = 0, size = static_cast<DWORD>(buf.size());
-        LONG rc = RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type,
-                                   reinterpret_cast<BYTE*>(buf.data()), &size);
-        if (rc == ERROR_SUCCESS) return RegDataToText(type, buf.data(), size);
-        if (rc != ERROR_MORE_DATA) return def;
-        buf.resize(size + 1);
-    }
-    return def;
+    DWORD type = 0;
+    std::string data;
+    if (!RegReadRaw(key.get(), valueName, type, data)) return def;
+    return RegDataToText(type, data.data(), data.size());
 }
 
 bool RegPathDeleteValue(const Text& path, const Text& valueName) {

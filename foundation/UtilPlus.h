@@ -2,6 +2,7 @@
 // command line, RegistryPath values, INI entries, developer switches and the user name.
 // Nothing here raises or shows anything: failures give false, "" or the caller's default.
 #pragma once
+#include "Handles.h"
 #include "UtilPlusText.h"
 
 #include <windows.h>
@@ -32,6 +33,12 @@ Text GetWinUserName();
 
 HKEY RootKeyFromName(const Text& name); // the current-user key for an unknown name
 void SplitRegPath(const Text& path, HKEY& root, Text& subkey);
+// The key of a RegistryPath opened with `access`; an empty owner when it cannot be opened.
+UniqueKey OpenRegPath(const Text& path, REGSAM access);
+// The same, creating what is missing.
+UniqueKey CreateRegPath(const Text& path, REGSAM access);
+// A value's type and bytes, however long; false when the value cannot be read.
+bool RegReadRaw(HKEY key, const Text& valueName, DWORD& type, std::string& data);
 bool RegPathWriteString(const Text& path, const Text& valueName, const Text& text);
 Text RegPathReadString(const Text& path, const Text& valueName, const Text& def);
 bool RegPathDeleteValue(const Text& path, const Text& valueName);
