@@ -1,6 +1,8 @@
 #include "UnRemove.h"
 
 #include "ExecItem.h"
+#include "Files.h"
+#include "Handles.h"
 
 #include <windows.h>
 
@@ -28,6 +30,25 @@ Text CanonicalizePath(const Text& path) {
     return result;
 }
 
+// Stand-in until the shared guard is available: a drive or share root, or a folder that is
+// or holds the Windows, system or temporary folder or Program Files.
+bool IsSystemFolder(const Text& dir) {
+    const Text d = CanonicalizePath(dir);
+    if (d.empty() || d.size() <= 3 || !IsBelowRoot(d)) return true;
+    char buf[MAX_PATH];
+    TextList guarded;
+    if (GetWindowsDirectoryA(buf, MAX_PATH)) guarded.push_back(buf);
+    if (GetSystemDirectoryA(buf, MAX_PATH)) guarded.push_back(buf);
+    if (GetTempPathA(MAX_PATH, buf)) guarded.push_back(buf);
+    for (const char* name : {"ProgramFiles", "CommonProgramFiles"})
+        if (GetEnvironmentVariableA(name, buf, MAX_PATH)) guarded.push_back(buf);
+    for (const Text& g : guarded) {
+        const Text c = CanonicalizePath(g);
+        if (TextEquals(c, d) || StartsText(d + "\\", c)) return true;
+    }
+    return false;
+}
+
 DWORD AttributesOf(const Text& path) {
     return GetFileAttributesA(path.c_str());
 }
@@ -35,6 +56,49 @@ DWORD AttributesOf(const Text& path) {
 bool IsFile(const Text& path) {
     DWORD a = AttributesOf(path);
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFolder(const Text& path) {
+    DWORD a = AttributesOf(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsSameFolder(const Text& a, const Text& b) {
+    return !b.empty() && TextEquals(a, b);
+}
+
+bool RemoveTreeKeeping(const ProtectionLists& p, const Text& dir);
+
+bool IsDots(const char* name) {
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+// Removes what may go of one entry of a folder that holds a protected one; true when all of
+// it went.
+bool RemoveEntryKeeping(const ProtectionLists& p, const Text& path, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveTreeKeeping(p, path);
+    if (!IsFileRemovable(p, path)) return true;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+// The folder with its contents, except DONT_REMOVE_DIR subtrees and the folders on the way
+// to them; true when everything else went. Links go by themselves (DeleteTree), never with
+// what they point to; a link on the way to a protected folder stays.
+bool RemoveTreeKeeping(const ProtectionLists& p, const Text& dir) {
+    if (IsInProtectedDir(p, dir)) return true;
+    if (!HoldsProtectedDir(p, dir)) return DeleteTree(dir, true);
+    if (AttributesOf(dir) & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+    bool all = true;
+    WIN32_FIND_DATAA fd;
+    UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &fd));
+    if (find) {
+        do {
+            if (!IsDots(fd.cFileName))
+                all = RemoveEntryKeeping(p, dir + "\\" + fd.cFileName, fd.dwFileAttributes) && all;
+        } while (FindNextFileA(find.get(), &fd));
+    }
+    return all;
 }
 
 Text ErrorReason(const char* what) {
@@ -109,11 +173,29 @@ ItemResult RemoveSharedFileItem(const RemovalContext&, const Text&) {
 ItemResult UnregisterOcxItem(const RemovalContext&, const Text&) {
     return Unsupported();
 }
-ItemResult ForceRemoveDirItem(const RemovalContext&, const Text&) {
-    return Unsupported();
+ItemResult ForceRemoveDirItem(const RemovalContext& ctx, const Text& item) {
+    const Text dir = CanonicalizePath(item);
+    if (dir.empty()) return Refused("not a full path");
+    if (IsSystemFolder(dir)) return Refused("system folder");
+    if (!IsFolder(dir)) return {true, true, "not found"};
+    const bool removed = RemoveTreeKeeping(ctx.protection, dir);
+    if (IsSameFolder(dir, ctx.ownDir)) return {true, true, "left for the self-deletion"};
+    if (HoldsProtectedDir(ctx.protection, dir) || IsInProtectedDir(ctx.protection, dir))
+        return {removed, true, removed ? "removed but DONT_REMOVE_DIR" : "not all removed"};
+    return {removed, true, removed ? "removed" : "not all removed"};
 }
-ItemResult RemoveDirItem(const RemovalContext&, const Text&) {
-    return Unsupported();
+
+ItemResult RemoveDirItem(const RemovalContext& ctx, const Text& item) {
+    const Text dir = CanonicalizePath(item);
+    if (dir.empty()) return Refused("not a full path");
+    if (!IsDirRemovable(ctx.protection, dir)) return {true, false, "kept: DONT_REMOVE_DIR"};
+    if (IsSystemFolder(dir)) return Refused("system folder");
+    if (!IsFolder(dir)) return {true, true, "not found"};
+    if (RemoveDirectoryA(dir.c_str()) || !IsFolder(dir)) return {true, true, "removed"};
+    const Text why = ErrorReason("remove");
+    if (IsSameFolder(dir, ctx.ownDir)) return {true, true, "left for the self-deletion"};
+    if (IsDirFailureExcused(ctx.protection, dir)) return {true, true, why + ", excused"};
+    return {false, true, why};
 }
 ItemResult RemoveRegKeyItem(const RemovalContext&, const Text&) {
     return Unsupported();

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace zk;
 using zktest::Exists;
 using zktest::WriteBytes;
@@ -134,4 +136,229 @@ TEST(RemoveFileItem, FilesInUseFailWithTheirError) {
     EXPECT_FALSE(Exists(readOnly));
     held.reset();
     zktest::RemoveScratch(dir);
+}
+
+namespace {
+
+// Files and folders below a scratch folder, made from a list of relative names ("\" at the
+// end makes a folder).
+void MakeTree(const Text& root, const TextList& names) {
+    for (const Text& n : names) {
+        const Text path = root + "\\" + n;
+        if (n.ends_with("\\")) {
+            CreateDirectoryA(path.c_str(), nullptr);
+        } else {
+            ASSERT_TRUE(WriteBytes(path, "x")) << path;
+        }
+    }
+}
+
+} // namespace
+
+TEST(ForceRemoveDirItem, KeepsProtectedSubtreesAndNeverClimbs) {
+    const Text dir = zktest::ScratchDir("unremove_force");
+    MakeTree(dir, {"P\\", "P\\f.txt", "P\\Sub\\", "P\\Sub\\Deep\\", "P\\Sub\\Deep\\g.txt",
+                   "P\\Data\\", "P\\Data\\keep.txt", "P\\Data\\In\\", "P\\Data\\In\\k.txt",
+                   "P\\DataX.txt", "P\\Way\\", "P\\Way\\Users\\", "P\\Way\\Users\\u.txt",
+                   "P\\Way\\w.txt", "Q\\", "Q\\q.txt", "canary.txt"});
+    SetFileAttributesA((dir + "\\P\\Sub\\Deep\\g.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    UninstallWorkLists lists;
+    lists[WorkList::DontRemoveDir] = {dir + "\\P\\Data", dir + "/P/Way/Users/", ""};
+    lists[WorkList::DontRemoveJustDir] = {dir + "\\P"};
+    lists[WorkList::AvoidErrRemoveDir] = {""};
+    const RemovalContext ctx = MakeRemovalContext(lists, dir + "\\Own\\UnInstall.exe");
+
+    const ItemResult r = ForceRemoveDirItem(ctx, dir + "\\P\\");
+    EXPECT_TRUE(r.success) << r.reason;
+    EXPECT_TRUE(r.reported);
+    struct Case {
+        const char* name;
+        bool survives;
+    };
+    const Case cases[] = {
+        {"P\\f.txt", false},
+        {"P\\Sub", false},
+        {"P\\Data\\keep.txt", true},
+        {"P\\Data\\In\\k.txt", true},
+        {"P\\DataX.txt", true},
+        {"P\\Way\\w.txt", false},
+        {"P\\Way\\Users\\u.txt", true},
+        {"Q\\q.txt", true},
+        {"canary.txt", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Exists(dir + "\\" + c.name), c.survives) << c.name;
+
+    // Without protection the whole tree goes, read-only files included; gone is a success.
+    const RemovalContext bare = MakeRemovalContext({}, dir + "\\Own\\UnInstall.exe");
+    EXPECT_TRUE(ForceRemoveDirItem(bare, dir + "\\P").success);
+    EXPECT_FALSE(Exists(dir + "\\P"));
+    EXPECT_TRUE(ForceRemoveDirItem(bare, dir + "\\P").success);
+    EXPECT_TRUE(Exists(dir + "\\Q\\q.txt"));
+    zktest::RemoveScratch(dir);
+}
+
+TEST(RemoveDirItem, FiltersOrderAndExcuses) {
+    const Text dir = zktest::ScratchDir("unremove_dir");
+    MakeTree(dir, {"Data\\", "Data\\Sub\\", "P\\", "P\\Sub\\", "Full\\", "Full\\f.txt", "Excused\\",
+                   "Excused\\Never\\", "Excused\\Never\\n.txt", "Own\\", "Own\\UnInstall.exe",
+                   "Empty\\"});
+    UninstallWorkLists lists;
+    lists[WorkList::DontRemoveDir] = {dir + "\\Data"};
+    lists[WorkList::DontRemoveJustDir] = {dir + "\\P", ""};
+    lists[WorkList::AvoidErrRemoveDir] = {dir + "\\Excused\\Never", "  "};
+    const RemovalContext ctx = MakeRemovalContext(lists, dir + "\\Own\\UnInstall.exe");
+    struct Case {
+        Text item;
+        bool success, reported, survives;
+    };
+    const Case cases[] = {
+        {dir, true, false, true},                 // holds a protected folder
+        {dir + "\\Data", true, false, true},      // is one
+        {dir + "\\Data\\Sub", true, false, true}, // lies in one
+        {dir + "\\P\\Sub", true, true, false},    // only P itself is kept
+        {dir + "\\P", true, false, true},
+        {dir + "\\Full", false, true, true},          // not empty
+        {dir + "\\Excused\\Never", true, true, true}, // holds a file: the entry itself
+        {dir + "\\Excused", true, true, true},        // an entry lies below it
+        {dir + "\\Own", true, true, true},            // the batch removes it
+        {dir + "\\Empty\\.\\", true, true, false},
+        {dir + "\\Missing", true, true, false},
+    };
+    for (const Case& c : cases) {
+        const ItemResult r = RemoveDirItem(ctx, c.item);
+        EXPECT_EQ(r.reported, c.reported) << c.item << ": " << r.reason;
+        EXPECT_EQ(Exists(c.item), c.survives) << c.item << ": " << r.reason;
+        EXPECT_EQ(r.success, c.success) << c.item << ": " << r.reason;
+    }
+    zktest::RemoveScratch(dir);
+}
+
+namespace {
+
+Text WindowsDir() {
+    char buf[MAX_PATH];
+    return Text(buf, GetWindowsDirectoryA(buf, MAX_PATH));
+}
+
+Text EnvValue(const char* name) {
+    char buf[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA(name, buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Text(buf, n) : Text();
+}
+
+// One canary file in each folder a script must never take; removed again at the end.
+struct Canaries {
+    TextList files;
+    explicit Canaries(const TextList& folders) {
+        for (const Text& f : folders) {
+            const Text file = f + "\\zk_unremove_canary.txt";
+            if (WriteBytes(file, "canary")) files.push_back(file);
+        }
+    }
+    ~Canaries() {
+        for (const Text& f : files) DeleteFileA(f.c_str());
+    }
+};
+
+} // namespace
+
+TEST(FolderHandlers, RefuseWindowsFoldersAndDrivesInEverySpelling) {
+    const Text scratch = zktest::ScratchDir("unremove_system");
+    ASSERT_TRUE(WriteBytes(scratch + "\\inside.txt", "x"));
+    const Text windows = WindowsDir();
+    const Text programs = EnvValue("ProgramFiles");
+    const Text temp = EnvValue("TEMP");
+    ASSERT_FALSE(programs.empty());
+    const Canaries canaries({"C:", windows, windows + "\\system32", programs,
+                             programs + "\\Common Files", temp, "C:\\zktest"});
+    ASSERT_GE(canaries.files.size(), 5u);
+    const TextList items = {
+        "C:\\",
+        "C:",
+        "c:/",
+        windows + "\\.",
+        ReplaceAll(windows, "\\", "/"),
+        windows + "\\x\\..",
+        windows + "\\\\",
+        " " + windows,
+        "\\\\?\\" + windows,
+        "\\\\.\\C:\\",
+        windows + "\\system32",
+        ShortName(programs),
+        programs + "\\Common Files",
+        temp,
+        "C:\\zktest\\..",
+        scratch + "\\..\\..",
+    };
+    // Every entry of the protection lists is also made of such spellings: none may widen
+    // what a forced removal takes.
+    UninstallWorkLists lists;
+    lists[WorkList::DontRemoveDir] = {"relative\\x", "", "C:"};
+    const RemovalContext ctx = MakeRemovalContext(lists, scratch + "\\UnInstall.exe");
+    for (const Text& item : items) {
+        for (auto handler : {ForceRemoveDirItem, RemoveDirItem}) {
+            const ItemResult r = handler(ctx, item);
+            EXPECT_TRUE(r.success) << item << ": " << r.reason;
+            EXPECT_NE(r.reason.find("refused"), Text::npos) << item << ": " << r.reason;
+        }
+    }
+    for (const Text& f : canaries.files) EXPECT_TRUE(Exists(f)) << f;
+    EXPECT_TRUE(Exists(scratch + "\\inside.txt"));
+    zktest::RemoveScratch(scratch);
+}
+
+// Folder links and a drive of its own: the fixture script makes them and names the folder.
+TEST(UnRemoveFixture, ForcedRemovalNeverEntersLinks) {
+    const char* fixture = std::getenv("ZK_UNREMOVE_FIXTURE");
+    if (!fixture) GTEST_SKIP() << "run by the uninstall_UnRemove_links ctest entry";
+    const Text root = fixture;
+    ASSERT_EQ(GetFileAttributesA((root + "\\tree\\dirlink").c_str()) & 0x410, 0x410u);
+    const RemovalContext bare = MakeRemovalContext({}, root + "\\Own\\UnInstall.exe");
+    // A link goes by itself where the platform can remove one (Wine cannot: error 145); what
+    // it shows is never touched, and an item is a success exactly when its link is gone.
+    const Text sublink = root + "\\tree\\Sub\\sublink";
+    const ItemResult own = ForceRemoveDirItem(bare, sublink);
+    EXPECT_EQ(own.success, !Exists(sublink)) << own.reason;
+    EXPECT_TRUE(Exists(root + "\\outside\\deeper\\keep2.txt"));
+
+    // A protected folder reached through a link: the walk keeps the link and never enters it
+    // (what lies behind it is not the product's).
+    const RemovalContext through =
+        MakeRemovalContext(ListsWith(WorkList::DontRemoveDir, {root + "\\tree\\dirlink\\deeper"}),
+                           root + "\\Own\\UnInstall.exe");
+    EXPECT_TRUE(ForceRemoveDirItem(through, root + "\\tree\\dirlink").success);
+    EXPECT_TRUE(Exists(root + "\\outside\\keep.txt"));
+    EXPECT_TRUE(Exists(root + "\\tree\\dirlink"));
+
+    // The walk around a protected folder meets links too.
+    const RemovalContext ctx = MakeRemovalContext(
+        ListsWith(WorkList::DontRemoveDir, {root + "\\tree\\Data"}), root + "\\Own\\UnInstall.exe");
+    const ItemResult r = ForceRemoveDirItem(ctx, root + "\\tree");
+    EXPECT_EQ(r.success, !Exists(root + "\\tree\\dirlink") && !Exists(sublink)) << r.reason;
+    EXPECT_FALSE(Exists(root + "\\tree\\own.txt"));
+    EXPECT_FALSE(Exists(root + "\\tree\\Sub\\s.txt"));
+    EXPECT_TRUE(Exists(root + "\\tree\\Data\\keep.txt"));
+    EXPECT_TRUE(Exists(root + "\\outside\\keep.txt"));
+    EXPECT_TRUE(Exists(root + "\\outside\\deeper\\keep2.txt"));
+}
+
+// A product installed at the root of a drive ("M:\" as the destination) with a forced
+// removal of its target: the drive root is refused, the product folder below it goes.
+TEST(UnRemoveFixture, DriveRootDestinationIsNeverWiped) {
+    const char* fixture = std::getenv("ZK_UNREMOVE_FIXTURE");
+    if (!fixture) GTEST_SKIP() << "run by the uninstall_UnRemove_links ctest entry";
+    ASSERT_TRUE(Exists("M:\\canary.txt"));
+    const RemovalContext ctx = MakeRemovalContext({}, "M:\\UnInstall.exe");
+    for (const char* item : {"M:\\", "M:", "m:/", "M:\\.", "M:\\Product\\..", "M:\\\\"}) {
+        for (auto handler : {ForceRemoveDirItem, RemoveDirItem}) {
+            const ItemResult r = handler(ctx, item);
+            EXPECT_TRUE(r.success) << item << ": " << r.reason;
+            EXPECT_NE(r.reason.find("refused"), Text::npos) << item << ": " << r.reason;
+        }
+    }
+    EXPECT_TRUE(Exists("M:\\canary.txt"));
+    EXPECT_TRUE(ForceRemoveDirItem(ctx, "M:\\Product").success);
+    EXPECT_FALSE(Exists("M:\\Product"));
+    EXPECT_TRUE(Exists("M:\\canary.txt"));
+    EXPECT_TRUE(Exists(Text(fixture) + "\\outside\\keep.txt"));
 }
