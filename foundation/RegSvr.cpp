@@ -1,6 +1,6 @@
 #include "RegSvr.h"
 #include "FileFlags.h"
-#include "Files.h"
+#include "CommonText.h"
 #include "Handles.h"
 #include "U_DEBUG0.h"
 
@@ -23,7 +23,7 @@ bool CallServerEntry(const Text& path, const char* entry) {
 
 bool RegisterServerFile(const Text& path, bool doRegister) {
     if (!IsRegistrableFile(path)) return false;
-    if (!IsBelowRoot(path)) { // a relative name would load whatever the search order finds
+    if (!IsAbsolutePath(path)) { // a relative name would load whatever the search order finds
         TraceLine("RegisterServerFile: not an absolute path, not loaded: " + path);
         return false;
     }
