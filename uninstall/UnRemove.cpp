@@ -1,53 +1,16 @@
 #include "UnRemove.h"
 
+#include "Common.h"
 #include "ExecItem.h"
 #include "Files.h"
 #include "Handles.h"
+#include "RegOp.h"
 
 #include <windows.h>
-
-#include <cctype>
 
 namespace zk {
 
 namespace {
-
-// Stand-in until the shared path canonicaliser is available: full path, long form where the
-// path exists, backslashes, no trailing backslash but on a root; "" for a relative path.
-Text CanonicalizePath(const Text& path) {
-    const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
-                       path[1] == ':' && (path[2] == '\\' || path[2] == '/');
-    const bool unc = path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
-                     (path[1] == '\\' || path[1] == '/');
-    if (!drive && !unc) return {};
-    char full[MAX_PATH];
-    DWORD n = GetFullPathNameA(ReplaceAll(path, "/", "\\").c_str(), MAX_PATH, full, nullptr);
-    if (n == 0 || n >= MAX_PATH) return {};
-    char longForm[MAX_PATH];
-    DWORD m = GetLongPathNameA(full, longForm, MAX_PATH);
-    Text result = (m > 0 && m < MAX_PATH) ? Text(longForm, m) : Text(full, n);
-    while (result.size() > 3 && result.back() == '\\') result.pop_back();
-    return result;
-}
-
-// Stand-in until the shared guard is available: a drive or share root, or a folder that is
-// or holds the Windows, system or temporary folder or Program Files.
-bool IsSystemFolder(const Text& dir) {
-    const Text d = CanonicalizePath(dir);
-    if (d.empty() || d.size() <= 3 || !IsBelowRoot(d)) return true;
-    char buf[MAX_PATH];
-    TextList guarded;
-    if (GetWindowsDirectoryA(buf, MAX_PATH)) guarded.push_back(buf);
-    if (GetSystemDirectoryA(buf, MAX_PATH)) guarded.push_back(buf);
-    if (GetTempPathA(MAX_PATH, buf)) guarded.push_back(buf);
-    for (const char* name : {"ProgramFiles", "CommonProgramFiles"})
-        if (GetEnvironmentVariableA(name, buf, MAX_PATH)) guarded.push_back(buf);
-    for (const Text& g : guarded) {
-        const Text c = CanonicalizePath(g);
-        if (TextEquals(c, d) || StartsText(d + "\\", c)) return true;
-    }
-    return false;
-}
 
 DWORD AttributesOf(const Text& path) {
     return GetFileAttributesA(path.c_str());
@@ -197,8 +160,11 @@ ItemResult RemoveDirItem(const RemovalContext& ctx, const Text& item) {
     if (IsDirFailureExcused(ctx.protection, dir)) return {true, true, why + ", excused"};
     return {false, true, why};
 }
-ItemResult RemoveRegKeyItem(const RemovalContext&, const Text&) {
-    return Unsupported();
+ItemResult RemoveRegKeyItem(const RemovalContext&, const Text& item) {
+    const Text key = Trim(item); // the text the filter judged is the text deleted
+    if (IsProtectedRegistryKey(key)) return Refused("shared or top-level key");
+    if (!DeleteRegKey(key)) return {false, true, "delete failed"};
+    return {true, true, "deleted"};
 }
 ItemResult UndoRegistryOpItem(const RemovalContext&, const Text&) {
     return Unsupported();

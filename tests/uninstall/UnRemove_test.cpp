@@ -3,9 +3,11 @@
 #include "UnRemove.h"
 
 #include "Handles.h"
+#include "RegOp.h"
 #include "TestEnv.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -260,6 +262,11 @@ struct Canaries {
     }
 };
 
+Text ShellFolder(int csidl) {
+    char buf[MAX_PATH];
+    return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf)) ? Text(buf) : Text();
+}
+
 } // namespace
 
 TEST(FolderHandlers, RefuseWindowsFoldersAndDrivesInEverySpelling) {
@@ -268,10 +275,16 @@ TEST(FolderHandlers, RefuseWindowsFoldersAndDrivesInEverySpelling) {
     const Text windows = WindowsDir();
     const Text programs = EnvValue("ProgramFiles");
     const Text temp = EnvValue("TEMP");
+    const Text documents = ShellFolder(CSIDL_PERSONAL);
+    const Text profile = ShellFolder(CSIDL_PROFILE);
+    const Text allUsersDocs = ShellFolder(CSIDL_COMMON_DOCUMENTS);
     ASSERT_FALSE(programs.empty());
+    ASSERT_FALSE(documents.empty());
+    ASSERT_FALSE(profile.empty());
     const Canaries canaries({"C:", windows, windows + "\\system32", programs,
-                             programs + "\\Common Files", temp, "C:\\zktest"});
-    ASSERT_GE(canaries.files.size(), 5u);
+                             programs + "\\Common Files", temp, "C:\\zktest", documents, profile,
+                             allUsersDocs, ShellFolder(CSIDL_FONTS)});
+    ASSERT_GE(canaries.files.size(), 9u);
     const TextList items = {
         "C:\\",
         "C:",
@@ -289,6 +302,15 @@ TEST(FolderHandlers, RefuseWindowsFoldersAndDrivesInEverySpelling) {
         temp,
         "C:\\zktest\\..",
         scratch + "\\..\\..",
+        documents,
+        ShortName(documents) + "\\",
+        ReplaceAll(documents, "\\", "/"),
+        profile,
+        profile + "\\..",
+        allUsersDocs,
+        ShellFolder(CSIDL_DESKTOPDIRECTORY),
+        ShellFolder(CSIDL_APPDATA),
+        ShellFolder(CSIDL_FONTS),
     };
     // Every entry of the protection lists is also made of such spellings: none may widen
     // what a forced removal takes.
@@ -361,4 +383,68 @@ TEST(UnRemoveFixture, DriveRootDestinationIsNeverWiped) {
     EXPECT_FALSE(Exists("M:\\Product"));
     EXPECT_TRUE(Exists("M:\\canary.txt"));
     EXPECT_TRUE(Exists(Text(fixture) + "\\outside\\keep.txt"));
+}
+
+TEST(RemoveRegKeyItem, DeletesTheProductKeyAndRefusesSharedOnes) {
+    const Text base = zktest::ScratchKey("unremove_reg");
+    const Text cv = "Software\\Microsoft\\Windows\\CurrentVersion";
+    // Canaries where a refused line would reach: beside the product and in the shared keys.
+    const TextList canaries = {
+        base + "\\Canary",
+        "HKEY_CURRENT_USER\\" + cv + "\\UnInstall\\ZkTestUnremoveCanary",
+        "HKEY_LOCAL_MACHINE\\" + cv + "\\UnInstall\\ZkTestUnremoveCanary",
+        "HKEY_LOCAL_MACHINE\\" + cv + "\\App Paths\\zk_unremove_canary.exe",
+        "HKEY_LOCAL_MACHINE\\Software\\ZkTestUnremoveCanary",
+        "HKEY_CLASSES_ROOT\\ZkTestUnremoveCanary",
+    };
+    for (const Text& c : canaries) ASSERT_TRUE(WriteRegValue(c, "v", "1", false)) << c;
+    ASSERT_TRUE(WriteRegValue(base + "\\Product\\Sub", "v", "1", false));
+    ASSERT_TRUE(WriteRegValue(base + "\\Bare", "v", "1", false));
+
+    const TextList refused = {
+        "",
+        "HKEY_CURRENT_USER",
+        "HKEY_CURRENT_USER\\",
+        "HKEY_CURRENT_USER\\\\\\",
+        "HKEY_CURRENT_USER\\Software",
+        "HKEY_CURRENT_USER\\Software\\",
+        "HKEY_LOCAL_MACHINE\\SOFTWARE",
+        " HKEY_LOCAL_MACHINE\\Software ",
+        "Software",
+        "HKEY_CLASSES_ROOT\\ZkTestUnremoveCanary",
+        "HKEY_CURRENT_USER\\Software\\Microsoft",
+        "HKEY_CURRENT_USER\\" + cv,
+        "HKEY_CURRENT_USER\\" + cv + "\\UnInstall",
+        "HKEY_LOCAL_MACHINE\\" + cv + "\\uninstall\\",
+        "HKEY_LOCAL_MACHINE\\" + cv + "\\App Paths",
+        "HKEY_LOCAL_MACHINE\\" + cv + "\\SharedDLLs",
+        "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows",
+        "HKEY_USERS\\.DEFAULT\\Software",
+    };
+    const RemovalContext ctx = MakeRemovalContext({}, "C:\\P\\UnInstall.exe");
+    for (const Text& key : refused) {
+        const ItemResult r = RemoveRegKeyItem(ctx, key);
+        EXPECT_TRUE(r.success) << key << ": " << r.reason;
+        EXPECT_NE(r.reason.find("refused"), Text::npos) << key << ": " << r.reason;
+    }
+    struct Case {
+        Text key;
+        bool gone;
+    };
+    const Case removed[] = {
+        {base + "\\Product", true},
+        {base.substr(sizeof "HKEY_CURRENT_USER") + "\\Bare", true}, // a current-user subkey
+        {base + "\\Missing", true},
+    };
+    for (const Case& c : removed) {
+        const ItemResult r = RemoveRegKeyItem(ctx, c.key);
+        EXPECT_TRUE(r.success) << c.key << ": " << r.reason;
+        EXPECT_EQ(RegKeyExists(c.key), !c.gone) << c.key;
+    }
+    EXPECT_FALSE(RegKeyExists(base + "\\Bare"));
+    for (const Text& c : canaries) {
+        EXPECT_TRUE(RegKeyExists(c)) << c;
+        DeleteRegKey(c);
+    }
+    DeleteRegKey(base);
 }
