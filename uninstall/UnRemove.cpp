@@ -5,6 +5,7 @@
 #include "Files.h"
 #include "Handles.h"
 #include "RegOp.h"
+#include "RegSvr.h"
 
 #include <windows.h>
 
@@ -133,8 +134,12 @@ ItemResult RemoveFontItem(const RemovalContext&, const Text& item) {
 ItemResult RemoveSharedFileItem(const RemovalContext&, const Text&) {
     return Unsupported();
 }
-ItemResult UnregisterOcxItem(const RemovalContext&, const Text&) {
-    return Unsupported();
+ItemResult UnregisterOcxItem(const RemovalContext&, const Text& item) {
+    const Text file = CanonicalizePath(item);
+    if (file.empty()) return Refused("not a full path");
+    if (!IsFile(file)) return {true, true, "not found"};
+    if (!RegisterServerFile(file, false)) return {false, true, "unregistration failed"};
+    return {true, true, "unregistered"};
 }
 ItemResult ForceRemoveDirItem(const RemovalContext& ctx, const Text& item) {
     const Text dir = CanonicalizePath(item);

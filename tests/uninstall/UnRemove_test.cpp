@@ -4,6 +4,7 @@
 
 #include "Handles.h"
 #include "RegOp.h"
+#include "RegSvr.h"
 #include "TestEnv.h"
 
 #include <windows.h>
@@ -447,4 +448,48 @@ TEST(RemoveRegKeyItem, DeletesTheProductKeyAndRefusesSharedOnes) {
         DeleteRegKey(c);
     }
     DeleteRegKey(base);
+}
+
+TEST(UnregisterOcxItem, UnregistersExistingServersOnly) {
+    const Text dir = zktest::ScratchDir("unremove_ocx");
+    const Text key = "HKEY_CURRENT_USER\\Software\\ZkTest\\ComServer";
+    DeleteRegKey(key);
+    for (const char* dll : {"zkcom_ok.dll", "zkcom_fail.dll"})
+        ASSERT_TRUE(
+            CopyFileA((zktest::BinDir() + "\\" + dll).c_str(), (dir + "\\" + dll).c_str(), FALSE));
+    ASSERT_TRUE(WriteBytes(dir + "\\plain.txt", "x"));
+    ASSERT_TRUE(RegisterServerFile(dir + "\\zkcom_ok.dll", true));
+    ASSERT_TRUE(RegKeyExists(key));
+    const RemovalContext ctx = MakeRemovalContext({}, dir + "\\UnInstall.exe");
+    struct Case {
+        Text item;
+        bool success;
+    };
+    const Case cases[] = {
+        {ReplaceAll(dir, "\\", "/") + "/zkcom_ok.dll", true},
+        {dir + "\\zkcom_fail.dll", false}, // marked and logged, counted nowhere
+        {dir + "\\plain.txt", false},
+        {dir + "\\missing.ocx", true},
+    };
+    for (const Case& c : cases) {
+        const ItemResult r = UnregisterOcxItem(ctx, c.item);
+        EXPECT_EQ(r.success, c.success) << c.item << ": " << r.reason;
+        EXPECT_TRUE(r.reported) << c.item;
+    }
+    EXPECT_FALSE(RegKeyExists(key));
+    EXPECT_TRUE(Exists(dir + "\\zkcom_ok.dll")); // the file goes with its REMOVE_FILE line
+    zktest::RemoveScratch(dir);
+}
+
+// Wine keeps fonts per process and never removes one, so only the rows without a font file
+// can be checked here.
+TEST(RemoveFontItem, MissingOrRelativeFontIsASuccess) {
+    const Text dir = zktest::ScratchDir("unremove_font");
+    const RemovalContext ctx = MakeRemovalContext({}, dir + "\\UnInstall.exe");
+    for (const Text& item : {dir + "\\gone.ttf", Text("fonts\\x.ttf")}) {
+        const ItemResult r = RemoveFontItem(ctx, item);
+        EXPECT_TRUE(r.success) << item << ": " << r.reason;
+        EXPECT_TRUE(r.reported) << item;
+    }
+    zktest::RemoveScratch(dir);
 }
