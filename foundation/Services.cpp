@@ -109,7 +109,10 @@ void CloseServiceHandles(UniqueService& manager, UniqueService& service) {
 
 Text QuotedServicePath(const Text& programPath) {
     if (programPath.find(' ') == Text::npos || programPath.starts_with('"')) return programPath;
-    return '"' + programPath + '"';
+    bool isFile = GetFileAttributesA(programPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    bool endsExe =
+        programPath.size() > 4 && TextEquals(programPath.substr(programPath.size() - 4), ".exe");
+    return isFile || endsExe ? '"' + programPath + '"' : programPath;
 }
 
 bool StartServiceByName(const Text& name, bool showBar) {

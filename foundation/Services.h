@@ -23,8 +23,9 @@ Text ServiceStateText(DWORD state);
 void WriteServiceState(SC_HANDLE service); // the state's text as a debug-channel line
 void CloseServiceHandles(UniqueService& manager, UniqueService& service);
 
-// The binary path as the manager stores it: quoted when it holds a blank and is not quoted
-// already (LocalSystem would otherwise try "C:\Program.exe" first).
+// The binary path as the manager stores it. A program path with a blank is quoted (unquoted,
+// LocalSystem would try "C:\Program.exe" first); a text already quoted, or one that is no
+// file and does not end in ".exe" (a program followed by arguments), stays as it is.
 Text QuotedServicePath(const Text& programPath);
 
 // Start and stop wait, pumping messages, until the service reaches RUNNING or STOPPED; the

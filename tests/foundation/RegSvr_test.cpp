@@ -17,6 +17,20 @@ std::string RegisteredServer() {
     return RegPathReadString(ServerKey, "Server", "<none>");
 }
 
+struct MtaRun {
+    std::string file;
+    bool result = true;
+    HRESULT apartment = E_FAIL;
+};
+
+DWORD WINAPI RegisterInMultithreadedApartment(void* p) {
+    auto* r = static_cast<MtaRun*>(p);
+    r->apartment = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    r->result = RegisterServerFile(r->file, true);
+    CoUninitialize();
+    return 0;
+}
+
 std::string CopyTo(const std::string& from, const std::string& to) {
     CopyFileA(from.c_str(), to.c_str(), FALSE);
     return to;
@@ -56,9 +70,24 @@ TEST(RegSvr, RegistersAndUnregistersThroughTheExports) {
         EXPECT_EQ(RegisterServerFile(c.file, c.doRegister), c.result) << c.file;
         EXPECT_EQ(RegisteredServer(), c.after) << c.file;
     }
+    for (const char* module : {"zkcom_ok.dll", "zkcom_fail.dll", "zk_execdll.dll", "server.ocx"})
+        EXPECT_EQ(GetModuleHandleA(module), nullptr) << module << " still loaded";
     SetCurrentDirectoryA("C:\\");
     SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\ZkTest\\ComServer");
     zktest::RemoveScratch("C:\\zktest\\RegSvr");
+}
+
+// A thread of the multithreaded apartment cannot have OLE: false, nothing loaded.
+TEST(RegSvr, FailingOleInitialisationGivesFalse) {
+    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\ZkTest\\ComServer");
+    MtaRun run{zktest::BinDir() + "\\zkcom_ok.dll"};
+    HANDLE thread = CreateThread(nullptr, 0, RegisterInMultithreadedApartment, &run, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, 20000);
+    CloseHandle(thread);
+    ASSERT_EQ(run.apartment, S_OK);
+    EXPECT_FALSE(run.result);
+    EXPECT_EQ(RegisteredServer(), "<none>");
 }
 
 TEST(RegSvr, OleStaysUsableForTheCaller) {

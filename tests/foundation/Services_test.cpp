@@ -94,6 +94,21 @@ TEST(Services, WholeCycleByKeyAndDisplayName) {
     zktest::RemoveScratch("C:\\zktest\\ServicesCycle");
 }
 
+TEST(Services, ProgramPathWithABlankIsQuoted) {
+    std::string exe = ServiceExe("ServicesQuote");
+    struct Case {
+        std::string path, stored;
+    } cases[] = {
+        {exe, "\"" + exe + "\""},
+        {"C:\\Program Files\\Tool\\svc.EXE", "\"C:\\Program Files\\Tool\\svc.EXE\""},
+        {"\"" + exe + "\" -run", "\"" + exe + "\" -run"},
+        {"C:\\Tool\\svc.exe -run now", "C:\\Tool\\svc.exe -run now"},
+        {"C:\\Tool\\svc.exe", "C:\\Tool\\svc.exe"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(QuotedServicePath(c.path), c.stored) << c.path;
+    zktest::RemoveScratch("C:\\zktest\\ServicesQuote");
+}
+
 TEST(Services, UnknownServiceGivesFalseEverywhere) {
     const std::string name = "ZkTestSvcNoSuchService";
     EXPECT_FALSE(StartServiceByName(name, false));
