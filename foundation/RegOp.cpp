@@ -1,8 +1,12 @@
 #include "RegOp.h"
+#include "Files.h"
 #include "Handles.h"
 #include "UtilPlus.h"
 
 #include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 namespace zk {
 
@@ -246,6 +250,302 @@ Text GetRegisteredOwner() {
 
 Text GetRegisteredOrganization() {
     return RegisteredInfo("RegisteredOrganization");
+}
+
+// ---------------------------------------------------------------- operation rows
+
+bool PerformRegistryOp(const Text& row, int installMode) {
+    const Text key = ListItem(row, 0), valueName = ListItem(row, 1), data = ListItem(row, 2);
+    switch (RegistryOpActionOf(RowAction(row, 3, installMode))) {
+    case RegistryOpAction::Create:
+        return WriteRegValueTyped(key, valueName, data, ListItem(row, 5));
+    case RegistryOpAction::RemoveKey:
+        return DeleteRegKey(key);
+    case RegistryOpAction::RemoveValue:
+        return DeleteRegValue(key, valueName);
+    case RegistryOpAction::Nothing:
+        break;
+    }
+    return true;
+}
+
+bool PerformIniFileOp(const Text& row, int installMode) {
+    const Text file = ListItem(row, 0), section = ListItem(row, 1), key = ListItem(row, 2);
+    const Text action = RowAction(row, 4, installMode);
+    if (TextEquals(action, "Create")) return IniWriteString(file, section, key, ListItem(row, 3));
+    if (!TextEquals(action, "Remove")) return true;
+    if (!IniDeleteKey(file, section, key)) return false;
+    // A section the removal left without entries goes too: an empty header means nothing.
+    char probe[4];
+    if (GetPrivateProfileSectionA(StripLineBreaks(section).c_str(), probe, sizeof probe,
+                                  file.c_str()) == 0)
+        WritePrivateProfileStringA(StripLineBreaks(section).c_str(), nullptr, nullptr,
+                                   file.c_str());
+    return true;
+}
+
+bool PerformEnvironmentOp(const Text& row, int installMode) {
+    const Text name = ListItem(row, 0), value = ExpandPercentVariables(ListItem(row, 1));
+    const bool system = !TextEquals(ListItem(row, 4), "User");
+    switch (EnvironmentOpActionOf(RowAction(row, 2, installMode))) {
+    case EnvironmentOpAction::Create:
+        return SetEnvironmentValue(name, value, system, true);
+    case EnvironmentOpAction::Append:
+        return SetEnvironmentValue(name, AppendToEnvironmentValue(name, value, system), system,
+                                   true);
+    case EnvironmentOpAction::Remove:
+        return RemoveFromEnvironmentValue(name, value, system, true);
+    case EnvironmentOpAction::Nothing:
+        break;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- environment
+
+namespace {
+
+const char* const AutoexecPath = "C:\\AUTOEXEC.BAT";
+
+// The stored value of one scope with its type; type 0 when there is none.
+Text StoredEnvironmentValue(const Text& name, bool system, DWORD& type) {
+    type = 0;
+    UniqueKey key = OpenRegPath(GetEnvironmentKeyPath(system), KEY_QUERY_VALUE);
+    std::string data;
+    if (!key || !RegReadRaw(key.get(), name, type, data) ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        type = 0;
+        return {};
+    }
+    return RegDataToText(type, data.data(), data.size());
+}
+
+// The value an Append or Remove starts from: on NT the scope's own stored text (the process
+// block merges both scopes and has the references expanded), on 9x the process block.
+Text CurrentEnvironmentValue(const Text& name, bool system) {
+    if (!IsWinNT()) return GetEnvironmentValue(name);
+    DWORD type;
+    return StoredEnvironmentValue(name, system, type);
+}
+
+bool LoadExisting(const Text& path, Text& text) {
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return false;
+    text = LoadFile(path);
+    return !text.empty() || (info.nFileSizeLow == 0 && info.nFileSizeHigh == 0);
+}
+
+} // namespace
+
+Text GetEnvironmentKeyPath(bool system) {
+    return system ? "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session "
+                    "Manager\\Environment"
+                  : "HKEY_CURRENT_USER\\Environment";
+}
+
+Text GetEnvironmentValue(const Text& name) {
+    std::string buf(1024, '\0');
+    for (int tries = 0; tries < 4; ++tries) {
+        DWORD n = GetEnvironmentVariableA(name.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
+        if (n < buf.size()) return buf.substr(0, n);
+        buf.resize(n + 1);
+    }
+    return {};
+}
+
+Text ExpandPercentVariables(const Text& text) {
+    return ExpandPercentText(text, GetEnvironmentValue);
+}
+
+bool SetEnvironmentValue(const Text& name, const Text& value, bool system, bool broadcast) {
+    if (!IsWinNT()) return UpdateAutoexecSet(name, value);
+    DWORD type;
+    StoredEnvironmentValue(name, system, type);
+    UniqueKey key = CreateRegPath(GetEnvironmentKeyPath(system), KEY_SET_VALUE);
+    bool ok =
+        key && SetString(key.get(), name, value, type == REG_EXPAND_SZ ? REG_EXPAND_SZ : REG_SZ);
+    if (ok && broadcast) BroadcastEnvironmentChange();
+    return ok;
+}
+
+bool DeleteEnvironmentValue(const Text& name, bool system, bool broadcast) {
+    if (!IsWinNT()) return UpdateAutoexecSet(name, "");
+    bool ok = RegPathDeleteValue(GetEnvironmentKeyPath(system), name);
+    if (ok && broadcast) BroadcastEnvironmentChange();
+    return ok;
+}
+
+Text AppendToEnvironmentValue(const Text& name, const Text& addition, bool system) {
+    return AppendEnvironmentText(name, CurrentEnvironmentValue(name, system), addition);
+}
+
+bool RemoveFromEnvironmentValue(const Text& name, const Text& part, bool system, bool broadcast) {
+    Text rest;
+    if (!RemoveEnvironmentText(name, CurrentEnvironmentValue(name, system), part, rest))
+        return false;
+    return rest.empty() ? DeleteEnvironmentValue(name, system, true)
+                        : SetEnvironmentValue(name, rest, system, broadcast);
+}
+
+void BroadcastEnvironmentChange() {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("Environment"),
+                        SMTO_NORMAL, 4000, &result);
+}
+
+bool UpdateAutoexecSet(const Text& name, const Text& value) {
+    Text text;
+    if (!LoadExisting(AutoexecPath, text)) return false;
+    if (!EditAutoexecSet(text, name, value)) return true;
+    return SaveFileAtomic(AutoexecPath, text, 0);
+}
+
+// ---------------------------------------------------------------- associations
+
+namespace {
+
+bool associationsChanged = false;
+const Text Hkcr = "HKEY_CLASSES_ROOT\\";
+
+// One key name: a backslash would reach other keys, up to the whole root.
+bool IsKeyName(const Text& name) {
+    return !Trim(name).empty() && name.find('\\') == Text::npos;
+}
+
+// Deletes a key only when nothing but its default value is in it. True when it is gone.
+bool DeleteIfEmpty(const Text& path) {
+    HKEY root;
+    Text subkey;
+    SplitRegPath(path, root, subkey);
+    {
+        UniqueKey key;
+        LONG rc = RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, key.put());
+        if (rc == ERROR_FILE_NOT_FOUND) return true;
+        if (rc != ERROR_SUCCESS) return false;
+        DWORD subkeys = 0, values = 0;
+        if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                             &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return false;
+        bool onlyDefault =
+            values == 0 || (values == 1 && RegQueryValueExA(key.get(), "", nullptr, nullptr,
+                                                            nullptr, nullptr) == ERROR_SUCCESS);
+        if (subkeys != 0 || !onlyDefault) return false;
+    }
+    return RegDeleteKeyA(root, subkey.c_str()) == ERROR_SUCCESS;
+}
+
+Text DefaultValueOf(const Text& path) {
+    bool isNumber = false;
+    return ReadRegValueAsText(path, "", isNumber);
+}
+
+} // namespace
+
+bool PerformAssociationOp(const Text& row, int installMode) {
+    const Text action = RowAction(row, 7, installMode);
+    bool ok = false;
+    if (TextEquals(action, "Remove"))
+        ok = RemoveFileAssociation(ListItem(row, 0), ListItem(row, 2));
+    else if (TextEquals(action, "Create"))
+        ok = CreateFileAssociation(ListItem(row, 0), ListItem(row, 1), ListItem(row, 2),
+                                   ListItem(row, 4));
+    if (ok) associationsChanged = true;
+    return ok;
+}
+
+bool CreateFileAssociation(const Text& className, const Text& description, const Text& extension,
+                           const Text& command) {
+    const Text ext = NormalizeExtension(extension);
+    if (command.empty() || !IsKeyName(className) || !IsKeyName(ext)) return false;
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, ext.c_str());
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, className.c_str());
+    const Text classPath = Hkcr + className;
+    bool ok =
+        WriteRegValue(Hkcr + ext, "", className, false) &&
+        WriteRegValue(classPath, "", description, false) &&
+        WriteRegValue(classPath + "\\shell\\open\\command", "", QuoteOpenCommand(command), false);
+    if (ok) associationsChanged = true;
+    return ok;
+}
+
+bool RemoveFileAssociation(const Text& className, const Text& extension) {
+    const Text ext = NormalizeExtension(extension);
+    if (!IsKeyName(className) || !IsKeyName(ext)) return false;
+    const Text classPath = Hkcr + className;
+    bool ok = true;
+    for (const char* tail : {"\\shell\\open\\command", "\\shell\\open", "\\shell", ""})
+        if (!DeleteIfEmpty(classPath + tail) && !*tail) ok = false;
+    // The extension may point to another program's class by now: that one stays.
+    if (TextEquals(DefaultValueOf(Hkcr + ext), className) && !DeleteIfEmpty(Hkcr + ext)) ok = false;
+    associationsChanged = true;
+    return ok;
+}
+
+bool AssociationsChanged() {
+    return associationsChanged;
+}
+
+void NotifyAssociationsChanged() {
+    if (!associationsChanged) return;
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+    associationsChanged = false;
+}
+
+bool RegisterOpenWithVerb(const Text& verb, const Text& menuText, const Text& program, bool install,
+                          const Text& extensions) {
+    if (!IsKeyName(verb)) return false;
+    std::vector<Text> keys = {Hkcr + "Folder\\shell\\" + verb};
+    for (const Text& ext : OpenWithExtensionList(extensions)) {
+        // An extension without a class has no menu to extend.
+        const Text className = DefaultValueOf(Hkcr + ext);
+        if (IsKeyName(className)) keys.push_back(Hkcr + className + "\\Shell\\" + verb);
+    }
+    bool ok = true;
+    for (const Text& key : keys) {
+        if (!install)
+            ok = DeleteRegKey(key) && ok;
+        else if (!menuText.empty() && !program.empty())
+            ok = WriteRegValueTyped(key, "", menuText, "String") &&
+                 WriteRegValueTyped(key + "\\command", "", QuoteOpenCommand(program), "String") &&
+                 ok;
+    }
+    return ok;
+}
+
+// ---------------------------------------------------------------- shared counts
+
+const char* const SharedDllsKey =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+namespace {
+// The DWORD count of a file; false when there is none (absent, or of another type).
+bool ReadSharedCount(HKEY key, const Text& path, uint32_t& count) {
+    DWORD type = 0;
+    std::string data;
+    if (!RegReadRaw(key, path, type, data) || type != REG_DWORD || data.size() != 4) return false;
+    memcpy(&count, data.data(), 4);
+    return true;
+}
+} // namespace
+
+int IncrementSharedDllCount(const Text& path) {
+    UniqueKey key = CreateRegPath(SharedDllsKey, KEY_QUERY_VALUE | KEY_SET_VALUE);
+    if (!key) return 0;
+    uint32_t count = 0;
+    ReadSharedCount(key.get(), path, count);
+    // A file already there without a count belongs to someone: it must outlive our uninstall.
+    if (count == 0 && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) count = 1;
+    ++count;
+    return SetDword(key.get(), path, count) ? static_cast<int>(count) : 0;
+}
+
+int DecrementSharedDllCount(const Text& path) {
+    UniqueKey key = CreateRegPath(SharedDllsKey, KEY_QUERY_VALUE | KEY_SET_VALUE);
+    uint32_t count = 0;
+    if (!key || !ReadSharedCount(key.get(), path, count)) return 100;
+    const uint32_t n = count > 0 ? count - 1 : 0;
+    if (n > 0) return SetDword(key.get(), path, n) ? static_cast<int>(n) : 100;
+    return RegDeleteValueA(key.get(), path.c_str()) == ERROR_SUCCESS ? 0 : 100;
 }
 
 } // namespace zk

@@ -8,9 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <map>
 #include <string>
+#include <tuple>
+#include <vector>
 
 using namespace zk;
+using namespace std::string_literals;
 
 namespace {
 
@@ -225,4 +230,464 @@ TEST(RegAccess, TypedWritesAndValueDeletes) {
     EXPECT_TRUE(DeleteRegValue(k + "\\Missing", "s")) << "so does a missing key";
     EXPECT_TRUE(RawKeyExists(k + "\\T")) << "a value delete keeps the key";
     DeleteRegKey(k);
+}
+
+// ---------------------------------------------------------------- product registration
+
+namespace {
+
+const std::string Hklm = "HKEY_LOCAL_MACHINE\\";
+const std::string UninstallRoot = Hklm + UninstallKey + "\\";
+const std::string ArpRoot =
+    Hklm + "Software\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\";
+const std::string AppPathsRoot = Hklm + "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+std::string Fixture(const char* name) {
+    return zktest::BinDir() + "\\" + name;
+}
+
+// The "name=value" lines a fixture printed.
+std::map<std::string, std::string> Lines(const std::string& out) {
+    std::map<std::string, std::string> m;
+    size_t start = 0;
+    while (start < out.size()) {
+        size_t end = out.find('\n', start);
+        if (end == std::string::npos) end = out.size();
+        std::string line = out.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        size_t eq = line.find('=');
+        if (eq != std::string::npos) m[line.substr(0, eq)] = line.substr(eq + 1);
+        start = end + 1;
+    }
+    return m;
+}
+
+// Runs a copy of zkregop.exe that Wine takes for the given Windows version.
+std::map<std::string, std::string> RunRegOpTool(const std::string& version, const std::string& args,
+                                                const char* environment = nullptr) {
+    const std::string dir = zktest::ScratchDir("RegOpTool_" + version);
+    const std::string exeName = "zkregop_" + version + ".exe", exe = dir + "\\" + exeName;
+    const std::string defaults = "HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\" + exeName;
+    std::map<std::string, std::string> out;
+    if (CopyFileA(Fixture("zkregop.exe").c_str(), exe.c_str(), FALSE) &&
+        RegPathWriteString(defaults, "Version", version))
+        out = Lines(zktest::RunCapture("\"" + exe + "\" " + args, nullptr, environment));
+    else
+        ADD_FAILURE() << "cannot run " << exe << ": " << GetLastError();
+    DeleteRegKey(defaults);
+    zktest::RemoveScratch(dir);
+    return out;
+}
+
+} // namespace
+
+TEST(ProductRegistration, UninstallEntryValuesAsWritten) {
+    const std::string name = "ZkTest RegOp Product", key = UninstallRoot + name;
+    DeleteRegKey(key);
+    ASSERT_EQ(WriteUninstallEntry(name, "C:\\Program Files\\ZkTest\\UnInstall.exe", "1.2",
+                                  "http://zk.example/", "C:\\Setup Source\\Setup.exe", "Zk Maker"),
+              key);
+    const std::pair<const char*, std::string> values[] = {
+        {"DisplayName", Sz(name)},
+        {"UnInstallString", Sz("\"C:\\Program Files\\ZkTest\\UnInstall.exe\"")},
+        {"DisplayVersion", Sz("1.2")},
+        {"Publisher", Sz("Zk Maker")},
+        {"ModifyPath", Sz("\"C:\\Setup Source\\Setup.exe\"")},
+        {"UrlInfoAbout", Sz("http://zk.example/")}};
+    for (const auto& [value, data] : values) {
+        EXPECT_EQ(RawGet(key, value).first, static_cast<DWORD>(REG_SZ)) << value;
+        EXPECT_EQ(RawGet(key, value).second, data) << value;
+    }
+    EXPECT_EQ(RawGet(key, "UserCount"), std::make_pair(DWORD(REG_DWORD), Dw(1)));
+
+    EXPECT_EQ(FindUninstallKeyByDisplayName("zktest regop PRODUCT"), name);
+    EXPECT_EQ(GetUninstallString(name), "C:\\Program Files\\ZkTest\\UnInstall.exe")
+        << "readers get the path without its quotes";
+    EXPECT_EQ(GetUninstallString("ZkTest RegOp Nowhere"), "");
+    EXPECT_TRUE(DeleteRegKey(key));
+
+    // Empty version and publisher are still written; empty url and modify path are not; a
+    // path without blanks stays unquoted.
+    ASSERT_EQ(WriteUninstallEntry(name, "C:\\Zk\\UnInstall.exe", "", "", "", ""), key);
+    EXPECT_EQ(RawGet(key, "DisplayVersion").second, Sz(""));
+    EXPECT_EQ(RawGet(key, "Publisher").second, Sz(""));
+    EXPECT_EQ(RawGet(key, "UnInstallString").second, Sz("C:\\Zk\\UnInstall.exe"));
+    EXPECT_EQ(RawGet(key, "UrlInfoAbout").first, 0u);
+    EXPECT_EQ(RawGet(key, "ModifyPath").first, 0u);
+    EXPECT_TRUE(DeleteRegKey(key));
+
+    EXPECT_EQ(WriteUninstallEntry("", "C:\\Zk\\UnInstall.exe", "1", "", "", ""), "");
+    EXPECT_EQ(WriteUninstallEntry(name, "", "1", "", "", ""), "");
+    EXPECT_FALSE(RawKeyExists(key));
+}
+
+TEST(ProductRegistration, ListedByTheSystemsOwnUninstaller) {
+    const std::string name = "ZkTest RegOp Listed", key = UninstallRoot + name;
+    const std::string list = "C:\\windows\\system32\\uninstaller.exe --list";
+    DeleteRegKey(key);
+    ASSERT_EQ(WriteUninstallEntry(name, "C:\\Program Files\\ZkTest\\UnInstall.exe", "3.1", "", "",
+                                  "Zk Maker"),
+              key);
+    const std::string listed = zktest::RunCapture(list);
+    EXPECT_NE(listed.find("|||" + name), std::string::npos) << listed;
+    EXPECT_TRUE(DeleteRegKey(key));
+    EXPECT_EQ(zktest::RunCapture(list).find(name), std::string::npos);
+}
+
+TEST(ProductRegistration, ArpCacheRecordOnlyWhereWanted) {
+    const std::string name = "ZkTest RegOp Cache", key = ArpRoot + name;
+    DeleteRegKey(key);
+    EXPECT_EQ(WriteArpCacheEntry(name, "C:\\Zk\\app.exe", 0), "") << "size 0 writes nothing";
+    EXPECT_EQ(WriteArpCacheEntry("", "C:\\Zk\\app.exe", 5), "");
+    EXPECT_EQ(WriteArpCacheEntry(name, "", 5), "");
+    EXPECT_FALSE(RawKeyExists(key));
+
+    ASSERT_EQ(WriteArpCacheEntry(name, "C:\\Zk\\app.exe", 123456789012LL), key);
+    EXPECT_EQ(RawGet(key, "Changed"), std::make_pair(DWORD(REG_DWORD), Dw(0)));
+    auto [type, record] = RawGet(key, "SlowInfoCache");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    ASSERT_EQ(record.size(), 552u);
+    int64_t size;
+    memcpy(&size, record.data() + 8, 8);
+    EXPECT_EQ(size, 123456789012LL);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    uint64_t stamp, nowValue = uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+    memcpy(&stamp, record.data() + 16, 8);
+    EXPECT_LE(nowValue - stamp, 600000000ull) << "last used is the current UTC time";
+    EXPECT_EQ(record.substr(28, 30),
+              std::string("C\0:\0\\\0Z\0k\0\\\0a\0p\0p\0.\0e\0x\0e\0\0\0", 30));
+    EXPECT_TRUE(DeleteRegKey(key));
+
+    // A path longer than the record holds is not cut to another file's name.
+    EXPECT_EQ(WriteArpCacheEntry(name, "C:\\" + std::string(300, 'a') + ".exe", 5), "");
+    EXPECT_FALSE(RawKeyExists(key));
+
+    struct Case {
+        const char* version;
+        bool written;
+    } versions[] = {{"nt40", false}, {"win98", false}, {"win2k", true}, {"winxp", true}};
+    for (const Case& c : versions) {
+        auto out = RunRegOpTool(c.version, "arp \"" + name + "\" C:\\Zk\\app.exe 5");
+        EXPECT_EQ(out["path"], c.written ? key : "") << c.version << " " << out["windows"];
+        EXPECT_EQ(RawKeyExists(key), c.written) << c.version;
+        DeleteRegKey(key);
+    }
+}
+
+TEST(ProductRegistration, ProductKeyRemovesOnlyWhatItCreated) {
+    const std::string company = Hklm + "Software\\ZkTest RegOp Maker";
+    DeleteRegKey(company);
+    // The first install creates the product level: its removal takes the product away.
+    const std::string first = CreateProductKey("ZkTest RegOp Maker", "Tool", "1.0");
+    EXPECT_EQ(first, company + "\\Tool");
+    EXPECT_TRUE(RawKeyExists(company + "\\Tool\\1.0"));
+    // A second version beside it gets its own level only, and leaves the first one alone.
+    const std::string second = CreateProductKey("ZkTest RegOp Maker", "Tool", "2.0");
+    EXPECT_EQ(second, company + "\\Tool\\2.0");
+    EXPECT_TRUE(DeleteRegKey(second));
+    EXPECT_TRUE(RawKeyExists(company + "\\Tool\\1.0"));
+    EXPECT_TRUE(DeleteRegKey(first));
+    EXPECT_FALSE(RawKeyExists(company + "\\Tool"));
+    for (auto [c, p, v] : {std::tuple{"", "Tool", "1"},
+                           {"ZkTest RegOp Maker", "", "1"},
+                           {"ZkTest RegOp Maker", "Tool", ""}})
+        EXPECT_EQ(CreateProductKey(c, p, v), "");
+    EXPECT_FALSE(RawKeyExists(company + "\\Tool"));
+
+    EXPECT_EQ(WriteUserInfoKey("ZkTest RegOp Maker\\", "\\Tool", "1.0\\", "Ann", ""),
+              company + "\\Tool\\1.0");
+    EXPECT_EQ(RawGet(company + "\\Tool\\1.0", "Name").second, Sz("Ann"));
+    EXPECT_EQ(RawGet(company + "\\Tool\\1.0", "Company").first, 0u) << "empty: not written";
+    EXPECT_EQ(WriteUserInfoKey("ZkTest RegOp Maker", "Tool", "1.0", "", "Zk Ltd"),
+              company + "\\Tool\\1.0");
+    EXPECT_EQ(RawGet(company + "\\Tool\\1.0", "Company").second, Sz("Zk Ltd"));
+    EXPECT_EQ(RawGet(company + "\\Tool\\1.0", "Name").second, Sz("Ann"));
+    EXPECT_EQ(WriteUserInfoKey("ZkTest RegOp Maker", "", "1.0", "Ann", "Zk"), "");
+    EXPECT_TRUE(DeleteRegKey(company));
+}
+
+TEST(ProductRegistration, AppPathsAndTheirLookups) {
+    struct Case {
+        const char* program;
+        const char* file;
+        const char* folder;
+    } cases[] = {
+        {"C:\\zkregopapp.exe", "zkregopapp.exe", "C:"},
+        {"C:\\Program Files\\Zk\\zkregopapp2.exe", "zkregopapp2.exe", "C:\\Program Files\\Zk"}};
+    for (const Case& c : cases) {
+        const std::string key = AppPathsRoot + c.file;
+        DeleteRegKey(key);
+        ASSERT_EQ(RegisterAppPath(c.program), key);
+        EXPECT_EQ(RawGet(key, "").second, Sz(c.program));
+        EXPECT_EQ(RawGet(key, "Path").second, Sz(c.folder));
+        EXPECT_EQ(GetAppPath(c.file), c.program);
+        EXPECT_EQ(GetAppDirectory(c.file), c.folder);
+        EXPECT_TRUE(DeleteRegKey(key));
+        EXPECT_EQ(GetAppPath(c.file), "");
+        EXPECT_FALSE(RawKeyExists(key)) << "a lookup creates nothing";
+    }
+    EXPECT_EQ(RegisterAppPath(""), "");
+}
+
+TEST(ProductRegistration, RegisteredOwnerOfEitherFamily) {
+    // 9x keeps them under "Windows", the NT family under "Windows NT"; the sandbox has them
+    // empty, if at all.
+    const std::string nt = Hklm + "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    const std::string nine = Hklm + "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    std::vector<std::tuple<std::string, const char*, std::pair<DWORD, std::string>>> saved;
+    for (const std::string& k : {nt, nine})
+        for (const char* v : {"RegisteredOwner", "RegisteredOrganization"})
+            saved.emplace_back(k, v, RawGet(k, v));
+    RawSetString(nt, "RegisteredOwner", "ZkTest Owner");
+    RawSetString(nt, "RegisteredOrganization", "ZkTest Org");
+    RawSetString(nine, "RegisteredOwner", "");
+    RegPathDeleteValue(nine, "RegisteredOrganization");
+    EXPECT_EQ(GetRegisteredOwner(), "ZkTest Owner");
+    EXPECT_EQ(GetRegisteredOrganization(), "ZkTest Org");
+    RawSetString(nine, "RegisteredOwner", "ZkTest Owner 9x");
+    EXPECT_EQ(GetRegisteredOwner(), "ZkTest Owner 9x");
+    for (const auto& [k, v, value] : saved) {
+        if (value.first)
+            RawSet(k, v, value.first, value.second);
+        else
+            RegPathDeleteValue(k, v);
+    }
+}
+
+// ---------------------------------------------------------------- registry and INI rows
+
+TEST(RegistryRows, EveryKindUndoesItselfExactly) {
+    const std::string k = zktest::ScratchKey("RegOpRows");
+    RawSetString(k + "\\Existing", "keep", "1");
+    RawSetString(k + "\\Existing", "", "old default");
+    struct Case {
+        std::string row;
+        const char* value; // what the install leaves in place
+        DWORD type;
+        std::string data;
+    } cases[] = {
+        {"|" + k + "\\Existing|s|C:\\App\\|Create|Remove|String|", "s", REG_SZ, Sz("C:\\App\\")},
+        {"|" + k + "\\Existing|n|42|create|REMOVE VALUE|integer|", "n", REG_DWORD, Dw(42)},
+        {"|" + k + "\\Existing|h|00,1f,A0|Create|Remove Value|Hex|", "h", REG_BINARY,
+         std::string("\x00\x1f\xa0", 3)},
+        {"|" + k + "\\New|v|x|Create|Remove Key|String|", "v", REG_SZ, Sz("x")},
+    };
+    for (const Case& c : cases) {
+        const std::string before = zktest::RegSnapshot(k);
+        ASSERT_TRUE(PerformRegistryOp(c.row, 1)) << c.row;
+        const std::string key = ListItem(c.row, 0);
+        EXPECT_EQ(RawGet(key, c.value), std::make_pair(c.type, c.data)) << c.row;
+        ASSERT_TRUE(PerformRegistryOp(c.row, 0)) << c.row;
+        EXPECT_EQ(zktest::RegSnapshot(k), before) << c.row;
+    }
+    // The default value, named "(Default)" in any case, goes back as it came.
+    RawSetString(k + "\\Plain", "", "");
+    RegPathDeleteValue(k + "\\Plain", "");
+    const std::string before = zktest::RegSnapshot(k);
+    const std::string row = "|" + k + "\\Plain|(default)|dflt|Create|Remove|String|";
+    ASSERT_TRUE(PerformRegistryOp(row, 1));
+    EXPECT_EQ(RawGet(k + "\\Plain", "").second, Sz("dflt"));
+    ASSERT_TRUE(PerformRegistryOp(row, 0));
+    EXPECT_EQ(zktest::RegSnapshot(k), before);
+    DeleteRegKey(k);
+}
+
+TEST(RegistryRows, ActionsThatAskForNothingAndRemovals) {
+    const std::string k = zktest::ScratchKey("RegOpRowsNothing");
+    RawSetString(k + "\\Tree\\A\\B", "v", "1");
+    RawSetString(k + "\\Canary", "v", "1");
+    const std::string before = zktest::RegSnapshot(k);
+    for (const std::string& row :
+         {"|" + k + "\\Tree|v|1|||String|", "|" + k + "\\Tree|v|1|Leave|Keep|String|"}) {
+        EXPECT_TRUE(PerformRegistryOp(row, 1)) << row;
+        EXPECT_TRUE(PerformRegistryOp(row, 0)) << row;
+    }
+    EXPECT_EQ(zktest::RegSnapshot(k), before);
+    EXPECT_TRUE(PerformRegistryOp("|" + k + "\\Tree|||Remove Key||String|", 1));
+    EXPECT_FALSE(RawKeyExists(k + "\\Tree"));
+    EXPECT_TRUE(PerformRegistryOp("|" + k + "\\Tree|||Remove Key||String|", 1)) << "already gone";
+    EXPECT_TRUE(PerformRegistryOp("|" + k + "\\Tree|v||Remove||String|", 1)) << "no key";
+    EXPECT_FALSE(PerformRegistryOp("|HKEY_CURRENT_USER\\|||Remove Key||String|", 1));
+    EXPECT_FALSE(PerformRegistryOp("|" + k + "\\Hex|h|0a,zz|Create||Hex|", 1));
+    EXPECT_TRUE(RawKeyExists(k + "\\Canary"));
+    DeleteRegKey(k);
+}
+
+TEST(IniRows, CreateThenRemoveLeavesTheFileAsItWas) {
+    const std::string dir = zktest::ScratchDir("RegOpIni"), ini = dir + "\\zk.ini";
+    const std::string original = "[Other]\r\na=1\r\n[Sec]\r\nb=2\r\n";
+    ASSERT_TRUE(zktest::WriteBytes(ini, original));
+    for (const std::string& row : {"|" + ini + "|Sec|k|v 1|Create|Remove|",       // known section
+                                   "|" + ini + "|Fresh|k|v|Create|Remove|",       // new section
+                                   "|" + ini + "|Other|a|changed|Create|Leave|"}) // undo: nothing
+    {
+        ASSERT_TRUE(PerformIniFileOp(row, 1)) << row;
+        char got[64];
+        GetPrivateProfileStringA(ListItem(row, 1).c_str(), ListItem(row, 2).c_str(), "", got,
+                                 sizeof got, ini.c_str());
+        EXPECT_EQ(std::string(got), ListItem(row, 3)) << row;
+        ASSERT_TRUE(PerformIniFileOp(row, 0)) << row;
+        if (ListItem(row, 5) == "Remove") {
+            EXPECT_EQ(zktest::ReadBytes(ini), original) << row;
+        }
+    }
+    zktest::WriteBytes(ini, original);
+
+    // CR and LF never start lines of their own; a removal without a key keeps the section.
+    ASSERT_TRUE(PerformIniFileOp("|" + ini + "|Sec|k\r\n[Evil]|v\r\nx=1|Create||", 1));
+    const std::string written = zktest::ReadBytes(ini);
+    EXPECT_EQ(written.find("[Evil]\r"), std::string::npos) << written;
+    EXPECT_EQ(written.find("\r\nx=1"), std::string::npos) << written;
+    zktest::WriteBytes(ini, original);
+    PerformIniFileOp("|" + ini + "|Sec||v|Leave|Remove|", 0);
+    char got[16];
+    GetPrivateProfileStringA("Sec", "b", "", got, sizeof got, ini.c_str());
+    EXPECT_EQ(std::string(got), "2") << "an empty key never removes the section";
+    EXPECT_TRUE(PerformIniFileOp("|" + ini + "|Sec|b|2|||", 1));
+    EXPECT_EQ(zktest::ReadBytes(ini), original);
+    zktest::RemoveScratch(dir);
+}
+
+// ---------------------------------------------------------------- environment rows
+
+namespace {
+
+const std::string UserEnv = "HKEY_CURRENT_USER\\Environment";
+const std::string SystemEnv =
+    "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+
+// Puts a stored variable back as it was found.
+struct SavedValue {
+    std::string path, name;
+    std::pair<DWORD, std::string> value;
+    SavedValue(std::string p, std::string n) : path(std::move(p)), name(std::move(n)) {
+        value = RawGet(path, name);
+    }
+    ~SavedValue() {
+        if (value.first)
+            RawSet(path, name.c_str(), value.first, value.second);
+        else
+            RegPathDeleteValue(path, name);
+    }
+};
+
+} // namespace
+
+TEST(EnvironmentRows, CreateAndRemoveOfOwnVariables) {
+    SavedValue a(UserEnv, "ZKTEST_REGOP_A"), b(UserEnv, "ZKTEST_REGOP_B"),
+        s(SystemEnv, "ZKTEST_REGOP_S");
+    RegPathDeleteValue(UserEnv, "ZKTEST_REGOP_A");
+    RegPathDeleteValue(UserEnv, "ZKTEST_REGOP_B");
+    RegPathDeleteValue(SystemEnv, "ZKTEST_REGOP_S");
+    const std::string temp = GetEnvironmentValue("TEMP");
+    ASSERT_FALSE(temp.empty());
+    struct Case {
+        const char* row;
+        const std::string& where;
+        const char* name;
+        std::string stored;
+    } cases[] = {
+        {"|ZKTEST_REGOP_A|%TEMP%\\zk|Create|Remove|User|", UserEnv, "ZKTEST_REGOP_A",
+         temp + "\\zk"},
+        {"|ZKTEST_REGOP_B|%ZK_UNDEFINED_X%\\a|Create|Remove|user|", UserEnv, "ZKTEST_REGOP_B",
+         "%ZK_UNDEFINED_X%\\a"},
+        {"|ZKTEST_REGOP_S|on|Create|Remove||", SystemEnv, "ZKTEST_REGOP_S", "on"},
+    };
+    for (const Case& c : cases) {
+        const std::string user = zktest::RegSnapshot(UserEnv),
+                          system = zktest::RegSnapshot(SystemEnv);
+        ASSERT_TRUE(PerformEnvironmentOp(c.row, 1)) << c.row;
+        EXPECT_EQ(RawGet(c.where, c.name), std::make_pair(DWORD(REG_SZ), Sz(c.stored))) << c.row;
+        ASSERT_TRUE(PerformEnvironmentOp(c.row, 0)) << c.row;
+        EXPECT_EQ(zktest::RegSnapshot(UserEnv), user) << c.row;
+        EXPECT_EQ(zktest::RegSnapshot(SystemEnv), system) << c.row;
+    }
+    const std::string user = zktest::RegSnapshot(UserEnv);
+    EXPECT_FALSE(PerformEnvironmentOp("|ZKTEST_REGOP_A|x|Remove||User|", 1)) << "nothing to remove";
+    EXPECT_TRUE(PerformEnvironmentOp("|ZKTEST_REGOP_A|x|Leave||User|", 1));
+    EXPECT_EQ(zktest::RegSnapshot(UserEnv), user);
+}
+
+TEST(EnvironmentRows, PathEditsStayInTheirScopeAndKeepTheirType) {
+    SavedValue userPath(UserEnv, "PATH"), systemPath(SystemEnv, "PATH");
+    const std::string userText = "%SystemRoot%\\zk;C:\\Tools2";
+    RawSet(UserEnv, "PATH", REG_EXPAND_SZ, Sz(userText));
+    const auto systemBefore = RawGet(SystemEnv, "PATH");
+    ASSERT_EQ(systemBefore.first, static_cast<DWORD>(REG_EXPAND_SZ));
+    const std::string systemText = systemBefore.second.substr(0, systemBefore.second.find('\0'));
+    struct Case {
+        const char* row;
+        const std::string& where;
+        std::string applied;
+    } cases[] = {
+        {"|PATH|C:\\Tools|Append|Remove|User|", UserEnv, userText + ";C:\\Tools"},
+        {"|Path|C:\\ZkRegOpSys|Append|Remove|System|", SystemEnv, systemText + ";C:\\ZkRegOpSys"},
+    };
+    for (const Case& c : cases) {
+        const std::string user = zktest::RegSnapshot(UserEnv),
+                          system = zktest::RegSnapshot(SystemEnv);
+        ASSERT_TRUE(PerformEnvironmentOp(c.row, 1)) << c.row;
+        EXPECT_EQ(RawGet(c.where, "PATH"), std::make_pair(DWORD(REG_EXPAND_SZ), Sz(c.applied)))
+            << c.row;
+        if (&c.where == &SystemEnv)
+            EXPECT_EQ(zktest::RegSnapshot(UserEnv), user);
+        else
+            EXPECT_EQ(zktest::RegSnapshot(SystemEnv), system);
+        ASSERT_TRUE(PerformEnvironmentOp(c.row, 0)) << c.row;
+        EXPECT_EQ(zktest::RegSnapshot(UserEnv), user) << c.row;
+        EXPECT_EQ(zktest::RegSnapshot(SystemEnv), system) << c.row;
+    }
+    // An item already there is not added twice; a removal takes the item, not a substring.
+    ASSERT_TRUE(PerformEnvironmentOp("|PATH|c:\\tools2|Append||User|", 1));
+    EXPECT_EQ(RawGet(UserEnv, "PATH").second, Sz(userText));
+    RawSet(UserEnv, "PATH", REG_EXPAND_SZ, Sz("C:\\Tools2;C:\\Tools"));
+    ASSERT_TRUE(PerformEnvironmentOp("|PATH|C:\\Tools|Create|Remove|User|", 0));
+    EXPECT_EQ(RawGet(UserEnv, "PATH").second, Sz("C:\\Tools2"));
+    ASSERT_TRUE(PerformEnvironmentOp("|PATH|C:\\Tools2|Create|Remove|User|", 0));
+    EXPECT_EQ(RawGet(UserEnv, "PATH").first, 0u) << "an emptied variable is deleted";
+}
+
+TEST(EnvironmentRows, Windows98WritesAutoexecSetLines) {
+    const std::string autoexec = "C:\\AUTOEXEC.BAT";
+    if (zktest::Exists(autoexec)) GTEST_SKIP() << "the sandbox has an AUTOEXEC.BAT of its own";
+    const std::string user = zktest::RegSnapshot(UserEnv), system = zktest::RegSnapshot(SystemEnv);
+
+    auto out = RunRegOpTool("win98", "env 1 \"|ZKVAR|v1|Create|Remove||\"");
+    EXPECT_EQ(out["windows"], "98");
+    EXPECT_EQ(out["result"], "0") << "no AUTOEXEC.BAT: false";
+    EXPECT_FALSE(zktest::Exists(autoexec)) << "and none is made";
+
+    const std::string original =
+        "@ECHO OFF\r\nREM zktest\r\nSET PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND\r\n";
+    ASSERT_TRUE(zktest::WriteBytes(autoexec, original));
+    // What the process sees after the restart that the SET line asks for.
+    auto block = [](const std::string& vars) {
+        std::string b = "SystemRoot=C:\\windows\0"s + vars;
+        for (char& c : b)
+            if (c == '|') c = '\0';
+        return b + '\0' + '\0';
+    };
+    struct Case {
+        const char* row;
+        std::string installEnv, undoEnv, applied;
+    } cases[] = {
+        {"|ZKVAR|v1|Create|Remove||", block("PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND"),
+         block("PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND|ZKVAR=v1"), original + "SET ZKVAR=v1\r\n"},
+        {"|PATH|C:\\ZkTools|Append|Remove|User|", block("PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND"),
+         block("PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND;C:\\ZkTools"),
+         "@ECHO OFF\r\nREM zktest\r\nSET PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND;C:\\ZkTools\r\n"},
+    };
+    for (const Case& c : cases) {
+        out = RunRegOpTool("win98", "env 1 \"" + std::string(c.row) + "\"", c.installEnv.c_str());
+        EXPECT_EQ(out["result"], "1") << c.row;
+        EXPECT_EQ(zktest::ReadBytes(autoexec), c.applied) << c.row;
+        out = RunRegOpTool("win98", "env 0 \"" + std::string(c.row) + "\"", c.undoEnv.c_str());
+        EXPECT_EQ(out["result"], "1") << c.row;
+        EXPECT_EQ(zktest::ReadBytes(autoexec), original) << c.row;
+    }
+    EXPECT_EQ(zktest::RegSnapshot(UserEnv), user) << "9x leaves the registry alone";
+    EXPECT_EQ(zktest::RegSnapshot(SystemEnv), system);
+    if (zktest::ReadBytes(autoexec).find("REM zktest") != std::string::npos)
+        DeleteFileA(autoexec.c_str());
 }

@@ -16,44 +16,12 @@ using namespace zk;
 
 namespace {
 
-// Runs a program to its end and gives back what it printed.
-std::string RunCapture(const std::string& commandLine, const char* app = nullptr) {
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd, writeEnd;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return "";
-    UniqueHandle reader(readEnd), writer(writeEnd);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = writeEnd;
-    PROCESS_INFORMATION pi{};
-    std::string cmd = commandLine;
-    if (!CreateProcessA(app, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, "C:\\",
-                        &si, &pi))
-        return "";
-    UniqueHandle process(pi.hProcess), thread(pi.hThread);
-    writer.reset();
-    // Reads until the program has ended, not until the pipe closes: a process Wine starts on
-    // the child's behalf (the desktop's explorer) may hold the write end for long.
-    std::string out;
-    for (bool ended = false; !ended;) {
-        ended = WaitForSingleObject(pi.hProcess, 20) == WAIT_OBJECT_0;
-        DWORD ready = 0, n = 0;
-        char buf[4096];
-        while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &ready, nullptr) && ready &&
-               ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n)
-            out.append(buf, n);
-    }
-    return out;
-}
-
 // The "name=value" lines of the sysinfo fixture.
 std::map<std::string, std::string> SysInfo(const std::string& exe, const std::string& args = "",
                                            const char* commandLine = nullptr) {
     std::map<std::string, std::string> info;
-    std::istringstream in(commandLine ? RunCapture(commandLine, exe.c_str())
-                                      : RunCapture("\"" + exe + "\" " + args));
+    std::istringstream in(commandLine ? zktest::RunCapture(commandLine, exe.c_str())
+                                      : zktest::RunCapture("\"" + exe + "\" " + args));
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         size_t eq = line.find('=', 1);

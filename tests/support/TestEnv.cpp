@@ -1,4 +1,5 @@
 #include "TestEnv.h"
+#include "Handles.h"
 
 #include <windows.h>
 #include <shlwapi.h>
@@ -26,9 +27,12 @@ void RemoveScratch(const std::string& path) {
             std::string full = path + "\\" + name;
             SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
             bool link = fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link) RemoveScratch(full);
-            else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryA(full.c_str());
-            else DeleteFileA(full.c_str());
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link)
+                RemoveScratch(full);
+            else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryA(full.c_str());
+            else
+                DeleteFileA(full.c_str());
         } while (FindNextFileA(h, &fd));
         FindClose(h);
     }
@@ -58,6 +62,37 @@ std::string ScratchKey(const std::string& name) {
     std::string sub = "Software\\ZkTest\\" + name;
     SHDeleteKeyA(HKEY_CURRENT_USER, sub.c_str());
     return "HKEY_CURRENT_USER\\" + sub;
+}
+
+std::string RunCapture(const std::string& commandLine, const char* app, const char* environment) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return "";
+    zk::UniqueHandle reader(readEnd), writer(writeEnd);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = writeEnd;
+    PROCESS_INFORMATION pi{};
+    std::string cmd = commandLine;
+    if (!CreateProcessA(app, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                        const_cast<char*>(environment), "C:\\", &si, &pi))
+        return "";
+    zk::UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    writer.reset();
+    // Reads until the program has ended, not until the pipe closes: a process Wine starts on
+    // the child's behalf (the desktop's explorer) may hold the write end for long.
+    std::string out;
+    for (bool ended = false; !ended;) {
+        ended = WaitForSingleObject(pi.hProcess, 20) == WAIT_OBJECT_0;
+        DWORD ready = 0, n = 0;
+        char buf[4096];
+        while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &ready, nullptr) && ready &&
+               ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n)
+            out.append(buf, n);
+    }
+    return out;
 }
 
 std::string ReadBytes(const std::string& path) {

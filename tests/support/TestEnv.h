@@ -14,6 +14,12 @@ std::string BinDir();
 // Fresh registry path HKEY_CURRENT_USER\Software\ZkTest\<name> (key deleted first).
 std::string ScratchKey(const std::string& name);
 
+// Runs a program to its end and gives back what it printed (standard output and error).
+// `environment`: a block of "NAME=value" texts, each ended by a zero, the last by two; null
+// for this process's own.
+std::string RunCapture(const std::string& commandLine, const char* app = nullptr,
+                       const char* environment = nullptr);
+
 std::string ReadBytes(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
