@@ -1,6 +1,7 @@
 #include "Ctrls.h"
 #include "Handles.h"
 #include "MsgMarkup.h"
+#include "UtilPlus.h"
 
 #include <cstring>
 #include <vector>
@@ -9,14 +10,14 @@ namespace zk {
 
 namespace {
 
-bool SameSpec(const FontSpec& a, const FontSpec& b) {
+bool SameDesc(const FontDesc& a, const FontDesc& b) {
     return a.height == b.height && a.weight == b.weight && a.charset == b.charset &&
-           a.underline == b.underline && a.italic == b.italic &&
+           a.underline == b.underline && a.italic == b.italic && a.strikeOut == b.strikeOut &&
            a.pitchAndFamily == b.pitchAndFamily && TextEquals(a.face, b.face);
 }
 
 struct CachedFont {
-    FontSpec spec;
+    FontDesc desc;
     UniqueFont font;
 };
 
@@ -27,44 +28,46 @@ std::vector<CachedFont>& FontCache() {
 
 } // namespace
 
-HFONT SharedFont(const FontSpec& spec) {
+HFONT SharedFont(const FontDesc& desc) {
     for (const CachedFont& c : FontCache())
-        if (SameSpec(c.spec, spec)) return c.font.get();
+        if (SameDesc(c.desc, desc)) return c.font.get();
     LOGFONTA lf{};
-    lf.lfHeight = spec.height;
-    lf.lfWeight = spec.weight;
-    lf.lfCharSet = static_cast<BYTE>(spec.charset);
-    lf.lfUnderline = spec.underline;
-    lf.lfItalic = spec.italic;
-    lf.lfPitchAndFamily = static_cast<BYTE>(spec.pitchAndFamily);
-    lstrcpynA(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
-    FontCache().push_back({spec, UniqueFont(CreateFontIndirectA(&lf))});
+    lf.lfHeight = desc.height;
+    lf.lfWeight = desc.weight;
+    lf.lfCharSet = static_cast<BYTE>(desc.charset);
+    lf.lfUnderline = desc.underline;
+    lf.lfItalic = desc.italic;
+    lf.lfStrikeOut = desc.strikeOut;
+    lf.lfPitchAndFamily = static_cast<BYTE>(desc.pitchAndFamily);
+    lstrcpynA(lf.lfFaceName, desc.face.c_str(), LF_FACESIZE);
+    FontCache().push_back({desc, UniqueFont(CreateFontIndirectA(&lf))});
     return FontCache().back().font.get();
 }
 
-FontSpec FontSpecOf(HFONT font) {
+FontDesc FontDescOf(HFONT font) {
     LOGFONTA lf{};
     if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     GetObjectA(font, sizeof lf, &lf);
-    FontSpec s;
+    FontDesc s;
     s.face = lf.lfFaceName;
     s.height = lf.lfHeight;
     s.weight = lf.lfWeight;
     s.charset = lf.lfCharSet;
     s.underline = lf.lfUnderline != 0;
     s.italic = lf.lfItalic != 0;
+    s.strikeOut = lf.lfStrikeOut != 0;
     s.pitchAndFamily = lf.lfPitchAndFamily;
     return s;
 }
 
-void ChangeControlFont(HWND control, const std::function<void(FontSpec&)>& change) {
-    FontSpec spec = FontSpecOf(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    change(spec);
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(SharedFont(spec)), TRUE);
+void ChangeControlFont(HWND control, const std::function<void(FontDesc&)>& change) {
+    FontDesc desc = FontDescOf(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    change(desc);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(SharedFont(desc)), TRUE);
 }
 
 void SetTahomaFont(HWND control) {
-    ChangeControlFont(control, [](FontSpec& s) { s.face = "Tahoma"; });
+    ChangeControlFont(control, [](FontDesc& s) { s.face = "Tahoma"; });
 }
 
 DWORD RtlExStyle(int charset) {
@@ -78,7 +81,72 @@ void ApplyCharset(HWND control, int charset) {
         SetWindowPos(control, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }
-    ChangeControlFont(control, [charset](FontSpec& s) { s.charset = charset; });
+    ChangeControlFont(control, [charset](FontDesc& s) { s.charset = charset; });
+}
+
+void SubclassControl(HWND control, const char* slot, WNDPROC proc) {
+    if (GetPropA(control, slot)) return;
+    LONG_PTR previous = GetWindowLongPtrA(control, GWLP_WNDPROC);
+    SetPropA(control, slot, reinterpret_cast<HANDLE>(previous));
+    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+}
+
+LRESULT CallPreviousProc(HWND control, const char* slot, UINT msg, WPARAM wp, LPARAM lp) {
+    auto previous = reinterpret_cast<WNDPROC>(GetPropA(control, slot));
+    if (msg == WM_NCDESTROY) RemovePropA(control, slot);
+    if (!previous) return DefWindowProcA(control, msg, wp, lp);
+    return CallWindowProcA(previous, control, msg, wp, lp);
+}
+
+void BtnEnter(HWND control) {
+    ChangeControlFont(control, [](FontDesc& d) { d.underline = true; });
+}
+
+void BtnExit(HWND control) {
+    ChangeControlFont(control, [](FontDesc& d) { d.underline = false; });
+}
+
+namespace {
+
+constexpr const char* FocusUnderlineSlot = "ZkFocusUnderline";
+
+LRESULT CALLBACK FocusUnderlineProc(HWND control, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT r = CallPreviousProc(control, FocusUnderlineSlot, msg, wp, lp);
+    if (msg == WM_SETFOCUS) BtnEnter(control);
+    if (msg == WM_KILLFOCUS) BtnExit(control);
+    return r;
+}
+
+bool IsCheckOrRadio(HWND control) {
+    char cls[16] = "";
+    GetClassNameA(control, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Button") != 0) return false;
+    switch (GetWindowLongPtrA(control, GWL_STYLE) & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+        return true;
+    default:
+        return false;
+    }
+}
+
+BOOL CALLBACK HookOne(HWND control, LPARAM) {
+    if (IsCheckOrRadio(control)) SubclassControl(control, FocusUnderlineSlot, FocusUnderlineProc);
+    return TRUE;
+}
+
+} // namespace
+
+void HookFocusUnderlineAlways(HWND window) {
+    EnumChildWindows(window, HookOne, 0);
+}
+
+void HookFocusUnderline(HWND window) {
+    if (VisualThemesActive()) HookFocusUnderlineAlways(window);
 }
 
 Box ControlBox(HWND control) {

@@ -9,28 +9,44 @@
 
 namespace zk {
 
-struct FontSpec {
+struct FontDesc {
     Text face = "Tahoma";
     int height = -11; // LOGFONT height: negative is the character height in pixels
     int weight = FW_NORMAL;
     int charset = ANSI_CHARSET;
     bool underline = false;
     bool italic = false;
+    bool strikeOut = false;
     int pitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
 };
 
-// Fonts live in one process-wide cache: equal specs share one font, none is deleted while a
+// Fonts live in one process-wide cache: equal descriptions share one font, none is deleted while a
 // window may still use it. Never delete the result.
-HFONT SharedFont(const FontSpec& spec);
-FontSpec FontSpecOf(HFONT font);
+HFONT SharedFont(const FontDesc& desc);
+FontDesc FontDescOf(HFONT font);
 // The control's font with `change` applied (a shared font), set on the control.
-void ChangeControlFont(HWND control, const std::function<void(FontSpec&)>& change);
+void ChangeControlFont(HWND control, const std::function<void(FontDesc&)>& change);
 void SetTahomaFont(HWND control);
 // Charsets 177 and 178 switch the control to right-to-left reading first; then the charset
 // goes into the control's font.
 void ApplyCharset(HWND control, int charset);
 // Right-to-left reading and right alignment ex-styles for charsets 177 and 178.
 DWORD RtlExStyle(int charset);
+
+// Focus underline of check boxes and radio buttons: BtnEnter underlines the control's font,
+// BtnExit removes it. HookFocusUnderline installs both on every check box and radio button of
+// the window when visual themes are active (themed buttons draw no focus rectangle);
+// HookFocusUnderlineAlways does so whatever the theme.
+void BtnEnter(HWND control);
+void BtnExit(HWND control);
+void HookFocusUnderline(HWND window);
+void HookFocusUnderlineAlways(HWND window);
+
+// Subclassing of a control: `proc` sees the control's messages first and passes them on with
+// CallPreviousProc. The previous procedure is kept in the window property `slot`, one slot
+// per kind of hook; installing twice changes nothing. The hook goes with the window.
+void SubclassControl(HWND control, const char* slot, WNDPROC proc);
+LRESULT CallPreviousProc(HWND control, const char* slot, UINT msg, WPARAM wp, LPARAM lp);
 
 // Moves the control inside its parent by a PositionName ("Entire Screen" also sizes it).
 int PlaceControl(HWND control, const Text& name, int freeHeight, int margin, int top, int left,

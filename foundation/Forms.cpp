@@ -128,6 +128,7 @@ int TForm::ShowModal() {
         EnableWindow(owner, FALSE);
     }
     ShowWindow(Handle(), SW_SHOW);
+    FormShow();
     UpdateWindow(Handle());
     if (!RunUntilClosed()) return 0;
     return modalResult_;
@@ -157,6 +158,11 @@ HWND TForm::AddControl(int id, const char* cls, const char* caption, int x, int 
 void TForm::ShowPage(int page) {
     for (const Child& c : controls_)
         if (c.page != 0) ShowWindow(c.window, c.page == page && !c.hidden ? SW_SHOW : SW_HIDE);
+}
+
+void TForm::ControlReplaced(HWND old, HWND replacement) {
+    for (Child& c : controls_)
+        if (c.window == old) c.window = replacement;
 }
 
 void TForm::SetFormFont(HFONT font) {

@@ -65,8 +65,8 @@ class TForm {
     HWND Handle() const { return window_.get(); }
     bool Exists() const { return static_cast<bool>(window_); }
 
-    // Disables the owner, shows the form and dispatches messages until the form is destroyed;
-    // returns ModalResult. WM_QUIT destroys the form (result 0) and is posted again.
+    // Disables the owner, shows the form (FormShow) and dispatches messages until the form is
+    // destroyed; returns ModalResult. WM_QUIT destroys the form (result 0) and is posted again.
     int ShowModal();
     // Dispatches messages until the form is gone; false when a WM_QUIT ended it.
     bool RunUntilClosed(HWND dialogKeysFor = nullptr);
@@ -84,6 +84,8 @@ class TForm {
     void SetFormFont(HFONT font);
     // Charset and right-to-left reading for the form and all its table controls.
     void ApplyCharsetToControls(int charset);
+    // A control of the form was replaced by another window (ReplaceWithRtlRichEdit).
+    void ControlReplaced(HWND old, HWND replacement);
 
   protected:
     template <class F, std::size_t N> void CreateControls(F& self, const ControlDef<F> (&defs)[N]) {
@@ -111,6 +113,7 @@ class TForm {
 
     // Handlers; the defaults do what the platform does.
     virtual void FormCreate() {}
+    virtual void FormShow() {} // ShowModal: the form has just become visible, not yet painted
     virtual bool FormCloseQuery() { return true; } // false keeps the form open
     virtual void FormClose() {}                    // closing was accepted
     virtual void FormDestroy() {}

@@ -57,7 +57,7 @@ int TMsgBoxForm::Show(HWND owner, const Text& text, const Text& caption) {
     previous_ = GetActiveWindow();
     if (previous_) EnableWindow(previous_, FALSE);
     font_ = SharedFont(
-        {"Tahoma", 13, FW_NORMAL, ANSI_CHARSET, false, false, VARIABLE_PITCH | FF_SWISS});
+        {"Tahoma", 13, FW_NORMAL, ANSI_CHARSET, false, false, false, VARIABLE_PITCH | FF_SWISS});
     FormClass cls{ids::MsgBoxClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_BTNFACE};
     // Shown once laid out, buttons and all: nobody sees or finds a half-made box.
     if (!Create(cls, owner, caption, WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME | WS_EX_TOPMOST,

@@ -178,7 +178,7 @@ TEST(Forms, ApplyCharsetSetsFontAndRightToLeft) {
     SendMessageA(form.NameEdit, WM_SETFONT, reinterpret_cast<WPARAM>(SharedFont({})), FALSE);
     ApplyCharset(form.NameEdit, 177);
     auto font = [](HWND h) {
-        return FontSpecOf(reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
+        return FontDescOf(reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
     };
     EXPECT_EQ(font(form.NameEdit).charset, 177);
     EXPECT_EQ(font(form.NameEdit).face, "Tahoma");

@@ -1,0 +1,160 @@
+// The About box end to end: a host program shows it, the UI driver reads and clicks it from
+// outside. Its link goes through the real shell to Wine's browser launcher, whose browser is
+// set to a recorder script for the test.
+#include "ControlIds.h"
+#include "RichEd.h"
+#include "TestEnv.h"
+#include "UiDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+namespace ids = zk::ids;
+
+namespace {
+
+constexpr const char* BrowserKey = "Software\\Wine\\WineBrowser";
+
+std::string UnixPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return {};
+    std::wstring wide(path.begin(), path.end());
+    char* unix = toUnix(wide.c_str());
+    if (!unix) return {};
+    std::string r = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return r;
+}
+
+// Wine's browser launcher runs the "Browsers" value with the address as its last argument:
+// here a script that appends it to a file. The earlier value comes back at the end.
+class BrowserRecorder {
+  public:
+    BrowserRecorder() {
+        std::string dir = zktest::ScratchDir("about_browser");
+        urls_ = dir + "\\urls.txt";
+        std::string script = dir + "\\record-url.sh";
+        zktest::WriteBytes(script, "printf '%s\\n' \"$2\" >> \"$1\"\n");
+        std::string command = "/bin/sh \"" + UnixPath(script) + "\" \"" + UnixPath(urls_) + "\"";
+        RegCreateKeyExA(HKEY_CURRENT_USER, BrowserKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key_, nullptr);
+        char old[1024];
+        DWORD size = sizeof old, type = 0;
+        if (RegQueryValueExA(key_, "Browsers", nullptr, &type, reinterpret_cast<BYTE*>(old),
+                             &size) == ERROR_SUCCESS)
+            old_.assign(old, size), hadOld_ = true, oldType_ = type;
+        RegSetValueExA(key_, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>(command.size() + 1));
+    }
+    ~BrowserRecorder() {
+        if (hadOld_)
+            RegSetValueExA(key_, "Browsers", 0, oldType_,
+                           reinterpret_cast<const BYTE*>(old_.data()),
+                           static_cast<DWORD>(old_.size()));
+        else
+            RegDeleteValueA(key_, "Browsers");
+        RegCloseKey(key_);
+    }
+    // What was opened, waiting up to `ms` for a first line.
+    std::string Urls(DWORD ms) const {
+        DWORD start = GetTickCount();
+        while (!zktest::Exists(urls_) && GetTickCount() - start < ms) Sleep(50);
+        Sleep(100); // the line is written whole
+        return zktest::ReadBytes(urls_);
+    }
+
+  private:
+    HKEY key_ = nullptr;
+    std::string urls_, old_;
+    bool hadOld_ = false;
+    DWORD oldType_ = REG_SZ;
+};
+
+struct About {
+    zkui::Program host;
+    HWND window = nullptr;
+    HWND text = nullptr;
+};
+
+About OpenAbout(const std::string& name) {
+    About a;
+    a.host = zkui::Start(zktest::BinDir() + "\\uihost.exe", "about " + zkui::Quote(name));
+    a.window = zkui::FindTopWindow(ids::AboutClass, "About Zelkon", a.host.Pid());
+    if (a.window) a.text = zkui::ChildById(a.window, ids::AboutText);
+    Sleep(300); // painted: the link is found by its pixels
+    return a;
+}
+
+using Edges = std::array<LONG, 4>; // left, top, right, bottom
+
+Edges EdgesOf(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+void CloseByImage(About& a) {
+    zkui::ClickAt(zkui::ChildById(a.window, ids::AboutCloseImage), 10, 10);
+    EXPECT_EQ(a.host.Wait(), 0);
+    EXPECT_FALSE(IsWindow(a.window));
+}
+
+} // namespace
+
+TEST(AboutBox, LayoutOfTheBorderlessForm) {
+    About a = OpenAbout("Demo Product");
+    ASSERT_TRUE(a.window && a.text);
+    RECT outer = zkui::WindowBox(a.window);
+    EXPECT_EQ(outer.right - outer.left, 591) << "no frame: the window is its client area";
+    EXPECT_EQ(outer.bottom - outer.top, 449);
+    EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - 591) / 2);
+    EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - 449) / 2);
+    EXPECT_FALSE(GetWindowLongPtrA(a.window, GWL_STYLE) & WS_CAPTION) << "no title bar";
+    struct Part {
+        int id;
+        Edges box;
+    } parts[] = {
+        {ids::AboutSidePanel, {1, 1, 58, 448}},
+        {ids::AboutTitleStrip, {58, 1, 590, 26}},
+        {ids::AboutCloseImage, {567, 3, 587, 23}},
+        {ids::AboutText, {58, 26, 590, 448}},
+    };
+    for (const Part& p : parts)
+        EXPECT_EQ(EdgesOf(zkui::ChildBox(zkui::ChildById(a.window, p.id))), p.box) << p.id;
+    CloseByImage(a);
+}
+
+TEST(AboutBox, ProgramNameIsTheFirstLineAsTyped) {
+    for (std::string name : {"Demo Product", "", "A {b} \\c \\par d"}) {
+        About a = OpenAbout(name);
+        ASSERT_TRUE(a.text) << name;
+        std::string text = zkui::TextOf(a.text);
+        EXPECT_EQ(text.substr(0, text.find("\r\n")), name);
+        EXPECT_NE(text.find(zk::ProductLinkTexts[0]), std::string::npos) << "the rest is there";
+        CloseByImage(a);
+    }
+}
+
+TEST(AboutBox, OnlyTheLinkOpensTheBuiltInAddress) {
+    BrowserRecorder browser;
+    About a = OpenAbout("Demo Product");
+    ASSERT_TRUE(a.text);
+    std::string text = zkui::TextOf(a.text);
+    size_t link = text.find(zk::ProductLinkTexts[0]);
+    size_t plain = text.find("is delivered");
+    ASSERT_NE(link, std::string::npos);
+    // A point inside the text run, a few pixels down from the top of its line.
+    auto inside = [&](size_t index) {
+        POINT p = zkui::CharPosition(a.text, static_cast<int>(index));
+        return POINT{p.x + 30, p.y + 3};
+    };
+    POINT off = inside(plain), on = inside(link);
+    ASSERT_GE(on.x, 30) << "no position for the link";
+    zkui::ClickAt(a.text, off.x, off.y);
+    EXPECT_EQ(browser.Urls(1500), "") << "plain text opens nothing";
+    zkui::ClickAt(a.text, on.x, on.y);
+    EXPECT_EQ(browser.Urls(10000), std::string(zk::ProductAddress) + "\n");
+    CloseByImage(a);
+}
