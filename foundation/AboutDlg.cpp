@@ -47,20 +47,6 @@ Text EscapeRtf(const Text& plain) {
     return r;
 }
 
-struct RtfSource {
-    const Text* text;
-    size_t at = 0;
-};
-
-DWORD CALLBACK ReadRtf(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
-    auto* src = reinterpret_cast<RtfSource*>(cookie);
-    size_t n = std::min(static_cast<size_t>(size), src->text->size() - src->at);
-    std::copy_n(src->text->data() + src->at, n, buffer);
-    src->at += n;
-    *done = static_cast<LONG>(n);
-    return 0;
-}
-
 void PaintCloseGlyph(HDC dc) {
     RECT all{0, 0, GlyphSize, GlyphSize};
     UniqueBrush back(CreateSolidBrush(PanelGrey));
@@ -84,8 +70,8 @@ bool TAboutForm::Make(HWND owner) {
     FormClass cls{ids::AboutClass, CS_HREDRAW | CS_VREDRAW, -1};
     int left = (GetSystemMetrics(SM_CXSCREEN) - ClientWidth) / 2;
     int top = (GetSystemMetrics(SM_CYSCREEN) - ClientHeight) / 2;
-    return Create(cls, owner, "About Zelkon", WS_POPUP | WS_CLIPCHILDREN, 0, left, top,
-                  ClientWidth, ClientHeight);
+    return Create(cls, owner, "About Zelkon", WS_POPUP | WS_CLIPCHILDREN, 0, left, top, ClientWidth,
+                  ClientHeight);
 }
 
 void TAboutForm::FormCreate() {
@@ -121,10 +107,7 @@ void TAboutForm::FormShow() {
 }
 
 void TAboutForm::LoadText() {
-    Text rtf = AboutRtf(ResourceText("About"), ProgramName);
-    RtfSource source{&rtf};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadRtf};
-    SendMessageA(RichEdit1, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    LoadRtf(RichEdit1, AboutRtf(ResourceText("About"), ProgramName));
 }
 
 bool TAboutForm::FormPaint(HDC dc, const RECT& client) {

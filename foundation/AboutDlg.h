@@ -8,8 +8,8 @@ namespace zk {
 
 class TAboutForm : public TForm {
   public:
-    Text ProgramName;       // put in for "<PROG_NAME>"
-    COLORREF Color1 = 0;    // handed over by ShowAboutBox; the gradient has its own colours
+    Text ProgramName;    // put in for "<PROG_NAME>"
+    COLORREF Color1 = 0; // handed over by ShowAboutBox; the gradient has its own colours
     COLORREF Color2 = 0;
     HWND Image2 = nullptr;    // the side panel (Panel2) with its gradient
     HWND Panel3 = nullptr;    // title strip

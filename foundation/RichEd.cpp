@@ -6,6 +6,8 @@
 #include <richedit.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 namespace zk {
 
 namespace {
@@ -76,7 +78,27 @@ bool OnLinkPixels(HWND edit, int x, int y) {
     return run;
 }
 
+struct RtfSource {
+    const Text* text;
+    size_t at = 0;
+};
+
+DWORD CALLBACK ReadRtf(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
+    auto* src = reinterpret_cast<RtfSource*>(cookie);
+    size_t n = std::min(static_cast<size_t>(size), src->text->size() - src->at);
+    std::copy_n(src->text->data() + src->at, n, buffer);
+    src->at += n;
+    *done = static_cast<LONG>(n);
+    return 0;
+}
+
 } // namespace
+
+void LoadRtf(HWND edit, const Text& rtf) {
+    RtfSource source{&rtf};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadRtf};
+    SendMessageA(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+}
 
 void ApplyBoldMarkup(HWND edit, const Text& text) {
     MarkedText marked = ParseBoldMarkup(text);

@@ -26,6 +26,9 @@ void ShowAsLabelMemo(HWND richEdit, const Text& text);
 // is destroyed, `richEdit` and the form's control list point to the new one. True if replaced.
 bool ReplaceWithRtlRichEdit(HWND& richEdit, int charset);
 
+// Replaces the control's content by an RTF document (formatted, not as plain text).
+void LoadRtf(HWND richEdit, const Text& rtf);
+
 // Whether (x, y) of the control lies on link pixels (pure blue, a run of 15 in a row); sets
 // the hand cursor over them and keeps the answer for OpenRichEditLinkAtCaret.
 bool TrackRichEditLinkHover(HWND richEdit, int x, int y);

@@ -188,3 +188,34 @@ TEST(Forms, ApplyCharsetSetsFontAndRightToLeft) {
     EXPECT_FALSE(GetWindowLongPtrA(form.OkButton, GWL_EXSTYLE) & WS_EX_RTLREADING);
     EXPECT_EQ(SharedFont({}), SharedFont({})) << "equal fonts are shared";
 }
+
+TEST(Forms, FocusUnderlineOfCheckBoxesAndRadioButtons) {
+    TTestForm form;
+    ASSERT_TRUE(form.Make());
+    ShowWindow(form.Handle(), SW_SHOW);
+    auto make = [&](DWORD type, int y) {
+        HWND h = CreateWindowExA(0, "Button", "choice", WS_CHILD | WS_VISIBLE | type, 150, y, 100,
+                                 20, form.Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(SharedFont({})), FALSE);
+        return h;
+    };
+    HWND check = make(BS_AUTOCHECKBOX, 10), radio = make(BS_AUTORADIOBUTTON, 40);
+    auto underlined = [](HWND h) {
+        return FontDescOf(reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0))).underline;
+    };
+    // This test program carries no manifest: no themes, nothing is hooked.
+    HookFocusUnderline(form.Handle());
+    SetFocus(check);
+    EXPECT_FALSE(underlined(check));
+    HookFocusUnderlineAlways(form.Handle());
+    HookFocusUnderlineAlways(form.Handle()); // twice is once
+    SetFocus(form.NameEdit);
+    for (HWND h : {check, radio}) {
+        SetFocus(h);
+        EXPECT_TRUE(underlined(h));
+        SetFocus(form.NameEdit);
+        EXPECT_FALSE(underlined(h));
+    }
+    SetFocus(form.OkButton);
+    EXPECT_FALSE(underlined(form.OkButton)) << "push buttons are left alone";
+}
