@@ -6,8 +6,11 @@
 #include "Handles.h"
 #include "RegOp.h"
 #include "RegSvr.h"
+#include "UtilPlus.h"
 
 #include <windows.h>
+
+#include <cstdint>
 
 namespace zk {
 
@@ -75,8 +78,31 @@ ItemResult Refused(const char* why) {
 
 constexpr UINT kFontChangeWaitMs = 1000;
 
-ItemResult Unsupported() {
-    return {false, true, "not supported by this build"};
+constexpr int kUninstallMode = 0;
+
+ItemResult RowResult(bool ok) {
+    return {ok, true, ok ? "undone" : "failed"};
+}
+
+enum class SharedCount { None, Found, Unreadable };
+
+// The file's count as the decrement will see it, told apart from a count that is there but
+// cannot be read (another type, no access): such a file must stay and the item fail.
+SharedCount ReadSharedCount(const Text& file, uint32_t& count) {
+    HKEY root = nullptr;
+    Text subkey;
+    SplitRegPath(SharedDllsKey, root, subkey);
+    UniqueKey key;
+    LONG e = RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE, key.put());
+    if (e == ERROR_FILE_NOT_FOUND) return SharedCount::None;
+    if (e != ERROR_SUCCESS) return SharedCount::Unreadable;
+    DWORD type = 0, size = sizeof count;
+    e = RegQueryValueExA(key.get(), file.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&count),
+                         &size);
+    if (e == ERROR_FILE_NOT_FOUND) return SharedCount::None;
+    if (e != ERROR_SUCCESS || type != REG_DWORD || size != sizeof count)
+        return SharedCount::Unreadable;
+    return SharedCount::Found;
 }
 
 TextList CanonicalEntries(const TextList& entries) {
@@ -131,8 +157,30 @@ ItemResult RemoveFontItem(const RemovalContext&, const Text& item) {
     return {true, true, "font removed"};
 }
 
-ItemResult RemoveSharedFileItem(const RemovalContext&, const Text&) {
-    return Unsupported();
+ItemResult RemoveSharedFileItem(const RemovalContext&, const Text& item) {
+    const Text file = CanonicalizePath(item);
+    if (file.empty()) return Refused("not a full path");
+    if (!IsFile(file)) return {true, true, "not found, count kept"};
+    uint32_t count = 0;
+    switch (ReadSharedCount(file, count)) {
+    case SharedCount::None:
+        return {true, true, "no shared count, kept"};
+    case SharedCount::Unreadable:
+        return {false, true, "shared count unreadable, kept"};
+    case SharedCount::Found:
+        break;
+    }
+    // The decrement tells a failed write only by its "no count" answer, which a count of 101
+    // gives as well: what is stored afterwards decides.
+    DecrementSharedDllCount(file);
+    const uint32_t expected = count > 0 ? count - 1 : 0;
+    uint32_t left = 0;
+    const SharedCount after = ReadSharedCount(file, left);
+    if (expected > 0 ? after != SharedCount::Found || left != expected : after != SharedCount::None)
+        return {false, true, "shared count not written, kept"};
+    if (left > 0) return {true, true, "shared count " + IntToStr(left) + ", kept"};
+    if (!DeleteFileA(file.c_str())) return {false, true, ErrorReason("delete")};
+    return {true, true, "shared count 0, deleted"};
 }
 ItemResult UnregisterOcxItem(const RemovalContext&, const Text& item) {
     const Text file = CanonicalizePath(item);
@@ -171,21 +219,28 @@ ItemResult RemoveRegKeyItem(const RemovalContext&, const Text& item) {
     if (!DeleteRegKey(key)) return {false, true, "delete failed"};
     return {true, true, "deleted"};
 }
-ItemResult UndoRegistryOpItem(const RemovalContext&, const Text&) {
-    return Unsupported();
+ItemResult UndoRegistryOpItem(const RemovalContext&, const Text& item) {
+    const Text row = ExpandFolderMacros(item, "\\");
+    if (IsRefusedRegistryRow(row)) return Refused("shared or top-level key");
+    return RowResult(PerformRegistryOp(row, kUninstallMode));
 }
-ItemResult UndoIniFileOpItem(const RemovalContext&, const Text&) {
-    return Unsupported();
+
+ItemResult UndoIniFileOpItem(const RemovalContext&, const Text& item) {
+    return RowResult(PerformIniFileOp(ExpandFolderMacros(item, "\\"), kUninstallMode));
 }
-ItemResult UndoEnvironmentOpItem(const RemovalContext&, const Text&) {
-    return Unsupported();
+
+ItemResult UndoEnvironmentOpItem(const RemovalContext&, const Text& item) {
+    return RowResult(PerformEnvironmentOp(ExpandFolderMacros(item, ""), kUninstallMode));
 }
-ItemResult UndoAssociationItem(const RemovalContext&, const Text&) {
-    return Unsupported();
+
+ItemResult UndoAssociationItem(const RemovalContext&, const Text& item) {
+    return RowResult(PerformAssociationOp(ExpandFolderMacros(item, "\\"), kUninstallMode));
 }
-ItemResult UndoOpenWithItem(const RemovalContext&, const Text&) {
-    return Unsupported();
+
+ItemResult UndoOpenWithItem(const RemovalContext&, const Text& item) {
+    return RowResult(RegisterOpenWithVerb(ListItem(item, 0), "", "", false, ListItem(item, 1)));
 }
+
 ItemResult RunExecuteItemAt(ExecServices& services, const Text& item, int stage,
                             bool& exitRequest) {
     Text log; // discarded: the memo and the failure log show the item itself

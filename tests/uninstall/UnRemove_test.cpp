@@ -2,10 +2,12 @@
 // and the path spellings keep, and how failures come back.
 #include "UnRemove.h"
 
+#include "Common.h"
 #include "Handles.h"
 #include "RegOp.h"
 #include "RegSvr.h"
 #include "TestEnv.h"
+#include "UtilPlus.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -491,5 +493,140 @@ TEST(RemoveFontItem, MissingOrRelativeFontIsASuccess) {
         EXPECT_TRUE(r.success) << item << ": " << r.reason;
         EXPECT_TRUE(r.reported) << item;
     }
+    zktest::RemoveScratch(dir);
+}
+
+namespace {
+
+// One value of the shared-count key, written raw so that broken counts can be made too.
+void SetSharedValue(const Text& file, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                              "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", 0,
+                              nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, file.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+} // namespace
+
+TEST(RemoveSharedFileItem, CountsDecideAndBrokenCountsKeepTheFile) {
+    const Text dir = zktest::ScratchDir("unremove_shared");
+    enum Count { kNone, kDword, kText, kLong };
+    struct Case {
+        const char* name;
+        Count kind;
+        DWORD count;
+        bool makeFile;
+        bool success, survives;
+        int countAfter; // -1: no value; -2: the broken value is kept as it was
+    };
+    const Case cases[] = {
+        {"two.dll", kDword, 2, true, true, true, 1},
+        {"one.dll", kDword, 1, true, true, false, -1},
+        {"zero.dll", kDword, 0, true, true, false, -1},
+        {"many.dll", kDword, 101, true, true, true, 100},
+        {"none.dll", kNone, 0, true, true, true, -1},
+        {"text.dll", kText, 0, true, false, true, -2},
+        {"long.dll", kLong, 0, true, false, true, -2},
+        {"gone.dll", kDword, 1, false, true, false, 1},
+    };
+    const RemovalContext ctx = MakeRemovalContext({}, dir + "\\UnInstall.exe");
+    for (const Case& c : cases) {
+        const Text file = dir + "\\" + c.name;
+        if (c.makeFile) {
+            ASSERT_TRUE(WriteBytes(file, "x"));
+        }
+        const uint64_t wide = 2;
+        if (c.kind == kDword) SetSharedValue(file, REG_DWORD, &c.count, sizeof c.count);
+        if (c.kind == kText) SetSharedValue(file, REG_SZ, "2", 2);
+        if (c.kind == kLong) SetSharedValue(file, REG_BINARY, &wide, sizeof wide);
+
+        const ItemResult r = RemoveSharedFileItem(ctx, file);
+        EXPECT_EQ(r.success, c.success) << c.name << ": " << r.reason;
+        EXPECT_EQ(Exists(file), c.survives) << c.name << ": " << r.reason;
+        bool isNumber = false;
+        const Text after = ReadRegValueAsText(SharedDllsKey, file, isNumber);
+        if (c.countAfter >= 0) {
+            EXPECT_EQ(after, IntToStr(c.countAfter)) << c.name;
+        } else if (c.countAfter == -1) {
+            EXPECT_FALSE(RegValueExists(SharedDllsKey, file)) << c.name;
+        } else {
+            EXPECT_TRUE(RegValueExists(SharedDllsKey, file)) << c.name;
+        }
+        DeleteRegValue(SharedDllsKey, file);
+    }
+
+    // The last user's file in use: the count is gone, the file stays and the item fails.
+    const Text busy = dir + "\\busy.dll";
+    ASSERT_TRUE(WriteBytes(busy, "x"));
+    const DWORD one = 1;
+    SetSharedValue(busy, REG_DWORD, &one, sizeof one);
+    {
+        UniqueFile held(CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        const ItemResult r = RemoveSharedFileItem(ctx, ReplaceAll(busy, "\\", "/"));
+        EXPECT_FALSE(r.success) << r.reason;
+        EXPECT_NE(r.reason.find("error 32"), Text::npos) << r.reason;
+    }
+    EXPECT_TRUE(Exists(busy));
+    EXPECT_FALSE(RegValueExists(SharedDllsKey, busy));
+    zktest::RemoveScratch(dir);
+}
+
+TEST(OperationRows, ReplayTheirUninstallActionAndRefuseSharedKeys) {
+    const Text dir = zktest::ScratchDir("unremove_rows");
+    const Text base = zktest::ScratchKey("unremove_rows");
+    const Text shared =
+        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\UnInstall";
+    const TextList canaries = {base + "\\Canary", shared + "\\ZkTestUnremoveRowCanary",
+                               "HKEY_CLASSES_ROOT\\Folder\\shell\\ZkTestUnremoveCanary"};
+    for (const Text& c : canaries) ASSERT_TRUE(WriteRegValue(c, "v", "1", false)) << c;
+    ASSERT_TRUE(WriteRegValue(base + "\\Product\\Sub", "v", "1", false));
+    ASSERT_TRUE(WriteRegValue(base + "\\Keep", "v", "1", false));
+    ASSERT_TRUE(WriteRegValue(base + "\\Keep", "w", "1", false));
+    ASSERT_TRUE(RegisterOpenWithVerb("ZkTestUnremoveVerb", "Open", "C:\\x.exe", true, ""));
+    ASSERT_TRUE(WriteBytes(dir + "\\app.ini", "[S]\r\nK=1\r\nL=2\r\n"));
+    SetInstallFolders(dir, "", "");
+    const RemovalContext ctx = MakeRemovalContext({}, dir + "\\UnInstall.exe");
+
+    struct Case {
+        ItemResult (*handler)(const RemovalContext&, const Text&);
+        Text row;
+        bool success, refused;
+    };
+    const Case cases[] = {
+        {UndoRegistryOpItem, "|" + base + "\\Product|v|1|Create|Remove Key|String|", true, false},
+        {UndoRegistryOpItem, "|" + base + "\\Keep|v|1|Create|Remove Value|String|", true, false},
+        {UndoRegistryOpItem, "|HKEY_CURRENT_USER\\Software|v|1|Create|Remove Key|String|", true,
+         true},
+        {UndoRegistryOpItem, "|" + shared + "|||Create|remove key||", true, true},
+        // An unset install folder leaves only its backslash: the whole Software key.
+        {UndoRegistryOpItem,
+         "|HKEY_CURRENT_USER\\Software\\<Common Folder>|||Create|Remove "
+         "Key||",
+         true, true},
+        {UndoIniFileOpItem, "|<Application Folder>app.ini|S|K|1|Create|Remove|", true, false},
+        {UndoOpenWithItem, "|ZkTestUnremoveVerb||", true, false},
+        {UndoOpenWithItem, "|||", false, false},
+    };
+    for (const Case& c : cases) {
+        const ItemResult r = c.handler(ctx, c.row);
+        EXPECT_EQ(r.success, c.success) << c.row << ": " << r.reason;
+        EXPECT_EQ(r.reason.find("refused") != Text::npos, c.refused) << c.row << ": " << r.reason;
+        EXPECT_TRUE(r.reported) << c.row;
+    }
+    EXPECT_FALSE(RegKeyExists(base + "\\Product"));
+    EXPECT_FALSE(RegValueExists(base + "\\Keep", "v"));
+    EXPECT_TRUE(RegValueExists(base + "\\Keep", "w"));
+    EXPECT_FALSE(RegKeyExists("HKEY_CLASSES_ROOT\\Folder\\shell\\ZkTestUnremoveVerb"));
+    EXPECT_EQ(IniReadString(dir + "\\app.ini", "S", "K", "gone"), "gone");
+    EXPECT_EQ(IniReadString(dir + "\\app.ini", "S", "L", "gone"), "2");
+    for (const Text& c : canaries) {
+        EXPECT_TRUE(RegKeyExists(c)) << c;
+        DeleteRegKey(c);
+    }
+    DeleteRegKey(base);
     zktest::RemoveScratch(dir);
 }
