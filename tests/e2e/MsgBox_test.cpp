@@ -172,7 +172,7 @@ TEST(MsgBox, DefaultButtonBitsChooseTheFocus) {
         // The focus moves to the button right after the box is shown.
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
-        for (int i = 0; i < 40; ++i) {
+        for (int i = 0; i < 100; ++i) { // up to 5 s on a loaded machine
             ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(b.window, nullptr), &info));
             if (expected ? info.hwndFocus == expected : i >= 5) break;
             Sleep(50);
