@@ -8,6 +8,7 @@ namespace zk::ids {
 inline constexpr const char* MsgBoxClass = "ZMsgBox";
 inline constexpr const char* AboutClass = "ZAboutForm";
 inline constexpr const char* SrvBarClass = "ZSrvBarDlg";
+inline constexpr const char* UninstallClass = "ZUninstallForm";
 
 // ZMsgBox: the body and up to three buttons, left to right.
 inline constexpr int MsgBoxBody = 100;
@@ -26,6 +27,19 @@ inline constexpr int SrvBarAction = 300;   // Label1
 inline constexpr int SrvBarName = 301;     // Label2
 inline constexpr int SrvBarProgress = 302; // ProgressBar1
 
-// Later windows take the next free block of 100 (wizard 1000-1999, uninstall window 2000-).
+// Uninstall window. The stage labels and their marks are numbered 1 to 6 in stage order.
+inline constexpr int UnSidePanel = 2000;   // Panel2 with the side picture
+inline constexpr int UnIntroText = 2001;   // RichEdit1: the S1 text
+inline constexpr int UnStageLabel1 = 2011; // Label1 .. Label6: 2011 .. 2016
+inline constexpr int UnStageMark1 = 2021;  // Image1 .. Image6: 2021 .. 2026
+inline constexpr int UnMemo = 2030;        // Memo1: every item handled (shown in test mode)
+inline constexpr int UnDoneLabel = 2031;   // Label7: the S2 text, shown when done
+inline constexpr int UnBevel = 2032;
+inline constexpr int UnBrandLabel = 2033; // Label21
+inline constexpr int UnCompanyUrlLabel = 2034;
+inline constexpr int UnLogButton = 2035;
+inline constexpr int UnCloseButton = 2036;
+
+// Later windows take the next free block of 100 (wizard 1000-1999).
 
 } // namespace zk::ids

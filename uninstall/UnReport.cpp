@@ -29,16 +29,18 @@ struct SummaryPart {
 };
 
 const SummaryPart kSummaryParts[] = {
-    {{{&RemovalCounters::registry, "UnInstall was unable to handle one or more Registry keys\\n"},
-      {&RemovalCounters::iniFile, "UnInstall was unable to handle one or more IniFile entries\\n"},
+    {{{&RemovalCounters::registry, "UnInstall was unable to handle one or more Registry keys\\\\n"},
+      {&RemovalCounters::iniFile,
+       "UnInstall was unable to handle one or more IniFile entries\\\\n"},
       {&RemovalCounters::association,
-       "UnInstall was unable to handle one or more File Association entries\\n"}},
-     "\\nTo complete the UnInstall operation, Please handle them manually."},
-    {{{&RemovalCounters::directories, "UnInstall was unable to remove one or more Directories\\n"},
-      {&RemovalCounters::files, "UnInstall was unable to remove one or more Files\\n"}},
-     "\\nTo complete the UnInstall operation, Please remove them manually."},
-    {{{&RemovalCounters::execute, "UnInstall was unable to execute one or more operations\\n"}},
-     "\\nTo complete the UnInstall operation, Please perform them manually."},
+       "UnInstall was unable to handle one or more File Association entries\\\\n"}},
+     "\\\\nTo complete the UnInstall operation, Please handle them manually."},
+    {{{&RemovalCounters::directories,
+       "UnInstall was unable to remove one or more Directories\\\\n"},
+      {&RemovalCounters::files, "UnInstall was unable to remove one or more Files\\\\n"}},
+     "\\\\nTo complete the UnInstall operation, Please remove them manually."},
+    {{{&RemovalCounters::execute, "UnInstall was unable to execute one or more operations\\\\n"}},
+     "\\\\nTo complete the UnInstall operation, Please perform them manually."},
 };
 
 Text QuotedBatchPath(const Text& path) {
@@ -54,7 +56,7 @@ Text SummaryMessage(const RemovalCounters& c) {
         for (const SummaryLine& line : part.lines)
             if (c.*line.counter > 0) text += line.text;
         if (text.empty()) continue;
-        if (!message.empty()) message += "\\n\\n";
+        if (!message.empty()) message += "\\\\n\\\\n";
         message += text + part.closing;
     }
     return message;

@@ -27,7 +27,8 @@ inline Text LogLine(const Text& item) {
     return item + "\r\n";
 }
 
-// The closing message ("\n" markup of the message box); empty when nothing failed.
+// The closing message in message-box markup (its line break is the three characters "\\n");
+// empty when nothing failed.
 Text SummaryMessage(const RemovalCounters& c);
 
 // The batch that deletes the uninstaller after it has exited: it retries while the exe still

@@ -3,6 +3,7 @@
 #include "UnFilters.h"
 #include "UnReport.h"
 #include "UnScript.h"
+#include "MsgMarkup.h"
 
 #include <gtest/gtest.h>
 
@@ -286,31 +287,36 @@ TEST(UninstallTexts, MemoAndLogLines) {
 }
 
 TEST(UninstallTexts, SummaryPartsInOrderEachWithItsClosingSentence) {
-    const Text reg = "UnInstall was unable to handle one or more Registry keys\\n";
-    const Text ini = "UnInstall was unable to handle one or more IniFile entries\\n";
-    const Text assoc = "UnInstall was unable to handle one or more File Association entries\\n";
-    const Text dirs = "UnInstall was unable to remove one or more Directories\\n";
-    const Text files = "UnInstall was unable to remove one or more Files\\n";
-    const Text exec = "UnInstall was unable to execute one or more operations\\n";
-    const Text endA = "\\nTo complete the UnInstall operation, Please handle them manually.";
-    const Text endB = "\\nTo complete the UnInstall operation, Please remove them manually.";
-    const Text endC = "\\nTo complete the UnInstall operation, Please perform them manually.";
+    const Text reg = "UnInstall was unable to handle one or more Registry keys\\\\n";
+    const Text ini = "UnInstall was unable to handle one or more IniFile entries\\\\n";
+    const Text assoc = "UnInstall was unable to handle one or more File Association entries\\\\n";
+    const Text dirs = "UnInstall was unable to remove one or more Directories\\\\n";
+    const Text files = "UnInstall was unable to remove one or more Files\\\\n";
+    const Text exec = "UnInstall was unable to execute one or more operations\\\\n";
+    const Text endA = "\\\\nTo complete the UnInstall operation, Please handle them manually.";
+    const Text endB = "\\\\nTo complete the UnInstall operation, Please remove them manually.";
+    const Text endC = "\\\\nTo complete the UnInstall operation, Please perform them manually.";
     struct Case {
         RemovalCounters c;
         Text message;
     };
     const Case cases[] = {
         {{}, ""},
-        {{1, 0, 0, 1, 0, 0}, reg + endA + "\\n\\n" + dirs + endB},
+        {{1, 0, 0, 1, 0, 0}, reg + endA + "\\\\n\\\\n" + dirs + endB},
         {{2, 3, 4, 0, 0, 0}, reg + ini + assoc + endA},
         {{0, 0, 0, 5, 6, 0}, dirs + files + endB},
         {{0, 0, 0, 0, 1, 0}, files + endB},
         {{0, 0, 0, 0, 0, 1}, exec + endC},
-        {{0, 1, 0, 0, 0, 1}, ini + endA + "\\n\\n" + exec + endC},
+        {{0, 1, 0, 0, 0, 1}, ini + endA + "\\\\n\\\\n" + exec + endC},
         {{1, 1, 1, 1, 1, 1},
-         reg + ini + assoc + endA + "\\n\\n" + dirs + files + endB + "\\n\\n" + exec + endC},
+         reg + ini + assoc + endA + "\\\\n\\\\n" + dirs + files + endB + "\\\\n\\\\n" + exec +
+             endC},
     };
     for (const Case& c : cases) EXPECT_EQ(SummaryMessage(c.c), c.message);
+    // As the box shows it: the markup's breaks become real ones.
+    EXPECT_EQ(ParseMessageMarkup(SummaryMessage({0, 0, 0, 0, 1, 0})).plain,
+              "UnInstall was unable to remove one or more Files\r\n\r\n"
+              "To complete the UnInstall operation, Please remove them manually.");
 }
 
 TEST(UninstallTexts, SelfDeleteBatchRetriesUntilTheExeIsGone) {

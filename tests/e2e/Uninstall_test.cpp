@@ -1,0 +1,270 @@
+// The uninstaller end to end: a copy of UnInstall.exe beside a hand-written UnInstall.txt in
+// a scratch folder, driven from outside through its confirmation, its window and its boxes.
+// Canary files and keys around every target must survive.
+#include "ControlIds.h"
+#include "TestEnv.h"
+#include "UiDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ids = zk::ids;
+
+namespace {
+
+const char kHeader[] = "SetupType=Typical\r\n"
+                       "UserData=|Ann|Acme|\r\n"
+                       "PROG_NAME=Demo\r\n"
+                       "CHAR_SET=0\r\n"
+                       "CONFIRM_CAPTION=Confirm\r\n"
+                       "CONFIRM_TEXT=Are you sure you want to uninstall the program\r\n"
+                       "BTN_TEXT=|OK|Cancel|Yes|No|Abort|Retry|Ignore|\r\n"
+                       "BUTTON_CLOSE=Close\r\n"
+                       "BUTTON_LOG=View Log\r\n"
+                       "S1=This removes <B>PROG_NAME</B>.\r\n"
+                       "S2=UnInstall completed successfully !\r\n"
+                       "LABEL1=Shared program files...\r\n"
+                       "LABEL2=Standard program files...\r\n"
+                       "LABEL3=Folder items...\r\n"
+                       "LABEL4=Program folders...\r\n"
+                       "LABEL5=Program directories...\r\n"
+                       "LABEL6=Program registry entries...\r\n"
+                       "\r\n";
+
+// An installed product: the uninstaller and its script in `app`.
+struct Product {
+    std::string root; // the test's scratch folder
+    std::string app;  // the product folder, holding UnInstall.exe
+    std::string Exe() const { return app + "\\UnInstall.exe"; }
+    std::string Script() const { return app + "\\UnInstall.txt"; }
+};
+
+Product MakeProduct(const std::string& name, const std::string& appName = "App") {
+    Product p;
+    p.root = zktest::ScratchDir(name);
+    p.app = p.root + "\\" + appName;
+    CreateDirectoryA(p.app.c_str(), nullptr);
+    CopyFileA((zktest::BinDir() + "\\UnInstall.exe").c_str(), p.Exe().c_str(), FALSE);
+    return p;
+}
+
+void WriteScript(const Product& p, const std::string& commands) {
+    ASSERT_TRUE(zktest::WriteBytes(p.Script(), kHeader + commands));
+}
+
+void WriteFile(const std::string& path, const std::string& text = "x") {
+    ASSERT_TRUE(zktest::WriteBytes(path, text)) << path;
+}
+
+std::string Line(const std::string& command, const std::string& argument) {
+    return command + "(" + argument + ");\r\n";
+}
+
+std::string BoxText(HWND box) {
+    return zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
+}
+
+// One run of the uninstaller, from its start to the end of the removal.
+struct UninstallRun {
+    zkui::Program program;
+    HWND form = nullptr;
+
+    HWND Control(int id) const { return zkui::ChildById(form, id); }
+    std::string Memo() const { return zkui::TextOf(Control(ids::UnMemo)); }
+
+    // Presses a button of the confirmation box (1 Yes, 2 No); with Yes the window is found.
+    bool Answer(int button) {
+        HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", program.Pid());
+        if (!box) return false;
+        zkui::Click(zkui::ChildById(box, button));
+        if (!zkui::WaitGone(box)) return false;
+        if (button != ids::MsgBoxButton1) return true;
+        form = zkui::FindTopWindow(ids::UninstallClass, "", program.Pid());
+        return form != nullptr;
+    }
+
+    // Waits until the removal is over; a summary box is read, pressed and its text returned.
+    std::string WaitForEnd(DWORD timeoutMs = 60000) {
+        std::string summary;
+        for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50)) {
+            for (HWND w : zkui::TopWindows(program.Pid())) {
+                if (zkui::ClassOf(w) != ids::MsgBoxClass) continue;
+                summary = BoxText(w);
+                zkui::Click(zkui::ChildById(w, ids::MsgBoxButton1));
+                zkui::WaitGone(w);
+            }
+            if (IsWindowEnabled(Control(ids::UnCloseButton))) return summary;
+        }
+        ADD_FAILURE() << "the removal did not end";
+        return summary;
+    }
+
+    long Close() {
+        zkui::Click(Control(ids::UnCloseButton));
+        return program.Wait();
+    }
+};
+
+UninstallRun StartUninstaller(const Product& p) {
+    UninstallRun r;
+    r.program = zkui::Start(p.Exe(), "", p.app);
+    return r;
+}
+
+// Waits until the path is gone (the self-deletion runs after the uninstaller has exited).
+bool WaitRemoved(const std::string& path, DWORD timeoutMs = 40000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100))
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    return false;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST(Uninstall, MissingScriptGivesItsErrorBoxAndChangesNothing) {
+    const Product p = MakeProduct("un_noscript");
+    WriteFile(p.app + "\\keep.txt");
+    UninstallRun r = StartUninstaller(p);
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", r.program.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(BoxText(box), "ERROR\r\n\r\n" + p.Script() +
+                                "\r\nScript file not found.\r\n\r\nUnInstall aborted!\r\n");
+    zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+    EXPECT_EQ(r.program.Wait(), 1);
+    EXPECT_TRUE(zktest::Exists(p.Exe()));
+    EXPECT_TRUE(zktest::Exists(p.app + "\\keep.txt"));
+}
+
+TEST(Uninstall, NoAtTheConfirmationChangesNothing) {
+    const Product p = MakeProduct("un_no");
+    const std::string file = p.app + "\\a.txt";
+    WriteFile(file);
+    WriteScript(p, Line("REMOVE_FILE", file) + Line("REMOVE_FILE", p.Script()) +
+                       Line("FORCE_REMOVE_DIR", p.app));
+    UninstallRun r = StartUninstaller(p);
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", r.program.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(BoxText(box),
+              "CONFIRM\r\n\r\nAre you sure you want to uninstall the program Demo?\r\n");
+    ASSERT_TRUE(r.Answer(ids::MsgBoxButton2));
+    EXPECT_EQ(r.program.Wait(), 0);
+    Sleep(1500); // a batch, had one been started, would have begun by now
+    for (const std::string& path : {file, p.Script(), p.Exe()})
+        EXPECT_TRUE(zktest::Exists(path)) << path;
+}
+
+TEST(Uninstall, FileInUseIsMarkedLoggedAndSummarised) {
+    // Blanks in the folder: the log reaches notepad only with its path quoted.
+    const Product p = MakeProduct("un busy", "App Dir");
+    const std::string busy = p.app + "\\busy.txt", free = p.app + "\\free.txt";
+    WriteFile(busy);
+    WriteFile(free);
+    WriteScript(p, Line("REMOVE_FILE", busy) + Line("REMOVE_FILE", free) +
+                       Line("REMOVE_FILE", p.Script()));
+    HANDLE held = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    UninstallRun r = StartUninstaller(p);
+    ASSERT_TRUE(r.Answer(ids::MsgBoxButton1));
+    const std::string summary = r.WaitForEnd();
+    EXPECT_EQ(summary, "ERROR\r\n\r\nUnInstall was unable to remove one or more Files\r\n\r\n"
+                       "To complete the UnInstall operation, Please remove them manually.\r\n");
+    const std::string memo = r.Memo();
+    EXPECT_TRUE(Contains(memo, "\r\n\t" + free + " \r\n*\t" + busy + " \r\n")) << memo;
+    EXPECT_FALSE(zktest::Exists(free));
+    EXPECT_TRUE(IsWindowVisible(r.Control(ids::UnDoneLabel)));
+
+    HWND logButton = r.Control(ids::UnLogButton);
+    ASSERT_TRUE(IsWindowVisible(logButton));
+    EXPECT_EQ(zkui::TextOf(logButton), "View Log");
+    zkui::Click(logButton);
+    // The start of notepad is recorded by its window, then it is ended.
+    HWND notepad = zkui::FindTopWindow("Notepad", "");
+    ASSERT_TRUE(notepad);
+    EXPECT_TRUE(Contains(zkui::TextOf(notepad), "UnInstall.log")) << zkui::TextOf(notepad);
+    DWORD notepadPid = 0;
+    GetWindowThreadProcessId(notepad, &notepadPid);
+    if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, notepadPid)) {
+        TerminateProcess(h, 0);
+        WaitForSingleObject(h, 5000);
+        CloseHandle(h);
+    }
+    const std::string log = p.app + "\\UnInstall.log";
+    EXPECT_EQ(zktest::ReadBytes(log), busy + "\r\n");
+
+    EXPECT_EQ(r.Close(), 0);
+    EXPECT_FALSE(zktest::Exists(log)) << "the log lives until the window closes";
+    EXPECT_TRUE(WaitRemoved(p.Exe())) << "a failed item does not keep the uninstaller";
+    CloseHandle(held);
+    EXPECT_TRUE(zktest::Exists(busy));
+}
+
+TEST(Uninstall, TitleBarCloseIsRefusedWhileTheRemovalRuns) {
+    const Product p = MakeProduct("un_closing");
+    WriteFile(p.app + "\\a.txt");
+    WriteScript(p, Line("REMOVE_FILE", p.app + "\\a.txt") + Line("REMOVE_FILE", p.Script()));
+    UninstallRun r = StartUninstaller(p);
+    ASSERT_TRUE(r.Answer(ids::MsgBoxButton1));
+    EXPECT_FALSE(IsWindowEnabled(r.Control(ids::UnCloseButton)));
+    // Before the run, and again during its pauses.
+    for (int i = 0; i < 8; ++i, Sleep(400)) zkui::PostClose(r.form);
+    EXPECT_EQ(r.WaitForEnd(), "");
+    EXPECT_TRUE(IsWindow(r.form));
+    EXPECT_EQ(r.Close(), 0);
+}
+
+TEST(Uninstall, SelfDeletionRemovesTheUninstallerAndItsFolder) {
+    // Folder names that mean something to cmd, and one outside ASCII. Each run has a temporary
+    // folder of its own (the batch name is fixed); the last one holds blanks and "&" itself.
+    struct Case {
+        const char* scratch;
+        const char* app;
+        const char* temp;
+    };
+    const Case cases[] = {
+        {"un_del_blank", "Demo App", "tmp"},
+        {"un_del_pct", "Demo %PATH% 100%", "tmp"},
+        {"un_del_amp", "R&D", "tmp"},
+        {"un_del_paren", "Demo (x86)", "tmp"},
+        {"un_del_oem", "D\xFCsseldorf \xE9t\xE9", "tmp"},
+        {"un_del_temp", "App", "Temp (a) & b"},
+    };
+    struct Started {
+        const Case* c;
+        Product p;
+        UninstallRun r;
+        std::string temp;
+    };
+    std::vector<Started> runs;
+    for (const Case& c : cases) {
+        Started s{&c, MakeProduct(c.scratch, c.app), {}, {}};
+        WriteFile(s.p.app + "\\data.txt");
+        WriteScript(s.p, Line("REMOVE_FILE", s.p.app + "\\data.txt") +
+                             Line("REMOVE_FILE", s.p.Script()));
+        s.temp = s.p.root + "\\" + c.temp;
+        CreateDirectoryA(s.temp.c_str(), nullptr);
+        SetEnvironmentVariableA("TMP", s.temp.c_str());
+        SetEnvironmentVariableA("TEMP", s.temp.c_str());
+        s.r = StartUninstaller(s.p);
+        runs.push_back(std::move(s));
+    }
+    SetEnvironmentVariableA("TMP", nullptr);
+    SetEnvironmentVariableA("TEMP", nullptr);
+    for (Started& s : runs) {
+        ASSERT_TRUE(s.r.Answer(ids::MsgBoxButton1)) << s.c->app;
+        EXPECT_EQ(s.r.WaitForEnd(), "") << s.c->app;
+        EXPECT_EQ(s.r.Close(), 0) << s.c->app;
+    }
+    for (Started& s : runs) {
+        EXPECT_TRUE(WaitRemoved(s.p.app)) << s.c->app << " is still there";
+        EXPECT_TRUE(WaitRemoved(s.temp + "\\_DEL_ME_.BAT")) << "the batch deletes itself";
+        EXPECT_TRUE(zktest::IsDir(s.temp)) << "the folders around stay";
+    }
+}

@@ -1,0 +1,229 @@
+// The uninstall engine's entry: checks the script beside it, asks for confirmation, clears the
+// auto-update program away, runs the uninstall window and, when the removal ran to its end,
+// leaves a batch behind that deletes the uninstaller and its folder after it has exited.
+#include "Files.h"
+#include "Global.h"
+#include "U_DEBUG0.h"
+#include "UnMain.h"
+#include "UnReport.h"
+#include "UtilPlus.h"
+#include "ZMsgBox.h"
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <vector>
+
+namespace zk {
+
+namespace {
+
+constexpr DWORD kTerminateWaitMs = 10000;
+
+bool FileExists(const Text& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+Text ShortPath(const Text& path) {
+    char buffer[MAX_PATH];
+    const DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Text(buffer, n) : path;
+}
+
+Text FileNamePart(const Text& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == Text::npos ? path : path.substr(slash + 1);
+}
+
+Text ProcessImagePath(HANDLE process) {
+    char buffer[MAX_PATH];
+    const DWORD n = GetModuleFileNameExA(process, nullptr, buffer, MAX_PATH);
+    return n ? Text(buffer, n) : Text();
+}
+
+bool ImageMatches(const Text& image, const Text& path, bool fullPathOnly) {
+    if (image.empty()) return false;
+    if (TextEquals(image, path) || TextEquals(ShortPath(image), ShortPath(path))) return true;
+    return !fullPathOnly && TextEquals(FileNamePart(image), FileNamePart(path));
+}
+
+// ANSI text in the OEM code page, which cmd reads batch files in.
+Text AnsiToOem(const Text& text) {
+    if (text.empty()) return text;
+    const int wide =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
+    const int n = WideCharToMultiByte(CP_OEMCP, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    Text oem(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_OEMCP, 0, w.data(), wide, oem.data(), n, nullptr, nullptr);
+    return oem;
+}
+
+// Each process whose program is `path` (its full or short form; with fullPathOnly false also
+// its bare file name), opened to be waited for and terminated.
+std::vector<UniqueHandle> OpenProcessesOf(const Text& path, bool fullPathOnly) {
+    std::vector<UniqueHandle> found;
+    DWORD pids[4096];
+    DWORD bytes = 0;
+    if (path.empty() || !EnumProcesses(pids, sizeof pids, &bytes)) return found;
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+        if (pids[i] == 0 || pids[i] == GetCurrentProcessId()) continue;
+        UniqueHandle process(OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION |
+                                             PROCESS_VM_READ | SYNCHRONIZE,
+                                         FALSE, pids[i]));
+        if (process && ImageMatches(ProcessImagePath(process.get()), path, fullPathOnly))
+            found.push_back(std::move(process));
+    }
+    return found;
+}
+
+// The installed program runs when a process has its path or its file name.
+bool IsProgramRunning(const Text& path) {
+    return !OpenProcessesOf(path, false).empty();
+}
+bool IsUserAdmin() {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0,
+                                  0, 0, 0, 0, 0, &admins))
+        return false;
+    BOOL member = FALSE;
+    if (!CheckTokenMembership(nullptr, admins, &member)) member = FALSE;
+    FreeSid(admins);
+    return member;
+}
+
+void DeleteIfPresent(const Text& path) {
+    if (FileExists(path)) DeleteFileA(path.c_str());
+}
+
+// The auto-update program is named by file name only; a name that leads elsewhere is refused.
+Text AutoUpdateName(const Text& name) {
+    if (name.empty() || IsPlainFileName(name)) return name;
+    TraceLine("GET_AUTO_UPDATE_EXE_FILE_NAME=" + name + " refused: not a plain file name");
+    return {};
+}
+
+bool TerminateProcessByExeName(const Text& path, bool fullPathOnly);
+
+void ClearAutoUpdateProgram(const Text& name) {
+    if (name.empty()) return;
+    const Text dir = GetExeDir(true);
+    DeleteIfPresent(dir + name);
+    const Text runningCopy = dir + "X_" + name;
+    if (!FileExists(runningCopy)) return;
+    TerminateProcessByExeName(runningCopy, true);
+    WaitWithMessages(100);
+    DeleteIfPresent(runningCopy);
+}
+
+void DeleteAutoUpdateFiles(const Text& name) {
+    if (name.empty()) return;
+    const Text dir = GetExeDir(true);
+    DeleteIfPresent(dir + "X_" + name);
+    DeleteIfPresent(dir + name);
+}
+
+bool HasAdminRightsIfRequired(bool required) {
+    return !required || !IsWinNT() || IsUserAdmin();
+}
+
+bool TerminateProcessByExeName(const Text& path, bool fullPathOnly) {
+    bool terminated = false;
+    for (UniqueHandle& process : OpenProcessesOf(path, fullPathOnly)) {
+        if (!TerminateProcess(process.get(), 0)) continue;
+        terminated = true;
+        // Waited for on its own handle: a same-named program elsewhere cannot hold the run.
+        if (WaitForSingleObject(process.get(), kTerminateWaitMs) != WAIT_OBJECT_0)
+            TraceLine("Terminated " + path + " has not ended within 10 s");
+    }
+    return terminated;
+}
+
+void CreateSelfDeleteBatch(bool removeFolder, bool useShortNames) {
+    Text bat = GetTempDir(true) + "_DEL_ME_.BAT";
+    SaveFile(bat, "ABC\r\n", 0);
+    Text exe = GetExeName();
+    Text dir = GetExeDir(false);
+    TraceLine(Text("UseShortNames=") + (useShortNames ? "TRUE" : "FALSE"));
+    if (useShortNames) {
+        bat = ShortPath(bat);
+        exe = ShortPath(exe);
+        dir = ShortPath(dir);
+    }
+    if (!SaveFile(bat, AnsiToOem(SelfDeleteBatchText(exe, dir, bat, removeFolder)), 0)) {
+        TraceLine("Cannot write " + bat);
+        return;
+    }
+    // cmd.exe named in full and the batch path quoted: nothing is looked up along the path's
+    // blanks. The batch runs in the temporary folder, so it holds no handle on the folder it
+    // removes.
+    const Text cmd = GetSystemDir(true) + "cmd.exe";
+    Text commandLine = "\"" + cmd + "\" /c \"\"" + bat + "\"\"";
+    const Text workDir = GetTempDir(false);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(cmd.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, workDir.c_str(), &si, &pi)) {
+        TraceLine("Cannot start " + commandLine + ": error " + IntToStr(GetLastError()));
+        return;
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
+} // namespace
+
+int UninstallMain() {
+    StartDebugChannel();
+    const Text script = GetUninstallScriptPath();
+    if (!FileExists(script)) {
+        ShowErrorBox(nullptr, script + "\\\\nScript file not found.\\\\n\\\\nUnInstall aborted!",
+                     "Error", DefaultButtonCaptions, 0);
+        return 1;
+    }
+    const TextList lines = LoadUninstallScript(script);
+    const auto value = [&](const char* key) { return GetScriptValue(lines, key); };
+    const int charset = StrToIntDef(value("CHAR_SET"), 0);
+    const Text progName = value("PROG_NAME");
+    const bool runningTest = IsFlagOn(value("IS_RUNNING_TEST"));
+    const bool adminTest = IsFlagOn(value("GET_TEST_ADMIN_RIGHTS_UNINSTALL"));
+    const Text runningCaption = value("IS_RUNNING_CAPTION");
+    const Text runningText = ReplaceAllSafe(value("IS_RUNNING_TEXT"), "PROG_NAME", progName);
+    const Text progExe = value("GET_PROG_EXE_NAME");
+    const Text confirmCaption = value("CONFIRM_CAPTION");
+    const Text autoUpdate = AutoUpdateName(value("GET_AUTO_UPDATE_EXE_FILE_NAME"));
+    const Text confirmText = MakeConfirmText(value("CONFIRM_TEXT"), progName);
+    const Text buttons = value("BTN_TEXT");
+
+    if (!HasAdminRightsIfRequired(adminTest)) {
+        ShowErrorBox(nullptr,
+                     "Unable to UnInstall the program\\\\nMake sure you have ADMINISTRATOR Rights "
+                     "on this PC!",
+                     "Error", DefaultButtonCaptions, 0);
+        return 1;
+    }
+    if (!AskYesNo(nullptr, confirmText, confirmCaption, buttons, charset)) return 0;
+    if (runningTest && IsProgramRunning(progExe))
+        ShowErrorBox(nullptr, runningText, runningCaption, buttons, charset);
+    ClearAutoUpdateProgram(autoUpdate);
+    {
+        TMainForm form;
+        if (form.Open()) form.RunUntilClosed();
+    }
+    DeleteAutoUpdateFiles(autoUpdate);
+    if (IsUninstallDone()) CreateSelfDeleteBatch(true, false);
+    return 0;
+}
+
+} // namespace zk
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return zk::UninstallMain();
+}
