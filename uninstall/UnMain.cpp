@@ -1,18 +1,19 @@
 #include "UnMain.h"
 
+#include "AboutDlg.h"
 #include "Common.h"
 #include "ControlIds.h"
 #include "ExecHost.h"
 #include "Files.h"
 #include "Global.h"
 #include "MsgMarkup.h"
+#include "RichEd.h"
 #include "RunTimeDir.h"
 #include "Scramble.h"
 #include "U_DEBUG0.h"
 #include "UtilPlus.h"
 #include "ZMsgBox.h"
 
-#include <richedit.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -182,7 +183,8 @@ constexpr DWORD kMarkStyle = SS_OWNERDRAW;
 
 const ControlDef<F> kControls[] = {
     {&F::Panel2, ids::UnSidePanel, "STATIC", "", 13, 16, 142, 269, SS_OWNERDRAW},
-    {&F::RichEdit1, ids::UnIntroText, "RICHEDIT", "", 173, 16, 289, 66, ES_MULTILINE | ES_READONLY},
+    {&F::RichEdit1, ids::UnIntroText, RichEditClass, "", 173, 16, 289, 66,
+     ES_MULTILINE | ES_READONLY},
     {&F::Label1, ids::UnStageLabel1, "STATIC", "", kLabelLeft, kPanelTop + 8, 193, 16, kLabelStyle},
     {&F::Label2, ids::UnStageLabel1 + 1, "STATIC", "", kLabelLeft, kPanelTop + 32, 193, 16,
      kLabelStyle},
@@ -254,29 +256,6 @@ void DrawSidePanel(const DRAWITEMSTRUCT& d, bool framed) {
     if (framed) DrawEdge(d.hDC, &r, BDR_SUNKENOUTER, BF_RECT);
 }
 
-// A read-only rich edit that reads like a label: "<B>" markup in bold, right-to-left reading
-// for charsets 177 and 178.
-void SetRichEditMarkup(HWND edit, const Text& text, int charset) {
-    SendMessageA(edit, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_BTNFACE)));
-    if (IsRtlCharset(charset)) {
-        const LONG_PTR ex = GetWindowLongPtrA(edit, GWL_EXSTYLE);
-        SetWindowLongPtrA(edit, GWL_EXSTYLE, ex | RtlExStyle(charset));
-        ApplyCharset(edit, charset);
-    }
-    const MarkedText marked = ParseBoldMarkup(text);
-    SetWindowTextTo(edit, marked.plain);
-    for (const BoldRun& run : marked.runs) {
-        CHARRANGE range{run.start, run.end};
-        SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-        CHARFORMATA format{};
-        format.cbSize = sizeof format;
-        format.dwMask = CFM_BOLD;
-        format.dwEffects = CFE_BOLD;
-        SendMessageA(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    }
-    SendMessageA(edit, EM_SETSEL, 0, 0);
-}
-
 // The folders the installation used: folder macros of operation rows and execute items
 // expand to them.
 void InstallUninstallFolders(const TextList& lines) {
@@ -294,7 +273,7 @@ TMainForm::~TMainForm() {
 }
 
 bool TMainForm::Open() {
-    richEditLibrary_.reset(LoadLibraryA("RICHED32.DLL"));
+    richEditLibrary_.reset(LoadLibraryA(RichEditLibrary));
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW;
     RECT frame{0, 0, kClientWidth, kClientHeight};
@@ -315,7 +294,7 @@ void TMainForm::FormCreate() {
                          [this](const Text& name) { return GetUserVariable(scriptLines_, name); });
     log_.clear();
     CreateControls(*this, kControls);
-    SetFormFont(SharedFont(FontSpec{}));
+    SetFormFont(SharedFont(FontDesc{}));
     scriptLines_ = LoadUninstallScript(GetUninstallScriptPath());
     charset_ = StrToIntDef(Value("CHAR_SET"), 0);
     InstallUninstallFolders(scriptLines_);
@@ -325,12 +304,12 @@ void TMainForm::FormCreate() {
     if (IsTestMode())
         for (HWND label : {Label1, Label2, Label3, Label4, Label5, Label6})
             ShowWindow(label, SW_HIDE);
-    ChangeControlFont(Label7, [](FontSpec& f) { f.weight = FW_BOLD; });
-    ChangeControlFont(Label21, [](FontSpec& f) {
+    ChangeControlFont(Label7, [](FontDesc& f) { f.weight = FW_BOLD; });
+    ChangeControlFont(Label21, [](FontDesc& f) {
         f.face = "MS Sans Serif";
         f.weight = FW_BOLD;
     });
-    ChangeControlFont(CompanyUrlLabel, [](FontSpec& f) { f.underline = true; });
+    ChangeControlFont(CompanyUrlLabel, [](FontDesc& f) { f.underline = true; });
 }
 
 void TMainForm::FormShow() {
@@ -357,7 +336,8 @@ void TMainForm::FormShow() {
     SetWindowTextTo(LogButton, Value("BUTTON_LOG"));
     ApplyCharset(CloseButton, charset_);
     ApplyCharset(LogButton, charset_);
-    SetRichEditMarkup(RichEdit1, ReplaceAllSafe(Value("S1"), "PROG_NAME", progName), charset_);
+    ReplaceWithRtlRichEdit(RichEdit1, charset_);
+    ShowAsLabelMemo(RichEdit1, ReplaceAllSafe(Value("S1"), "PROG_NAME", progName));
     StartTimer(kStartupTimer, 1000);
     EnableWindow(CloseButton, FALSE);
     running_ = true;
@@ -510,7 +490,7 @@ void TMainForm::LogButtonClick() {
 void TMainForm::CompanyUrlLabelClick() {
     const Text caption = WindowText(CompanyUrlLabel);
     if (TextEquals(caption, kAboutCaption)) {
-        TraceLine("About box asked for " + Value("PROG_NAME"));
+        ShowAboutBox(Handle(), Value("PROG_NAME"), RGB(0, 0, 255), RGB(0, 0, 128));
         return;
     }
     ShellExecuteA(Handle(), "open", caption.c_str(), nullptr, nullptr, SW_SHOW);
