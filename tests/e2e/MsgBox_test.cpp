@@ -266,3 +266,12 @@ TEST(MsgBox, BoxesStack) {
     zkui::Click(Buttons(first).at(1)); // Cancel
     EXPECT_EQ(host.Wait(), 27);
 }
+
+TEST(MsgBox, ProgramsCarryTheIconOfOtherIconBits) {
+    // Icon bits outside 0x10-0x40 draw "MainIcon" of the program: the resources bring it.
+    HMODULE host = LoadLibraryExA((zktest::BinDir() + "\\uihost.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(host);
+    EXPECT_TRUE(FindResourceA(host, "MainIcon", RT_GROUP_ICON));
+    FreeLibrary(host);
+}

@@ -181,7 +181,16 @@ TEST_F(RichEd, LinkHoverFindsBlueUnderlinedPixels) {
         return p;
     };
     POINTL link = at("www."), plain = at("Plain");
+    // The control sets its cursor on every WM_SETCURSOR: the hand must win over link pixels.
+    auto cursorAfterSetCursor = [&] {
+        SendMessageA(form.Memo, WM_SETCURSOR, reinterpret_cast<WPARAM>(form.Memo),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return GetCursor();
+    };
+    const HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
     EXPECT_TRUE(TrackRichEditLinkHover(form.Memo, link.x + 30, link.y + 3));
+    EXPECT_EQ(cursorAfterSetCursor(), hand);
     EXPECT_FALSE(TrackRichEditLinkHover(form.Memo, plain.x + 30, plain.y + 3));
+    EXPECT_NE(cursorAfterSetCursor(), hand);
     EXPECT_FALSE(TrackRichEditLinkHover(form.Memo, link.x + 30, link.y + 40)) << "below it";
 }
