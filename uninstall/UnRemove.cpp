@@ -182,6 +182,7 @@ ItemResult RemoveSharedFileItem(const RemovalContext&, const Text& item) {
     if (!DeleteFileA(file.c_str())) return {false, true, ErrorReason("delete")};
     return {true, true, "shared count 0, deleted"};
 }
+
 ItemResult UnregisterOcxItem(const RemovalContext&, const Text& item) {
     const Text file = CanonicalizePath(item);
     if (file.empty()) return Refused("not a full path");
@@ -189,6 +190,7 @@ ItemResult UnregisterOcxItem(const RemovalContext&, const Text& item) {
     if (!RegisterServerFile(file, false)) return {false, true, "unregistration failed"};
     return {true, true, "unregistered"};
 }
+
 ItemResult ForceRemoveDirItem(const RemovalContext& ctx, const Text& item) {
     const Text dir = CanonicalizePath(item);
     if (dir.empty()) return Refused("not a full path");
@@ -196,9 +198,11 @@ ItemResult ForceRemoveDirItem(const RemovalContext& ctx, const Text& item) {
     if (!IsFolder(dir)) return {true, true, "not found"};
     const bool removed = RemoveTreeKeeping(ctx.protection, dir);
     if (IsSameFolder(dir, ctx.ownDir)) return {true, true, "left for the self-deletion"};
-    if (HoldsProtectedDir(ctx.protection, dir) || IsInProtectedDir(ctx.protection, dir))
-        return {removed, true, removed ? "removed but DONT_REMOVE_DIR" : "not all removed"};
-    return {removed, true, removed ? "removed" : "not all removed"};
+    if (IsInProtectedDir(ctx.protection, dir)) return {true, true, "kept: DONT_REMOVE_DIR"};
+    if (!removed) return {false, true, "not all removed"};
+    if (HoldsProtectedDir(ctx.protection, dir))
+        return {true, true, "removed but for its DONT_REMOVE_DIR folders"};
+    return {true, true, "removed"};
 }
 
 ItemResult RemoveDirItem(const RemovalContext& ctx, const Text& item) {
@@ -213,12 +217,14 @@ ItemResult RemoveDirItem(const RemovalContext& ctx, const Text& item) {
     if (IsDirFailureExcused(ctx.protection, dir)) return {true, true, why + ", excused"};
     return {false, true, why};
 }
+
 ItemResult RemoveRegKeyItem(const RemovalContext&, const Text& item) {
     const Text key = Trim(item); // the text the filter judged is the text deleted
     if (IsProtectedRegistryKey(key)) return Refused("shared or top-level key");
     if (!DeleteRegKey(key)) return {false, true, "delete failed"};
     return {true, true, "deleted"};
 }
+
 ItemResult UndoRegistryOpItem(const RemovalContext&, const Text& item) {
     const Text row = ExpandFolderMacros(item, "\\");
     if (IsRefusedRegistryRow(row)) return Refused("shared or top-level key");

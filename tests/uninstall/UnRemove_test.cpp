@@ -193,6 +193,10 @@ TEST(ForceRemoveDirItem, KeepsProtectedSubtreesAndNeverClimbs) {
     };
     for (const Case& c : cases) EXPECT_EQ(Exists(dir + "\\" + c.name), c.survives) << c.name;
 
+    // A forced removal inside a protected folder keeps it whole.
+    EXPECT_TRUE(ForceRemoveDirItem(ctx, dir + "\\P\\Data\\In").success);
+    EXPECT_TRUE(Exists(dir + "\\P\\Data\\In\\k.txt"));
+
     // Without protection the whole tree goes, read-only files included; gone is a success.
     const RemovalContext bare = MakeRemovalContext({}, dir + "\\Own\\UnInstall.exe");
     EXPECT_TRUE(ForceRemoveDirItem(bare, dir + "\\P").success);
