@@ -540,7 +540,7 @@ int IncrementSharedDllCount(const Text& path) {
 }
 
 int DecrementSharedDllCount(const Text& path) {
-    UniqueKey key = CreateRegPath(SharedDllsKey, KEY_QUERY_VALUE | KEY_SET_VALUE);
+    UniqueKey key = OpenRegPath(SharedDllsKey, KEY_QUERY_VALUE | KEY_SET_VALUE);
     uint32_t count = 0;
     if (!key || !ReadSharedCount(key.get(), path, count)) return 100;
     const uint32_t n = count > 0 ? count - 1 : 0;

@@ -661,6 +661,13 @@ TEST(EnvironmentRows, Windows98WritesAutoexecSetLines) {
     const std::string original =
         "@ECHO OFF\r\nREM zktest\r\nSET PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND\r\n";
     ASSERT_TRUE(zktest::WriteBytes(autoexec, original));
+    struct OwnFileGoes { // also when an assertion ends the test early
+        std::string path;
+        ~OwnFileGoes() {
+            if (zktest::ReadBytes(path).find("REM zktest") != std::string::npos)
+                DeleteFileA(path.c_str());
+        }
+    } cleanup{autoexec};
     // What the process sees after the restart that the SET line asks for.
     auto block = [](const std::string& vars) {
         std::string b = "SystemRoot=C:\\windows\0"s + vars;
@@ -688,6 +695,192 @@ TEST(EnvironmentRows, Windows98WritesAutoexecSetLines) {
     }
     EXPECT_EQ(zktest::RegSnapshot(UserEnv), user) << "9x leaves the registry alone";
     EXPECT_EQ(zktest::RegSnapshot(SystemEnv), system);
-    if (zktest::ReadBytes(autoexec).find("REM zktest") != std::string::npos)
-        DeleteFileA(autoexec.c_str());
+}
+
+// ---------------------------------------------------------------- associations and Open With
+
+namespace {
+const std::string Hkcr = "HKEY_CLASSES_ROOT\\";
+const char* const TestClass = "ZkTestRegOp.Doc";
+
+std::string AssociationState() {
+    return zktest::RegSnapshot(Hkcr + ".zkrt") + "|" + zktest::RegSnapshot(Hkcr + TestClass) + "|" +
+           zktest::RegSnapshot(Hkcr + ".zkro");
+}
+} // namespace
+
+TEST(Associations, CreateThenRemoveLeavesNothing) {
+    DeleteRegKey(Hkcr + ".zkrt");
+    DeleteRegKey(Hkcr + TestClass);
+    const std::string before = AssociationState();
+    struct Case {
+        std::string row;
+        const char* stored;
+    } cases[] = {
+        {"|ZkTestRegOp.Doc|Zk test document|zkrt||C:\\Zk\\app.exe|||Create|Remove|",
+         "\"C:\\Zk\\app.exe\" \"%1\""},
+        {";ZkTestRegOp.Doc;Zk test document;.zkrt;;\"C:\\Zk\\app.exe\" /v \"%1\";;;create;REMOVE;",
+         "\"C:\\Zk\\app.exe\" /v \"%1\""},
+        {"|ZkTestRegOp.Doc|Zk test document|zkrt||C:\\Zk\\app.exe %1|||Create|Remove|",
+         "\"C:\\Zk\\app.exe %1\""},
+    };
+    for (const Case& c : cases) {
+        NotifyAssociationsChanged();
+        ASSERT_TRUE(PerformAssociationOp(c.row, 1)) << c.row;
+        EXPECT_TRUE(AssociationsChanged());
+        EXPECT_EQ(RawGet(Hkcr + ".zkrt", "").second, Sz(TestClass)) << c.row;
+        EXPECT_EQ(RawGet(Hkcr + TestClass, "").second, Sz("Zk test document")) << c.row;
+        EXPECT_EQ(RawGet(Hkcr + TestClass + "\\shell\\open\\command", "").second, Sz(c.stored))
+            << c.row;
+        ASSERT_TRUE(PerformAssociationOp(c.row, 0)) << c.row;
+        EXPECT_EQ(AssociationState(), before) << c.row;
+    }
+    NotifyAssociationsChanged();
+    EXPECT_FALSE(AssociationsChanged());
+    for (const char* row :
+         {"|ZkTestRegOp.Doc|d|zkrt||C:\\Zk\\app.exe|||||",          // no action
+          "|ZkTestRegOp.Doc|d|zkrt||C:\\Zk\\app.exe|||Open|Shut|",  // unknown words
+          "|ZkTestRegOp.Doc|d|zkrt|||||Create|Remove|",             // no command
+          "||d|zkrt||C:\\Zk\\app.exe|||Create|Remove|",             // no class
+          "|ZkTestRegOp.Doc|d|.||C:\\Zk\\app.exe|||Create|Remove|", // no extension
+          "|Zk\\..|d|zkrt||C:\\Zk\\app.exe|||Create|Remove|"})      // not one key name
+        EXPECT_FALSE(PerformAssociationOp(row, 1)) << row;
+    EXPECT_EQ(AssociationState(), before);
+    EXPECT_FALSE(AssociationsChanged()) << "nothing succeeded: the shell is not told";
+}
+
+TEST(Associations, RemovalKeepsWhatIsNotItsOwn) {
+    const std::string row = "|ZkTestRegOp.Doc|Zk doc|zkrt||C:\\Zk\\app.exe|||Create|Remove|";
+    // The extension was taken over by another program's class: it stays, the class goes.
+    ASSERT_TRUE(PerformAssociationOp(row, 1));
+    RawSetString(Hkcr + ".zkrt", "", "OtherProgram.Doc");
+    EXPECT_TRUE(PerformAssociationOp(row, 0));
+    EXPECT_EQ(RawGet(Hkcr + ".zkrt", "").second, Sz("OtherProgram.Doc"));
+    EXPECT_FALSE(RawKeyExists(Hkcr + TestClass));
+    DeleteRegKey(Hkcr + ".zkrt");
+
+    // Something else was put into the class: it stays with the class, and the removal says so.
+    ASSERT_TRUE(PerformAssociationOp(row, 1));
+    RawSetString(Hkcr + TestClass + "\\DefaultIcon", "", "C:\\Other\\icon.ico");
+    RawSetString(Hkcr + TestClass + "\\shell\\edit\\command", "", "C:\\Other\\edit.exe");
+    EXPECT_FALSE(PerformAssociationOp(row, 0));
+    EXPECT_FALSE(RawKeyExists(Hkcr + TestClass + "\\shell\\open"));
+    EXPECT_EQ(RawGet(Hkcr + TestClass + "\\shell\\edit\\command", "").second,
+              Sz("C:\\Other\\edit.exe"));
+    EXPECT_TRUE(RawKeyExists(Hkcr + TestClass + "\\DefaultIcon"));
+    EXPECT_FALSE(RawKeyExists(Hkcr + ".zkrt"));
+    DeleteRegKey(Hkcr + TestClass);
+
+    // An extension key holding more than the class name keeps it: false.
+    ASSERT_TRUE(PerformAssociationOp(row, 1));
+    RawSetString(Hkcr + ".zkrt", "Content Type", "text/x-zk");
+    EXPECT_FALSE(PerformAssociationOp(row, 0));
+    EXPECT_TRUE(RawKeyExists(Hkcr + ".zkrt"));
+    DeleteRegKey(Hkcr + ".zkrt");
+    EXPECT_FALSE(RawKeyExists(Hkcr + TestClass));
+    NotifyAssociationsChanged();
+}
+
+TEST(OpenWith, VerbForFoldersAndRegisteredClassesOnly) {
+    const std::string folderVerb = Hkcr + "Folder\\shell\\ZkTestVerb";
+    const std::string classVerb = Hkcr + TestClass + "\\Shell\\ZkTestVerb";
+    ASSERT_TRUE(CreateFileAssociation(TestClass, "Zk doc", ".zkrt", "C:\\Zk\\app.exe"));
+    DeleteRegKey(Hkcr + ".zkro");
+    const std::string folderBefore = zktest::RegSnapshot(Hkcr + "Folder");
+    const std::string classBefore = zktest::RegSnapshot(Hkcr + TestClass);
+    const std::string rootShellBefore = zktest::RegSnapshot(Hkcr + "Shell");
+
+    ASSERT_TRUE(RegisterOpenWithVerb("ZkTestVerb", "Open with Zk", "C:\\Program Files\\Zk\\zk.exe",
+                                     true, "*.zkrt; .zkro,"));
+    for (const std::string& key : {folderVerb, classVerb}) {
+        EXPECT_EQ(RawGet(key, "").second, Sz("Open with Zk")) << key;
+        EXPECT_EQ(RawGet(key + "\\command", "").second,
+                  Sz("\"C:\\Program Files\\Zk\\zk.exe\" \"%1\""))
+            << key;
+    }
+    EXPECT_EQ(zktest::RegSnapshot(Hkcr + "Shell"), rootShellBefore)
+        << "an extension without a class adds nothing";
+    EXPECT_FALSE(RawKeyExists(Hkcr + ".zkro"));
+
+    ASSERT_TRUE(RegisterOpenWithVerb("ZkTestVerb", "", "", false, "*.zkrt; .zkro,"));
+    EXPECT_EQ(zktest::RegSnapshot(Hkcr + "Folder"), folderBefore);
+    EXPECT_EQ(zktest::RegSnapshot(Hkcr + TestClass), classBefore);
+
+    EXPECT_TRUE(RegisterOpenWithVerb("ZkTestVerb", "", "", true, ".zkrt")) << "nothing to write";
+    EXPECT_FALSE(RawKeyExists(folderVerb));
+    for (const char* verb : {"", "  ", "\\", "a\\b"})
+        EXPECT_FALSE(RegisterOpenWithVerb(verb, "m", "C:\\x.exe", false, ".zkrt")) << verb;
+    EXPECT_TRUE(RawKeyExists(Hkcr + "Folder\\shell")) << "the folder verbs are all there";
+    EXPECT_TRUE(RemoveFileAssociation(TestClass, "zkrt"));
+    EXPECT_FALSE(RawKeyExists(Hkcr + TestClass));
+    NotifyAssociationsChanged();
+}
+
+// ---------------------------------------------------------------- shared counts
+
+TEST(SharedCounts, RaisedAtInstallLoweredAtUninstall) {
+    const std::string dir = zktest::ScratchDir("RegOpShared");
+    const std::string present = dir + "\\present.dll", missing = dir + "\\missing.dll";
+    ASSERT_TRUE(zktest::WriteBytes(present, "MZ"));
+    CreateRegPath(SharedDllsKey, KEY_READ); // Windows always has it
+    const std::string keyBefore = zktest::RegSnapshot(SharedDllsKey);
+    auto reset = [&](const std::string& path) { RegPathDeleteValue(SharedDllsKey, path); };
+    struct Case {
+        const char* what;
+        const std::string& path;
+        DWORD type; // 0: no value
+        std::string data;
+        int decremented; // and then stored, 0 and 100 meaning: no DWORD afterwards
+    } decrements[] = {
+        {"count 3", missing, REG_DWORD, Dw(3), 2},
+        {"count 1", missing, REG_DWORD, Dw(1), 0},
+        {"stored 0", missing, REG_DWORD, Dw(0), 0},
+        {"absent", missing, 0, "", 100},
+        {"not a DWORD", present, REG_SZ, Sz("1"), 100},
+        {"short binary", present, REG_BINARY, "\x01", 100},
+    };
+    for (const Case& c : decrements) {
+        reset(c.path);
+        if (c.type) RawSet(SharedDllsKey, c.path.c_str(), c.type, c.data);
+        EXPECT_EQ(DecrementSharedDllCount(c.path), c.decremented) << c.what;
+        auto stored = RawGet(SharedDllsKey, c.path);
+        if (c.decremented == 100) {
+            EXPECT_EQ(stored, std::make_pair(c.type, c.data)) << c.what << ": untouched";
+        } else if (c.decremented == 0) {
+            EXPECT_EQ(stored.first, 0u) << c.what << ": the value goes at 0";
+        } else {
+            EXPECT_EQ(stored, std::make_pair(DWORD(REG_DWORD), Dw(c.decremented))) << c.what;
+        }
+    }
+    struct Inc {
+        const char* what;
+        const std::string& path;
+        DWORD type;
+        std::string data;
+        int incremented;
+    } increments[] = {
+        {"absent, no file", missing, 0, "", 1},
+        {"absent, file there", present, 0, "", 2}, // someone else's file
+        {"count 2", missing, REG_DWORD, Dw(2), 3},
+        {"not a DWORD, file there", present, REG_SZ, Sz("7"), 2},
+        {"stored 0, file there", present, REG_DWORD, Dw(0), 2},
+    };
+    for (const Inc& c : increments) {
+        reset(c.path);
+        if (c.type) RawSet(SharedDllsKey, c.path.c_str(), c.type, c.data);
+        EXPECT_EQ(IncrementSharedDllCount(c.path), c.incremented) << c.what;
+        EXPECT_EQ(RawGet(SharedDllsKey, c.path),
+                  std::make_pair(DWORD(REG_DWORD), Dw(c.incremented)))
+            << c.what;
+    }
+    // An install and its uninstall: the file of another program survives ours.
+    reset(present);
+    reset(missing);
+    EXPECT_EQ(IncrementSharedDllCount(present), 2);
+    EXPECT_EQ(DecrementSharedDllCount(present), 1) << "not 0: the file is kept";
+    reset(present);
+    EXPECT_EQ(IncrementSharedDllCount(missing), 1);
+    EXPECT_EQ(DecrementSharedDllCount(missing), 0);
+    EXPECT_EQ(zktest::RegSnapshot(SharedDllsKey), keyBefore);
+    zktest::RemoveScratch(dir);
 }
