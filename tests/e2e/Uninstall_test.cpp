@@ -122,6 +122,36 @@ bool WaitRemoved(const std::string& path, DWORD timeoutMs = 40000) {
     return false;
 }
 
+// Registry state of the tests, below HKEY_CURRENT_USER.
+bool SetValue(const std::string& subkey, const std::string& name, const std::string& data) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG r =
+        RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS;
+}
+bool KeyExists(const std::string& subkey) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+bool ValueExists(const std::string& subkey, const std::string& name) {
+    return RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), name.c_str(), RRF_RT_ANY, nullptr,
+                        nullptr, nullptr) == ERROR_SUCCESS;
+}
+std::string IniValue(const std::string& file, const std::string& section, const std::string& key) {
+    char buffer[256];
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), "<none>", buffer, sizeof buffer,
+                             file.c_str());
+    return buffer;
+}
+
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
@@ -140,6 +170,67 @@ TEST(Uninstall, MissingScriptGivesItsErrorBoxAndChangesNothing) {
     EXPECT_EQ(r.program.Wait(), 1);
     EXPECT_TRUE(zktest::Exists(p.Exe()));
     EXPECT_TRUE(zktest::Exists(p.app + "\\keep.txt"));
+}
+
+TEST(Uninstall, MainRoadRemovesWhatTheScriptNamesAndNothingElse) {
+    const Product p = MakeProduct("un_main");
+    const std::string sub = p.app + "\\Sub", deep = sub + "\\Deep";
+    CreateDirectoryA(sub.c_str(), nullptr);
+    CreateDirectoryA(deep.c_str(), nullptr);
+    const std::string files[] = {p.app + "\\a.txt", sub + "\\b.txt", deep + "\\c.txt"};
+    for (const std::string& f : files) WriteFile(f);
+    // Canaries: a file beside the product, a sibling folder whose name starts like it, a key
+    // beside the product's key, a value beside the row's one, an INI key beside the row's.
+    const std::string sibling = p.app + "2";
+    CreateDirectoryA(sibling.c_str(), nullptr);
+    WriteFile(sibling + "\\keep.txt");
+    WriteFile(p.root + "\\keep.txt");
+    const std::string keyRoot = zktest::ScratchKey("un_main").substr(18); // below HKCU
+    const std::string productKey = keyRoot + "\\Product", canaryKey = keyRoot + "\\Product2";
+    ASSERT_TRUE(SetValue(productKey + "\\Deep", "v", "x"));
+    ASSERT_TRUE(SetValue(canaryKey, "v", "keep"));
+    const std::string rowKey = keyRoot + "\\Shared";
+    ASSERT_TRUE(SetValue(rowKey, "Ours", "x"));
+    ASSERT_TRUE(SetValue(rowKey, "Theirs", "keep"));
+    const std::string ini = p.root + "\\settings.ini";
+    WritePrivateProfileStringA("Demo", "Ours", "x", ini.c_str());
+    WritePrivateProfileStringA("Demo", "Theirs", "keep", ini.c_str());
+
+    // Parents before children, as a second installation may leave them.
+    WriteScript(p, Line("REMOVE_DIR", p.app) + Line("REMOVE_DIR", sub) + Line("REMOVE_DIR", deep) +
+                       Line("REMOVE_FILE", files[0]) + Line("REMOVE_FILE", files[1]) +
+                       Line("REMOVE_FILE", files[2]) + Line("REMOVE_FILE", p.Script()) +
+                       Line("REMOVE_REG_KEY", "HKEY_CURRENT_USER\\" + productKey) +
+                       Line("SET_PERFORM_REGISTRY_OP", "|HKEY_CURRENT_USER\\" + rowKey +
+                                                           "|Ours|x|Create|Remove Value|String|") +
+                       Line("SET_PERFORM_INIFILE_OP", "|" + ini + "|Demo|Ours|x|Create|Remove|"));
+    UninstallRun r = StartUninstaller(p);
+    ASSERT_TRUE(r.Answer(ids::MsgBoxButton1));
+    EXPECT_EQ(r.WaitForEnd(), "") << "nothing failed";
+    const std::string memo = r.Memo();
+    EXPECT_TRUE(Contains(memo, "REMOVE PROGRAM DIRECTORIES \r\n\t" + deep + " \r\n\t" + sub +
+                                   " \r\n\t" + p.app + " \r\n"))
+        << memo;
+    EXPECT_TRUE(Contains(memo, "REMOVE REGISTRY KEYS \r\n\tHKEY_CURRENT_USER\\" + productKey))
+        << memo;
+    EXPECT_FALSE(IsWindowVisible(r.Control(ids::UnLogButton))) << "no failure, no log";
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(IsWindowVisible(r.Control(ids::UnStageMark1 + i))) << "stage " << i + 1;
+    EXPECT_EQ(zkui::TextOf(r.Control(ids::UnStageLabel1 + 5)), "Program registry entries...");
+    EXPECT_EQ(zkui::TextOf(r.form), "UnInstall - Demo");
+    for (const std::string& f : files) EXPECT_FALSE(zktest::Exists(f)) << f;
+    EXPECT_FALSE(zktest::IsDir(sub));
+    EXPECT_FALSE(KeyExists(productKey));
+    EXPECT_FALSE(ValueExists(rowKey, "Ours"));
+    EXPECT_EQ(IniValue(ini, "Demo", "Ours"), "<none>");
+    EXPECT_EQ(r.Close(), 0);
+
+    EXPECT_TRUE(WaitRemoved(p.app)) << "the uninstaller and its folder go last";
+    EXPECT_TRUE(zktest::Exists(sibling + "\\keep.txt"));
+    EXPECT_TRUE(zktest::Exists(p.root + "\\keep.txt"));
+    EXPECT_TRUE(KeyExists(canaryKey));
+    EXPECT_TRUE(ValueExists(rowKey, "Theirs"));
+    EXPECT_EQ(IniValue(ini, "Demo", "Theirs"), "keep");
 }
 
 TEST(Uninstall, NoAtTheConfirmationChangesNothing) {
