@@ -68,6 +68,16 @@ bool RemoveTreeKeeping(const ProtectionLists& p, const Text& dir) {
     return all;
 }
 
+// True when a folder above the path is a link: a tree named through it lies elsewhere.
+bool PassesThroughLink(const Text& path) {
+    for (size_t cut = path.rfind('\\'); cut != Text::npos && cut > 2;
+         cut = path.rfind('\\', cut - 1)) {
+        const DWORD a = AttributesOf(path.substr(0, cut));
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    }
+    return false;
+}
+
 Text ErrorReason(const char* what) {
     return Text(what) + " failed, error " + IntToStr(GetLastError());
 }
@@ -195,6 +205,7 @@ ItemResult ForceRemoveDirItem(const RemovalContext& ctx, const Text& item) {
     const Text dir = CanonicalizePath(item);
     if (dir.empty()) return Refused("not a full path");
     if (IsSystemFolder(dir)) return Refused("system folder");
+    if (PassesThroughLink(dir)) return Refused("named through a link");
     if (!IsFolder(dir)) return {true, true, "not found"};
     const bool removed = RemoveTreeKeeping(ctx.protection, dir);
     if (IsSameFolder(dir, ctx.ownDir)) return {true, true, "left for the self-deletion"};

@@ -343,6 +343,10 @@ TEST(UnRemoveFixture, ForcedRemovalNeverEntersLinks) {
     const Text root = fixture;
     ASSERT_EQ(GetFileAttributesA((root + "\\tree\\dirlink").c_str()) & 0x410, 0x410u);
     const RemovalContext bare = MakeRemovalContext({}, root + "\\Own\\UnInstall.exe");
+    // A tree named through a link lies elsewhere: refused.
+    const ItemResult named = ForceRemoveDirItem(bare, root + "\\tree\\dirlink\\deeper");
+    EXPECT_NE(named.reason.find("refused"), Text::npos) << named.reason;
+    EXPECT_TRUE(Exists(root + "\\outside\\deeper\\keep2.txt"));
     // A link goes by itself where the platform can remove one (Wine cannot: error 145); what
     // it shows is never touched, and an item is a success exactly when its link is gone.
     const Text sublink = root + "\\tree\\Sub\\sublink";
