@@ -76,15 +76,23 @@ struct UninstallRun {
     HWND Control(int id) const { return zkui::ChildById(form, id); }
     std::string Memo() const { return zkui::TextOf(Control(ids::UnMemo)); }
 
-    // Presses a button of the confirmation box (1 Yes, 2 No); with Yes the window is found.
-    bool Answer(int button) {
+    // Presses a button of the box the program shows now; its text, or "" without a box.
+    std::string Press(int button) {
         HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", program.Pid());
-        if (!box) return false;
+        if (!box) return {};
+        const std::string text = BoxText(box);
         zkui::Click(zkui::ChildById(box, button));
-        if (!zkui::WaitGone(box)) return false;
-        if (button != ids::MsgBoxButton1) return true;
+        zkui::WaitGone(box);
+        return text;
+    }
+    bool FindForm() {
         form = zkui::FindTopWindow(ids::UninstallClass, "", program.Pid());
         return form != nullptr;
+    }
+    // Answers the confirmation (1 Yes, 2 No); with Yes the window is found.
+    bool Answer(int button) {
+        if (Press(button).empty()) return false;
+        return button != ids::MsgBoxButton1 || FindForm();
     }
 
     // Waits until the removal is over; a summary box is read, pressed and its text returned.
@@ -231,6 +239,39 @@ TEST(Uninstall, MainRoadRemovesWhatTheScriptNamesAndNothingElse) {
     EXPECT_TRUE(KeyExists(canaryKey));
     EXPECT_TRUE(ValueExists(rowKey, "Theirs"));
     EXPECT_EQ(IniValue(ini, "Demo", "Theirs"), "keep");
+}
+
+TEST(Uninstall, AutoUpdateProgramIsEndedAndDeletedAndARunningProgramOnlyWarns) {
+    const Product p = MakeProduct("un_update");
+    const std::string elsewhere = p.root + "\\Elsewhere";
+    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    // A program that runs until it is ended: the host of a message box.
+    const std::string host = zktest::BinDir() + "\\uihost.exe";
+    const std::string ours = p.app + "\\X_Upd.exe", other = elsewhere + "\\X_Upd.exe";
+    for (const std::string& copy : {ours, other, p.app + "\\Upd.exe"})
+        ASSERT_TRUE(CopyFileA(host.c_str(), copy.c_str(), FALSE)) << copy;
+    zkui::Program running = zkui::Start(ours, "msgbox 0 0 1 Update Running");
+    zkui::Program sameName = zkui::Start(other, "msgbox 0 0 1 Other Running");
+    ASSERT_TRUE(zkui::FindTopWindow(ids::MsgBoxClass, "", running.Pid()));
+    ASSERT_TRUE(zkui::FindTopWindow(ids::MsgBoxClass, "", sameName.Pid()));
+    WriteScript(p, "GET_AUTO_UPDATE_EXE_FILE_NAME=Upd.exe\r\nIS_RUNNING_TEST=1\r\n"
+                   "GET_PROG_EXE_NAME=" +
+                       other +
+                       "\r\nIS_RUNNING_CAPTION=Attention\r\n"
+                       "IS_RUNNING_TEXT=PROG_NAME is running\r\n" +
+                       Line("REMOVE_FILE", p.Script()));
+    UninstallRun r = StartUninstaller(p);
+    ASSERT_FALSE(r.Press(ids::MsgBoxButton1).empty()) << "the confirmation";
+    EXPECT_EQ(r.Press(ids::MsgBoxButton1), "ATTENTION\r\n\r\nDemo is running\r\n");
+    ASSERT_TRUE(r.FindForm()) << "the warning does not stop the run";
+    EXPECT_EQ(running.Wait(15000), 0) << "the running copy is ended";
+    EXPECT_FALSE(zktest::Exists(ours));
+    EXPECT_FALSE(zktest::Exists(p.app + "\\Upd.exe"));
+    EXPECT_TRUE(sameName.Running()) << "a same-named program elsewhere is left alone";
+    EXPECT_EQ(r.WaitForEnd(), "");
+    EXPECT_EQ(r.Close(), 0);
+    EXPECT_TRUE(WaitRemoved(p.app));
+    sameName.Kill();
 }
 
 TEST(Uninstall, NoAtTheConfirmationChangesNothing) {
