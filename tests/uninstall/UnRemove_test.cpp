@@ -596,6 +596,8 @@ TEST(OperationRows, ReplayTheirUninstallActionAndRefuseSharedKeys) {
     ASSERT_TRUE(WriteRegValue(base + "\\Keep", "w", "1", false));
     ASSERT_TRUE(RegisterOpenWithVerb("ZkTestUnremoveVerb", "Open", "C:\\x.exe", true, ""));
     ASSERT_TRUE(WriteBytes(dir + "\\app.ini", "[S]\r\nK=1\r\nL=2\r\n"));
+    const Text env = "HKEY_CURRENT_USER\\Environment";
+    ASSERT_TRUE(WriteRegValue(env, "ZK_UNREMOVE_VAR", "C:\\keep;" + dir, false));
     SetInstallFolders(dir, "", "");
     const RemovalContext ctx = MakeRemovalContext({}, dir + "\\UnInstall.exe");
 
@@ -616,6 +618,9 @@ TEST(OperationRows, ReplayTheirUninstallActionAndRefuseSharedKeys) {
          "Key||",
          true, true},
         {UndoIniFileOpItem, "|<Application Folder>app.ini|S|K|1|Create|Remove|", true, false},
+        // Environment values take the folder without a backslash after it.
+        {UndoEnvironmentOpItem, "|ZK_UNREMOVE_VAR|;<Application Folder>|Append|Remove|User|",
+         true, false},
         {UndoOpenWithItem, "|ZkTestUnremoveVerb||", true, false},
         {UndoOpenWithItem, "|||", false, false},
     };
@@ -631,6 +636,9 @@ TEST(OperationRows, ReplayTheirUninstallActionAndRefuseSharedKeys) {
     EXPECT_FALSE(RegKeyExists("HKEY_CLASSES_ROOT\\Folder\\shell\\ZkTestUnremoveVerb"));
     EXPECT_EQ(IniReadString(dir + "\\app.ini", "S", "K", "gone"), "gone");
     EXPECT_EQ(IniReadString(dir + "\\app.ini", "S", "L", "gone"), "2");
+    bool isNumber = false;
+    EXPECT_EQ(ReadRegValueAsText(env, "ZK_UNREMOVE_VAR", isNumber), "C:\\keep");
+    DeleteRegValue(env, "ZK_UNREMOVE_VAR");
     for (const Text& c : canaries) {
         EXPECT_TRUE(RegKeyExists(c)) << c;
         DeleteRegKey(c);
