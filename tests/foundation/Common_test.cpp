@@ -144,3 +144,64 @@ TEST(IsSystemFolder, RefusesSystemFoldersTheirAncestorsAndEveryOtherFormOfThem) 
     for (const std::string& path : allowed) EXPECT_FALSE(IsSystemFolder(path)) << path;
     zktest::RemoveScratch(dir);
 }
+
+TEST(FolderMacros, ExpandOnThisMachine) {
+    SetInstallFolders("C:\\App", "C:\\Shared", "C:\\Aux");
+    const std::string user = GetWinUserName(), exeDir = zktest::BinDir();
+    const std::string win = GetWindowsDir(false), sys = GetSystemDir(false);
+    struct Case {
+        std::string text, expanded;
+    };
+    const Case cases[] = {
+        {"<InstallDir>\\bin", "C:\\App\\bin"},
+        {"<InstallCommonDir>x", "C:\\Shared\\x"},
+        {"<Auxiliary Folder>x", "C:\\Aux\\x"},
+        {"<WINSYSDIR>x", sys + "\\x"},
+        {"<WinSys16Dir>x", win + "\\system\\x"},
+        {"<FontDir>x", win + "\\Fonts\\x"},
+        {"<SrcDir>x", exeDir + "\\x"},
+        {"<TempDir>x", GetTempDir(true) + "x"},
+        {"<UserDir>", GetUserDir() + "\\"},
+        {"<WinDrive>\\x", win.substr(0, 2) + "\\x"},
+        // Only "<UserName>" or a date: the doubled backslash stays.
+        {"a\\\\<UserName>", "a\\\\" + user},
+        {"<UserName>\\\\x<Date=9>", user + "\\\\x<Date=9>"},
+        {"<UserName>\\<InstallDir>", user + "\\C:\\App\\"},
+    };
+    for (const Case& c : cases) {
+        std::string got = ExpandFolderMacros(c.text, "\\");
+        EXPECT_TRUE(TextEquals(got, c.expanded)) << c.text << " gave " << got;
+    }
+    EXPECT_EQ(ExpandFolderMacros("<Date=6>", "\\"), FormatDateCode('6'));
+    EXPECT_EQ(FormatDateCode('6').size(), 10u);
+    EXPECT_GT(std::stol(FormatDateCode('0')), 9400); // days since 2000
+    EXPECT_TRUE(TextEquals(GetUserDir(), ShellFolder("HKEY_CURRENT_USER", "Personal")
+                                             .substr(0, ShellFolder("HKEY_CURRENT_USER",
+                                                                    "Personal")
+                                                            .rfind('\\'))));
+    SetInstallFolders("", "", "");
+}
+
+TEST(FolderMacros, OriginFolderFromTheLauncherKeyOrTheProgram) {
+    const char sub[] = "Software\\Zelkon_Dyn_Data";
+    SHDeleteKeyA(HKEY_CURRENT_USER, sub);
+    EXPECT_EQ(GetOriginDir(), zktest::BinDir());
+    EXPECT_TRUE(TextEquals(GetOriginExe(), GetExeName()));
+    EXPECT_EQ(ExpandFolderMacros("<OriginDir>x", "\\"), ExpandFolderMacros("<SrcDir>x", "\\"));
+
+    ASSERT_TRUE(RegPathWriteString(DynDataKey, "OriginDir", "E:\\Setup Disk"));
+    ASSERT_TRUE(RegPathWriteString(DynDataKey, "OriginExe", "E:\\Setup Disk\\Launch.exe"));
+    EXPECT_EQ(ExpandFolderMacros("<OriginDir>\\x", "\\"), "E:\\Setup Disk\\x");
+    EXPECT_EQ(ExpandFolderMacros("<OriginDrive>x", "\\"), "E:\\x");
+    EXPECT_EQ(GetOriginExe(), "E:\\Setup Disk\\Launch.exe");
+    SHDeleteKeyA(HKEY_CURRENT_USER, sub);
+}
+
+TEST(FolderMacros, WellKnownNames) {
+    EXPECT_EQ(GetSetupTextName(false), "Setup.txt");
+    EXPECT_EQ(GetUninstallTextName(false), "UnInstall.txt");
+    EXPECT_EQ(GetSetupLogName(true), zktest::BinDir() + "\\Setup.log");
+    EXPECT_FALSE(IsExistingDir(""));
+    EXPECT_TRUE(IsExistingDir(zktest::BinDir()));
+    EXPECT_FALSE(IsExistingDir(GetExeName()));
+}
