@@ -120,9 +120,8 @@ TEST(FolderMacros, PathsOrderAndDeletedPlaceholders) {
         m.values[c.changed] = c.value;
         EXPECT_EQ(ExpandFolderMacrosWith(c.text, "\\", m.Lookup()), c.expanded) << c.text;
     }
-    EXPECT_FALSE(IsAbsolutePath(ExpandFolderMacrosWith("<InstallDir>x", "\\", [](S) {
-        return Text();
-    })));
+    EXPECT_FALSE(
+        IsAbsolutePath(ExpandFolderMacrosWith("<InstallDir>x", "\\", [](S) { return Text(); })));
 }
 
 TEST(FolderMacros, RunTimeFoldersAreAskedForOnlyWhenUsed) {
@@ -169,9 +168,9 @@ TEST(PathShape, RootsAndAncestors) {
         const char* path;
         bool root;
     };
-    const Case roots[] = {{"C:\\", true},           {"\\\\srv\\share", true},
-                          {"\\\\srv\\share\\", true}, {"C:\\x", false},
-                          {"\\\\srv\\share\\x", false}, {"", false}};
+    const Case roots[] = {
+        {"C:\\", true},   {"\\\\srv\\share", true},     {"\\\\srv\\share\\", true},
+        {"C:\\x", false}, {"\\\\srv\\share\\x", false}, {"", false}};
     for (const Case& c : roots) EXPECT_EQ(IsRootPath(c.path), c.root) << c.path;
     EXPECT_TRUE(IsSameOrAncestor("C:\\", "C:\\windows"));
     EXPECT_TRUE(IsSameOrAncestor("c:\\Windows", "C:\\windows\\system32"));

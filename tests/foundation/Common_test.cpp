@@ -175,10 +175,9 @@ TEST(FolderMacros, ExpandOnThisMachine) {
     EXPECT_EQ(ExpandFolderMacros("<Date=6>", "\\"), FormatDateCode('6'));
     EXPECT_EQ(FormatDateCode('6').size(), 10u);
     EXPECT_GT(std::stol(FormatDateCode('0')), 9400); // days since 2000
-    EXPECT_TRUE(TextEquals(GetUserDir(), ShellFolder("HKEY_CURRENT_USER", "Personal")
-                                             .substr(0, ShellFolder("HKEY_CURRENT_USER",
-                                                                    "Personal")
-                                                            .rfind('\\'))));
+    EXPECT_TRUE(TextEquals(
+        GetUserDir(), ShellFolder("HKEY_CURRENT_USER", "Personal")
+                          .substr(0, ShellFolder("HKEY_CURRENT_USER", "Personal").rfind('\\'))));
     SetInstallFolders("", "", "");
 }
 
