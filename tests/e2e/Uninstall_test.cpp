@@ -226,6 +226,17 @@ TEST(Uninstall, MainRoadRemovesWhatTheScriptNamesAndNothingElse) {
         EXPECT_TRUE(IsWindowVisible(r.Control(ids::UnStageMark1 + i))) << "stage " << i + 1;
     EXPECT_EQ(zkui::TextOf(r.Control(ids::UnStageLabel1 + 5)), "Program registry entries...");
     EXPECT_EQ(zkui::TextOf(r.form), "UnInstall - Demo");
+    // Without COMPANY_URL the link opens the About box.
+    HWND link = r.Control(ids::UnCompanyUrlLabel);
+    EXPECT_EQ(zkui::TextOf(link), "About Zelkon");
+    PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    HWND about = zkui::FindTopWindow(ids::AboutClass, "", r.program.Pid());
+    EXPECT_TRUE(about);
+    if (about) {
+        zkui::PostClose(about);
+        EXPECT_TRUE(zkui::WaitGone(about));
+    }
     for (const std::string& f : files) EXPECT_FALSE(zktest::Exists(f)) << f;
     EXPECT_FALSE(zktest::IsDir(sub));
     EXPECT_FALSE(KeyExists(productKey));
