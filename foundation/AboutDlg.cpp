@@ -51,7 +51,7 @@ void PaintCloseGlyph(HDC dc) {
     RECT all{0, 0, GlyphSize, GlyphSize};
     UniqueBrush back(CreateSolidBrush(PanelGrey));
     FillRect(dc, &all, back.get());
-    Owned<HPEN, GdiTraits<HPEN>> pen(CreatePen(PS_SOLID, 2, RGB(0, 0, 64)));
+    UniquePen pen(CreatePen(PS_SOLID, 2, RGB(0, 0, 64)));
     HGDIOBJ old = SelectObject(dc, pen.get());
     MoveToEx(dc, 6, 6, nullptr);
     LineTo(dc, 14, 14);

@@ -82,5 +82,6 @@ using UniqueWindow = Owned<HWND, WindowTraits>;
 using UniqueFont = Owned<HFONT, GdiTraits<HFONT>>;
 using UniqueBrush = Owned<HBRUSH, GdiTraits<HBRUSH>>;
 using UniqueBitmap = Owned<HBITMAP, GdiTraits<HBITMAP>>;
+using UniquePen = Owned<HPEN, GdiTraits<HPEN>>;
 
 } // namespace zk

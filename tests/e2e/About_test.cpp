@@ -3,6 +3,7 @@
 // set to a recorder script for the test.
 #include "ControlIds.h"
 #include "RichEd.h"
+#include "Layout.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
 
@@ -123,6 +124,14 @@ TEST(AboutBox, LayoutOfTheBorderlessForm) {
     };
     for (const Part& p : parts)
         EXPECT_EQ(EdgesOf(zkui::ChildBox(zkui::ChildById(a.window, p.id))), p.box) << p.id;
+    // The host passes red and green: the side panel keeps its own blue gradient.
+    HDC screen = GetDC(nullptr);
+    COLORREF top = GetPixel(screen, outer.left + 20, outer.top + 1);
+    COLORREF bottom = GetPixel(screen, outer.left + 20, outer.bottom - 2);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(top, RGB(68, 119, 170));
+    zk::Rgb last = zk::GradientRow({68, 119, 170}, {34, 85, 136}, 447, 446);
+    EXPECT_EQ(bottom, RGB(last.red, last.green, last.blue)) << "one step short of the end";
     CloseByImage(a);
 }
 
