@@ -136,7 +136,7 @@ TEST(AboutBox, LayoutOfTheBorderlessForm) {
 }
 
 TEST(AboutBox, ProgramNameIsTheFirstLineAsTyped) {
-    for (std::string name : {"Demo Product", "", "A {b} \\c \\par d"}) {
+    for (std::string name : {"Demo Product", "", "A {b} \\c \\par d", "Caf\xe9 \xc4pfel"}) {
         About a = OpenAbout(name);
         ASSERT_TRUE(a.text) << name;
         std::string text = zkui::TextOf(a.text);
