@@ -2,9 +2,9 @@
 #include "Ctrls.h"
 #include "Forms.h"
 #include "MsgMarkup.h"
+#include "Process.h"
 
 #include <richedit.h>
-#include <shellapi.h>
 
 #include <algorithm>
 
@@ -184,7 +184,7 @@ void OpenRichEditLinkAtCaret(HWND edit) {
     CHARRANGE caret{};
     SendMessageA(edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&caret));
     if (!LinkTextNearCaret(WindowText(edit), caret.cpMin)) return;
-    ShellExecuteA(nullptr, "open", ProductAddress, nullptr, nullptr, SW_SHOW);
+    ShellOpen(ProductAddress, "", SW_SHOW);
 }
 
 } // namespace zk
