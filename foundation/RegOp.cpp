@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <vector>
 
 namespace zk {
 
@@ -39,12 +40,18 @@ LONG DeleteKeyTree(HKEY parent, const Text& name) {
     LONG rc = RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | KEY_WRITE | DELETE, key.put());
     if (rc == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (rc != ERROR_SUCCESS) return rc;
-    for (;;) {
+    // Names first, then the deletes: a child that cannot be deleted (or whose name has no ANSI
+    // form) must end the walk, not be enumerated again for ever.
+    std::vector<Text> children;
+    for (DWORD i = 0;; ++i) {
         char child[256];
         DWORD size = sizeof child;
-        rc = RegEnumKeyExA(key.get(), 0, child, &size, nullptr, nullptr, nullptr, nullptr);
+        rc = RegEnumKeyExA(key.get(), i, child, &size, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_NO_MORE_ITEMS) break;
         if (rc != ERROR_SUCCESS) return rc;
+        children.emplace_back(child, size);
+    }
+    for (const Text& child : children) {
         rc = DeleteKeyTree(key.get(), child);
         if (rc != ERROR_SUCCESS) return rc;
     }
@@ -358,6 +365,7 @@ Text ExpandPercentVariables(const Text& text) {
 }
 
 bool SetEnvironmentValue(const Text& name, const Text& value, bool system, bool broadcast) {
+    if (Trim(name).empty()) return false; // the key's default value is no variable
     if (!IsWinNT()) return UpdateAutoexecSet(name, value);
     DWORD type;
     StoredEnvironmentValue(name, system, type);
@@ -369,6 +377,7 @@ bool SetEnvironmentValue(const Text& name, const Text& value, bool system, bool 
 }
 
 bool DeleteEnvironmentValue(const Text& name, bool system, bool broadcast) {
+    if (Trim(name).empty()) return false;
     if (!IsWinNT()) return UpdateAutoexecSet(name, "");
     bool ok = RegPathDeleteValue(GetEnvironmentKeyPath(system), name);
     if (ok && broadcast) BroadcastEnvironmentChange();

@@ -159,6 +159,15 @@ TEST(RegAccess, DeleteKeyRemovesTheTreeAndNothingBeside) {
     EXPECT_TRUE(DeleteRegKey(k.substr(std::string("HKEY_CURRENT_USER\\").size()) + "\\Short"));
     EXPECT_FALSE(RawKeyExists(k + "\\Short"));
     EXPECT_TRUE(RawKeyExists(k + "\\Canary"));
+
+    // A child whose name has no ANSI form cannot be reached: the delete fails, and ends.
+    HKEY odd;
+    ASSERT_EQ(
+        RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\ZkTest\\RegOpDelete\\Odd\\\u4e2d\u6587", &odd),
+        ERROR_SUCCESS);
+    RegCloseKey(odd);
+    EXPECT_FALSE(DeleteRegKey(k + "\\Odd"));
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\ZkTest\\RegOpDelete\\Odd\\\u4e2d\u6587");
     EXPECT_TRUE(DeleteRegKey(k));
     EXPECT_FALSE(RawKeyExists(k));
 }
@@ -546,6 +555,9 @@ TEST(IniRows, CreateThenRemoveLeavesTheFileAsItWas) {
     EXPECT_EQ(std::string(got), "2") << "an empty key never removes the section";
     EXPECT_TRUE(PerformIniFileOp("|" + ini + "|Sec|b|2|||", 1));
     EXPECT_EQ(zktest::ReadBytes(ini), original);
+    const std::string absent = dir + "\\absent.ini";
+    PerformIniFileOp("|" + absent + "|Sec|k|v|Create|Remove|", 0);
+    EXPECT_FALSE(zktest::Exists(absent)) << "an undo makes no file";
     zktest::RemoveScratch(dir);
 }
 
@@ -606,6 +618,7 @@ TEST(EnvironmentRows, CreateAndRemoveOfOwnVariables) {
     const std::string user = zktest::RegSnapshot(UserEnv);
     EXPECT_FALSE(PerformEnvironmentOp("|ZKTEST_REGOP_A|x|Remove||User|", 1)) << "nothing to remove";
     EXPECT_TRUE(PerformEnvironmentOp("|ZKTEST_REGOP_A|x|Leave||User|", 1));
+    EXPECT_FALSE(PerformEnvironmentOp("||x|Create|Remove|User|", 1)) << "a variable needs a name";
     EXPECT_EQ(zktest::RegSnapshot(UserEnv), user);
 }
 
