@@ -398,8 +398,14 @@ bool RemoveFromEnvironmentValue(const Text& name, const Text& part, bool system,
 
 void BroadcastEnvironmentChange() {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("Environment"),
-                        SMTO_NORMAL, 4000, &result);
+    // The NT family gets the wide text: Wine hands the ANSI text of a broadcast to every window
+    // as if it were wide (probed), and then no window recognises it.
+    if (IsWinNT())
+        SendMessageTimeoutW(HWND_BROADCAST, WM_WININICHANGE, 0,
+                            reinterpret_cast<LPARAM>(L"Environment"), SMTO_NORMAL, 4000, &result);
+    else
+        SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0,
+                            reinterpret_cast<LPARAM>("Environment"), SMTO_NORMAL, 4000, &result);
 }
 
 bool UpdateAutoexecSet(const Text& name, const Text& value) {

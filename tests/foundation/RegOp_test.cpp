@@ -897,3 +897,34 @@ TEST(SharedCounts, RaisedAtInstallLoweredAtUninstall) {
     EXPECT_EQ(zktest::RegSnapshot(SharedDllsKey), keyBefore);
     zktest::RemoveScratch(dir);
 }
+
+namespace {
+std::vector<std::string> settingChanges;
+LRESULT CALLBACK ListenerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_WININICHANGE)
+        settingChanges.push_back(lp ? reinterpret_cast<const char*>(lp) : "(null)");
+    return DefWindowProcA(w, m, wp, lp);
+}
+} // namespace
+
+TEST(EnvironmentRows, ATopLevelWindowHearsOfTheChange) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = ListenerProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ZkTestRegOpListener";
+    RegisterClassA(&wc);
+    HWND w = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+    ASSERT_TRUE(w);
+    SavedValue saved(UserEnv, "ZKTEST_REGOP_BC");
+    settingChanges.clear();
+    ASSERT_TRUE(SetEnvironmentValue("ZKTEST_REGOP_BC", "1", false, false));
+    EXPECT_TRUE(settingChanges.empty()) << "no broadcast asked for";
+    ASSERT_TRUE(PerformEnvironmentOp("|ZKTEST_REGOP_BC|2|Create|Remove|User|", 1));
+    EXPECT_EQ(settingChanges, std::vector<std::string>{"Environment"});
+    ASSERT_TRUE(PerformEnvironmentOp("|ZKTEST_REGOP_BC|2|Create|Remove|User|", 0));
+    EXPECT_EQ(settingChanges.size(), 2u);
+    EXPECT_FALSE(PerformEnvironmentOp("|ZKTEST_REGOP_BC|2|Create|Remove|User|", 0));
+    EXPECT_EQ(settingChanges.size(), 2u) << "a failed change is not announced";
+    DestroyWindow(w);
+}
