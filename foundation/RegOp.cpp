@@ -230,6 +230,7 @@ Text GetUninstallString(const Text& displayName) {
 }
 
 Text GetAppPath(const Text& programFileName) {
+    if (programFileName.empty()) return {}; // not the default value of App Paths itself
     bool isNumber = false;
     return ReadRegValueAsText(Hklm + AppPathsKey + programFileName, "", isNumber);
 }
@@ -279,6 +280,8 @@ bool PerformRegistryOp(const Text& row, int installMode) {
 bool PerformIniFileOp(const Text& row, int installMode) {
     const Text file = ListItem(row, 0), section = ListItem(row, 1), key = ListItem(row, 2);
     const Text action = RowAction(row, 4, installMode);
+    // Without a file name the profile functions would write into WIN.INI.
+    if (Trim(file).empty()) return !TextEquals(action, "Create") && !TextEquals(action, "Remove");
     if (TextEquals(action, "Create")) return IniWriteString(file, section, key, ListItem(row, 3));
     if (!TextEquals(action, "Remove")) return true;
     if (!IniDeleteKey(file, section, key)) return false;

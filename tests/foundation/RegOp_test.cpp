@@ -437,6 +437,7 @@ TEST(ProductRegistration, AppPathsAndTheirLookups) {
         EXPECT_FALSE(RawKeyExists(key)) << "a lookup creates nothing";
     }
     EXPECT_EQ(RegisterAppPath(""), "");
+    EXPECT_EQ(GetAppPath(""), "");
 }
 
 TEST(ProductRegistration, RegisteredOwnerOfEitherFamily) {
@@ -555,6 +556,10 @@ TEST(IniRows, CreateThenRemoveLeavesTheFileAsItWas) {
     EXPECT_EQ(std::string(got), "2") << "an empty key never removes the section";
     EXPECT_TRUE(PerformIniFileOp("|" + ini + "|Sec|b|2|||", 1));
     EXPECT_EQ(zktest::ReadBytes(ini), original);
+    const std::string winIni = zktest::ReadBytes("C:\\windows\\win.ini");
+    EXPECT_FALSE(PerformIniFileOp("||Sec|zkregop|v|Create|Remove|", 1)) << "no file: no WIN.INI";
+    EXPECT_FALSE(PerformIniFileOp("| |Sec|zkregop|v|Create|Remove|", 0));
+    EXPECT_EQ(zktest::ReadBytes("C:\\windows\\win.ini"), winIni);
     const std::string absent = dir + "\\absent.ini";
     PerformIniFileOp("|" + absent + "|Sec|k|v|Create|Remove|", 0);
     EXPECT_FALSE(zktest::Exists(absent)) << "an undo makes no file";
