@@ -49,7 +49,8 @@ ItemResult RemoveFontItem(const RemovalContext& ctx, const Text& item);
 
 // FORCE_REMOVE_DIR and FORCE_REMOVE_FOLDER: the folder with its contents, except the
 // DONT_REMOVE_DIR subtrees and the folders on the way to them; links are removed, never
-// entered. Windows' own folders and the drives are refused (success, nothing changed).
+// entered. Windows' own folders, the drives and a tree named through a link are refused
+// (success, nothing changed).
 ItemResult ForceRemoveDirItem(const RemovalContext& ctx, const Text& item);
 // REMOVE_DIR and REMOVE_FOLDER: an empty folder. A protected folder is not reported; a
 // failure is excused by AVOID_ERR_REMOVE_DIR.
