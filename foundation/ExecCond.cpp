@@ -9,7 +9,9 @@
 #include "ExecHost.h"
 #include "FileFlags.h"
 #include "Files.h"
+#include "UtilPlus.h"
 #include "VerInfo.h"
+#include "ZMsgBox.h"
 
 namespace zk {
 
@@ -51,6 +53,13 @@ int ScreenBitsPerPixel() {
     return static_cast<uint16_t>(bits);
 }
 
+// The runtime library of a Visual Basic version ("5" or "6") in the system folder.
+bool VisualBasicRuntimeFound(const Text& version) {
+    const Text v = Trim(version);
+    if (v != "5" && v != "6") return false;
+    return FileFound(GetSystemDir(true) + "msvbvm" + v + "0.dll");
+}
+
 const ConditionRow kConditionTests[] = {
     {11, [](const CondArgs& a) { return FileFound(a.p); }},
     {12, [](const CondArgs& a) { return FolderFound(a.p); }},
@@ -59,6 +68,7 @@ const ConditionRow kConditionTests[] = {
      [](const CondArgs& a) {
          return FileFound(a.p) && FindTextWithOptions(LoadFile(a.p), a.v) > 0;
      }},
+    {33, [](const CondArgs& a) { return WindowsNameInList(a.p, GetWindowsName()); }},
     {34,
      [](const CondArgs& a) {
          return CompareRelationVersion(a.r, GetFileVersionText(a.p, kVersionWidth), a.v);
@@ -88,10 +98,20 @@ const ConditionRow kConditionTests[] = {
      [](const CondArgs& a) {
          return CompareRelationInt64(a.r, ScreenBitsPerPixel(), ColorDepthBits(a.v));
      }},
+    {61,
+     [](const CondArgs& a) {
+         return CompareRelationVersion(
+             a.r, GetFileVersionText(GetSystemDir(true) + "mscoree.dll", kVersionWidth), a.v);
+     }},
     {62,
      [](const CondArgs& a) {
          return CompareRelationFloat(a.r, GetAdoVersion(), DecimalTextToDouble(a.v, 0));
      }},
+    {63, [](const CondArgs& a) { return VisualBasicRuntimeFound(a.p); }},
+    {71,
+     [](const CondArgs& a) { return AskYesNo(nullptr, a.p, "Confirm", DefaultButtonCaptions); }},
+    {72,
+     [](const CondArgs& a) { return AskOkCancel(nullptr, a.p, "Confirm", DefaultButtonCaptions); }},
     {73, [](const CondArgs& a) { return SetupTypeIs(a.p); }},
     {74,
      [](const CondArgs& a) {
@@ -151,6 +171,10 @@ Text BstrToText(BSTR b) {
     return t;
 }
 
+// A number becomes text with "." whatever the user's locale.
+constexpr LCID kInvariantLocale =
+    MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
+
 Text ReadAdoVersionText() {
     CLSID clsid;
     if (FAILED(CLSIDFromProgID(L"adodb.connection", &clsid))) return {};
@@ -168,7 +192,7 @@ Text ReadAdoVersionText() {
         VariantInit(&result);
         if (SUCCEEDED(connection->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
                                          &none, &result, nullptr, nullptr)) &&
-            SUCCEEDED(VariantChangeType(&result, &result, 0, VT_BSTR)))
+            SUCCEEDED(VariantChangeTypeEx(&result, &result, kInvariantLocale, 0, VT_BSTR)))
             version = BstrToText(result.bstrVal);
         VariantClear(&result);
     }
@@ -323,7 +347,11 @@ int64_t GetTotalMemoryMB() {
 }
 
 int64_t GetCpuMHz() {
-    return MeasureCpuMHz();
+    // The value Windows keeps is read each time; only a measurement is cached.
+    const Text kProcessorKey =
+        "HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
+    const int registered = StrToIntDef(RegPathReadString(kProcessorKey, "~MHz", "0"), -1);
+    return registered > 100 ? registered : MeasureCpuMHz();
 }
 
 double GetAdoVersion() {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "ZMsgBox.h"
+
 namespace zk {
 
 namespace {
@@ -21,7 +23,7 @@ template <typename Proc> Proc ProcAs(FARPROC proc) {
 constexpr int kEntriesPerKind = 10;
 
 void ShowDllError(const Text& text) {
-    (void)text; // shown by the message box once it is part of the foundation
+    ShowErrorBox(nullptr, text, "Error", DefaultButtonCaptions);
 }
 
 Text FileNamePart(const Text& path) {

@@ -18,8 +18,7 @@ class TExecDll {
     void LoadDllAliases(const Text& libraryPath, bool clearFirst, bool showErrors);
     bool HasDllAliases() const { return !DllAliasMap.empty(); }
     // Runs the first entry collected under the alias; true exactly when it returned 1.
-    bool CallDllAlias(int stage, const Text& alias, const Text& t1, const Text& t2,
-                      const Text& t3);
+    bool CallDllAlias(int stage, const Text& alias, const Text& t1, const Text& t2, const Text& t3);
 
     // "alias=|library path|entry name|", in the order collected.
     std::vector<Text> DllAliasMap;

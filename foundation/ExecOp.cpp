@@ -7,6 +7,8 @@
 #include "FileFlags.h"
 #include "Files.h"
 #include "Global.h"
+#include "UtilPlus.h"
+#include "ZMsgBox.h"
 
 namespace zk {
 
@@ -78,6 +80,13 @@ const OperationRow kOperations[] = {
     {25, [](const OpArgs& a) { return MoveFolder(a.p1, a.p2); }},
     {26, [](const OpArgs& a) { return CallExecHostAction("SetFolderTo", a.p1, a.p2, Text()); }},
     {27, [](const OpArgs& a) { return CallExecHostAction("SetStupType", a.p1, Text(), Text()); }},
+    {71,
+     [](const OpArgs& a) {
+         Text key, value;
+         SplitIniItem(a.p3, key, value);
+         return IniWriteString(a.p1, a.p2, key, value);
+     }},
+    {72, [](const OpArgs& a) { return IniDeleteKey(a.p1, a.p2, a.p3); }},
     {75, [](const OpArgs& a) { return AppendToFile(a.p1, ExpandAppendEscapes(a.p2), 0); }},
     {76, [](const OpArgs& a) { return ReplaceTextInFile(a.p1, a.p2, a.p3); }},
     {81,
@@ -88,6 +97,11 @@ const OperationRow kOperations[] = {
     {82,
      [](const OpArgs& a) {
          AddSpaceRequired(a.p1, SpaceMegabytes, LocaleDecimalSeparator());
+         return true;
+     }},
+    {91,
+     [](const OpArgs& a) {
+         ShowWarningBox(OwnerActiveWindow, a.p1, "Attention", DefaultButtonCaptions, 0);
          return true;
      }},
     {92,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ExecHost.h"
+#include "UtilPlus.h"
 #include "TestEnv.h"
 
 using namespace zk;
@@ -279,4 +280,34 @@ TEST(ExecConditionMachine, WindowsByClassAndTitle) {
     for (const Case& c : cases) EXPECT_EQ(TestCondition(35, c.cls, "", c.title), c.result) << c.cls;
     DestroyWindow(wnd);
     EXPECT_FALSE(TestCondition(35, "ZkExecCondProbe", "", ""));
+}
+
+TEST(ExecConditionMachine, SystemNameAndRuntimes) {
+    const Text name = GetWindowsName();
+    struct Case {
+        int id;
+        Text p;
+        const char* r;
+        const char* v;
+        bool result;
+    };
+    const Case cases[] = {
+        {33, name, "", "", true},
+        {33, "95,98," + name + ",32S", "", "", true},
+        {33, "x" + name, "", "", false},
+        {33, "", "", "", false},
+        {63, "7", "", "", false},
+        {63, "", "", "", false},
+        {63, "56", "", "", false},
+        // Any version, or none at all, is below a version no runtime has.
+        {61, "ignored", "<", "99999", true},
+        {61, "", ">", "99999", false},
+        {61, "", "bad", "1.0", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TestCondition(c.id, c.p, c.r, c.v), c.result) << c.id << " " << c.p << c.r;
+    const Text system = GetSystemDir(true);
+    EXPECT_EQ(TestCondition(63, "6", "", ""), zktest::Exists(system + "msvbvm60.dll"));
+    EXPECT_EQ(TestCondition(63, " 6 ", "", ""), TestCondition(63, "6", "", ""));
+    EXPECT_EQ(TestCondition(63, "5", "", ""), zktest::Exists(system + "msvbvm50.dll"));
 }

@@ -6,6 +6,7 @@
 
 #include "ExecHost.h"
 #include "FileFlags.h"
+#include "UtilPlus.h"
 #include "TestEnv.h"
 
 using namespace zk;
@@ -219,4 +220,21 @@ TEST(ExecOperations, HostActionsWaitAndExit) {
     EXPECT_TRUE(PerformOperationId(99, "", "", "", exitRequest));
     EXPECT_TRUE(exitRequest);
     EXPECT_FALSE(PerformOperationId(10, "", "", "", exitRequest)); // not an operation id
+}
+
+TEST(ExecOperations, IniItems) {
+    const Text d = zktest::ScratchDir("ExecOpIni");
+    const Text ini = d + "\\app.ini";
+    EXPECT_TRUE(Perform(71, ini, "Main", "Mode=Fast"));
+    EXPECT_TRUE(Perform(71, ini, "Main", "Path=C:\\a=b"));
+    EXPECT_TRUE(Perform(71, ini, "Other", "Fast")); // no "=": the value of an empty key
+    EXPECT_EQ(IniReadString(ini, "Main", "Mode", "?"), "Fast");
+    EXPECT_EQ(IniReadString(ini, "Main", "Path", "?"), "C:\\a=b");
+    EXPECT_NE(zktest::ReadBytes(ini).find("[Other]\r\n=Fast"), Text::npos)
+        << zktest::ReadBytes(ini);
+    EXPECT_TRUE(Perform(72, ini, "Main", "Mode"));
+    EXPECT_EQ(IniReadString(ini, "Main", "Mode", "gone"), "gone");
+    EXPECT_EQ(IniReadString(ini, "Main", "Path", "?"), "C:\\a=b");
+    EXPECT_FALSE(Perform(71, d + "\\missing\\app.ini", "Main", "Mode=Fast"));
+    zktest::RemoveScratch(d);
 }
