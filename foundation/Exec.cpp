@@ -1,5 +1,6 @@
 #include "Exec.h"
 
+#include "Common.h"
 #include "ExecCond.h"
 #include "ExecOp.h"
 #include "Global.h"
@@ -13,7 +14,7 @@ class MachineServices : public ExecServices {
   public:
     explicit MachineServices(TExecDll* binding) : binding_(binding) {}
 
-    Text ExpandMacros(const Text& text) override { return text; }
+    Text ExpandMacros(const Text& text) override { return ExpandFolderMacros(text, "\\"); }
     bool TestCondition(int id, const Text& param, const Text& relation,
                        const Text& value) override {
         return zk::TestCondition(id, param, relation, value);

@@ -9,6 +9,8 @@
 #include "ExecHost.h"
 #include "FileFlags.h"
 #include "Files.h"
+#include "RegOp.h"
+#include "Services.h"
 #include "UtilPlus.h"
 #include "VerInfo.h"
 #include "ZMsgBox.h"
@@ -60,6 +62,17 @@ bool VisualBasicRuntimeFound(const Text& version) {
     return FileFound(GetSystemDir(true) + "msvbvm" + v + "0.dll");
 }
 
+// P is the key, a backslash and the value name; "(Default)" names the key's default value.
+bool RegistryValueIs(const Text& path, const Text& relation, const Text& wanted) {
+    const size_t cut = path.find_last_of('\\');
+    if (cut == Text::npos) return false;
+    Text valueName = path.substr(cut + 1);
+    if (TextEquals(valueName, "(Default)")) valueName.clear();
+    bool isNumber = false;
+    const Text read = ReadRegValueAsText(path.substr(0, cut), valueName, isNumber);
+    return RegistryTextIs(relation, read, wanted, isNumber);
+}
+
 const ConditionRow kConditionTests[] = {
     {11, [](const CondArgs& a) { return FileFound(a.p); }},
     {12, [](const CondArgs& a) { return FolderFound(a.p); }},
@@ -68,6 +81,15 @@ const ConditionRow kConditionTests[] = {
      [](const CondArgs& a) {
          return FileFound(a.p) && FindTextWithOptions(LoadFile(a.p), a.v) > 0;
      }},
+    {21, [](const CondArgs& a) { return !GetAppPath(a.p).empty(); }},
+    {22, [](const CondArgs& a) { return !GetAppDirectory(a.p).empty(); }},
+    {23,
+     [](const CondArgs& a) {
+         const Text path = GetAppPath(a.p);
+         return CompareRelationVersion(
+             a.r, path.empty() ? Text() : GetFileVersionText(path, kVersionWidth), a.v);
+     }},
+    {32, [](const CondArgs& a) { return IsServiceRunning(a.p); }},
     {33, [](const CondArgs& a) { return WindowsNameInList(a.p, GetWindowsName()); }},
     {34,
      [](const CondArgs& a) {
@@ -75,6 +97,9 @@ const ConditionRow kConditionTests[] = {
      }},
     {35,
      [](const CondArgs& a) { return FindWindowA(NullIfEmpty(a.p), NullIfEmpty(a.v)) != nullptr; }},
+    {41, [](const CondArgs& a) { return RegKeyExists(a.p); }},
+    {42, [](const CondArgs& a) { return RegValueExists(a.p, a.v); }},
+    {43, [](const CondArgs& a) { return RegistryValueIs(a.p, a.r, a.v); }},
     {44, [](const CondArgs& a) { return !EnvironmentValue(a.p).empty(); }},
     {45, [](const CondArgs& a) { return CompareRelationText(a.r, EnvironmentValue(a.p), a.v); }},
     {46,

@@ -6,7 +6,12 @@
 #include "ExecHost.h"
 #include "FileFlags.h"
 #include "Files.h"
+#include "Common.h"
 #include "Global.h"
+#include "RegOp.h"
+#include "RegSvr.h"
+#include "Services.h"
+#include "U_DEBUG0.h"
 #include "UtilPlus.h"
 #include "ZMsgBox.h"
 
@@ -63,6 +68,37 @@ bool ReplaceTextInFile(const Text& file, const Text& search, const Text& replace
     return SaveFileAtomic(file, text, 0);
 }
 
+// Whole trees go only below a folder that is no root, nor Windows', nor a profile's: a path
+// from the registry can name any of them ("C:" for a program in C:\, the Windows folder for
+// one of its programs).
+bool DeleteGuardedTree(const Text& folder) {
+    if (IsSystemFolder(folder)) {
+        TraceLine("Tree deletion refused, protected folder: " + folder);
+        return false;
+    }
+    DeleteTree(folder, false);
+    return !FolderFound(folder);
+}
+
+bool DeleteAppExecutable(const Text& program) {
+    const Text path = GetAppPath(program);
+    return FileFound(path) && DeleteFileA(path.c_str()) != 0;
+}
+
+bool RemoveAppDirectory(const Text& program) {
+    const Text folder = GetAppDirectory(program);
+    return FolderFound(folder) && DeleteGuardedTree(folder);
+}
+
+// An existing key keeps its default value.
+bool CreateRegistryKey(const Text& path) {
+    return RegKeyExists(path) || WriteRegValueTyped(path, Text(), Text(), "String");
+}
+
+bool IsUserScope(const Text& scope) {
+    return TextEquals(scope, "User");
+}
+
 struct OperationRow {
     int id;
     Operation perform;
@@ -75,11 +111,26 @@ const OperationRow kOperations[] = {
     {14, [](const OpArgs& a) { return RenameFiles(a.p1, a.p2) > 0; }},
     {15, [](const OpArgs& a) { return SetFilesAttributes(a.p1, FileAttributesFromText(a.p2)); }},
     {21, [](const OpArgs& a) { return !a.p1.empty() && RemoveDirectoryA(a.p1.c_str()) != 0; }},
+    {22, [](const OpArgs& a) { return FolderFound(a.p1) && DeleteGuardedTree(a.p1); }},
     {23, [](const OpArgs& a) { return !a.p1.empty() && SetCurrentDirectoryA(a.p1.c_str()) != 0; }},
     {24, [](const OpArgs& a) { return CopyTree(a.p1, a.p2); }},
     {25, [](const OpArgs& a) { return MoveFolder(a.p1, a.p2); }},
     {26, [](const OpArgs& a) { return CallExecHostAction("SetFolderTo", a.p1, a.p2, Text()); }},
     {27, [](const OpArgs& a) { return CallExecHostAction("SetStupType", a.p1, Text(), Text()); }},
+    {31, [](const OpArgs& a) { return DeleteAppExecutable(a.p1); }},
+    {32, [](const OpArgs& a) { return RemoveAppDirectory(a.p1); }},
+    {51, [](const OpArgs& a) { return StartServiceByName(a.p1, true); }},
+    {52, [](const OpArgs& a) { return StopServiceByName(a.p1, true); }},
+    {53, [](const OpArgs& a) { return CreateServiceByName(a.p1, a.p2, a.p3, true); }},
+    {54, [](const OpArgs& a) { return RemoveServiceByName(a.p1, true); }},
+    {55, [](const OpArgs& a) { return RegisterServerFile(a.p1, true); }},
+    {56, [](const OpArgs& a) { return RegisterServerFile(a.p1, false); }},
+    {61, [](const OpArgs& a) { return CreateRegistryKey(a.p1); }},
+    {62, [](const OpArgs& a) { return DeleteRegKey(a.p1); }},
+    {63, [](const OpArgs& a) { return WriteRegValueTyped(a.p1, a.p2, a.p3, "String"); }},
+    {64, [](const OpArgs& a) { return WriteRegValueTyped(a.p1, a.p2, a.p3, "Integer"); }},
+    {65, [](const OpArgs& a) { return WriteRegValueTyped(a.p1, a.p2, a.p3, "Hex"); }},
+    {66, [](const OpArgs& a) { return DeleteRegValue(a.p1, a.p2); }},
     {71,
      [](const OpArgs& a) {
          Text key, value;
@@ -87,6 +138,11 @@ const OperationRow kOperations[] = {
          return IniWriteString(a.p1, a.p2, key, value);
      }},
     {72, [](const OpArgs& a) { return IniDeleteKey(a.p1, a.p2, a.p3); }},
+    {73,
+     [](const OpArgs& a) {
+         return SetEnvironmentValue(a.p1, ExpandPercentVariables(a.p2), !IsUserScope(a.p3), true);
+     }},
+    {74, [](const OpArgs& a) { return DeleteEnvironmentValue(a.p1, !IsUserScope(a.p2), true); }},
     {75, [](const OpArgs& a) { return AppendToFile(a.p1, ExpandAppendEscapes(a.p2), 0); }},
     {76, [](const OpArgs& a) { return ReplaceTextInFile(a.p1, a.p2, a.p3); }},
     {81,

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Common.h"
 #include "ExecItemBuilder.h"
 #include "TestEnv.h"
 
@@ -165,4 +166,25 @@ TEST_F(ExecItems, ExtensionDllThroughTheEngine) {
     r = RunItem(s, 10, &dll);
     EXPECT_TRUE(r.result);
     EXPECT_EQ(r.log, "");
+}
+
+TEST_F(ExecItems, FolderMacrosExpandInParametersAndValuesButNotInTheRelation) {
+    SetInstallFolders(dir, "", "");
+    zktest::WriteBytes(dir + "\\in.txt", "data");
+    ExecItemSpec s;
+    s.name = "Macros";
+    s.cond[0] = {"", "File Version is", "<InstallDir>in.txt", "<InstallDir>", "<InstallDir>"};
+    s.slot[2] = {"1", "Copy File(s)", "<InstallDir>in.txt", "<InstallDir>copy.txt", ""};
+    ItemResult r = RunItem(s);
+    EXPECT_TRUE(r.result);
+    EXPECT_EQ(zktest::ReadBytes(dir + "\\copy.txt"), "data");
+    EXPECT_EQ(r.log, "  Macros\r\n"
+                     "    IF File Version is  " +
+                         dir + "\\in.txt <InstallDir> " + dir +
+                         "\\  (FALSE)\r\n"
+                         "      Result: FALSE\r\n"
+                         "\r\n"
+                         "    ELSE Copy File(s) (" +
+                         dir + "\\in.txt," + dir + "\\copy.txt)  (TRUE)\r\n");
+    SetInstallFolders("", "", "");
 }
