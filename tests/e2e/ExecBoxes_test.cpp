@@ -81,7 +81,7 @@ TEST(ExecBoxes, AskingConditionsAnswerByTheButtonPressed) {
 }
 
 TEST(ExecBoxes, EveryAskingConditionReachedIsShownEvenWhenTheResultIsKnown) {
-    zktest::ExecItemSpec s;
+    zktest::ExecItemDef s;
     s.name = "Three questions";
     s.cond[0] = {"", "Ask Yes/No", "first", "", ""};
     s.cond[1] = {"", "Ask Yes/No", "second", "", ""};

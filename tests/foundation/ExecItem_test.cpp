@@ -8,7 +8,7 @@
 
 using namespace zk;
 using zktest::BuildExecItem;
-using zktest::ExecItemSpec;
+using zktest::ExecItemDef;
 
 namespace {
 
@@ -48,14 +48,14 @@ struct ItemResult {
     Text log;
 };
 
-ItemResult RunItem(FakeServices& fake, const ExecItemSpec& spec, int stage = 1) {
+ItemResult RunItem(FakeServices& fake, const ExecItemDef& def, int stage = 1) {
     ItemResult r{};
-    r.result = RunExecuteItemWith(fake, BuildExecItem(spec), stage, r.exitRequest, r.log);
+    r.result = RunExecuteItemWith(fake, BuildExecItem(def), stage, r.exitRequest, r.log);
     return r;
 }
 
-ExecItemSpec ConditionalItem() {
-    ExecItemSpec s;
+ExecItemDef ConditionalItem() {
+    ExecItemDef s;
     s.name = "Check";
     s.cond[0] = {"", "File Found", "yes", "", ""};
     s.slot[0] = {"1", "Delete File(s)", "<T>\\a.txt", "", ""};
@@ -69,7 +69,7 @@ ExecItemSpec ConditionalItem() {
 
 TEST(ExecEngine, GoldenLogOfAConditionalItemTakingTheElseBranch) {
     FakeServices fake;
-    ExecItemSpec s = ConditionalItem();
+    ExecItemDef s = ConditionalItem();
     s.join[0] = "1";
     s.cond[1] = {"", "File Version is", "<T>\\x.exe", ">=", "1.2"};
     ItemResult r = RunItem(fake, s);
@@ -87,7 +87,7 @@ TEST(ExecEngine, GoldenLogOfAConditionalItemTakingTheElseBranch) {
 
 TEST(ExecEngine, GoldenLogOfTheThenBranchShowsOnlyTheParametersTheLineKeeps) {
     FakeServices fake;
-    ExecItemSpec s = ConditionalItem();
+    ExecItemDef s = ConditionalItem();
     s.slot[1] = {"1", "Replace Text in File", "<T>\\f.txt", "old", "new"};
     ItemResult r = RunItem(fake, s);
     EXPECT_TRUE(r.result);
@@ -159,7 +159,7 @@ TEST(ExecEngine, StageNamesAndKinds) {
 
 TEST(ExecEngine, AnItemOfAnotherStageDoesNothing) {
     FakeServices fake;
-    ExecItemSpec s = ConditionalItem();
+    ExecItemDef s = ConditionalItem();
     s.stage = "Before Copy";
     AddExecLogLine("left over");
     ItemResult r = RunItem(fake, s, 1);
@@ -192,7 +192,7 @@ TEST(ExecEngine, ConditionsJoinLeftToRightWithoutShortCircuit) {
     };
     for (const Case& c : cases) {
         FakeServices fake;
-        ExecItemSpec s = ConditionalItem();
+        ExecItemDef s = ConditionalItem();
         s.cond[0].param = c.c1, s.cond[1] = {"", "Drive Found", c.c2, "", ""};
         s.cond[2] = {"", "Exe is Running", c.c3, "", ""};
         s.join[0] = c.j1, s.join[1] = c.j2;
@@ -206,7 +206,7 @@ TEST(ExecEngine, ConditionsJoinLeftToRightWithoutShortCircuit) {
 
 TEST(ExecEngine, MacrosExpandInParameterAndValueButNotInTheRelation) {
     FakeServices fake;
-    ExecItemSpec s = ConditionalItem();
+    ExecItemDef s = ConditionalItem();
     s.cond[0] = {"", "Registry Value is", "<T>", "<T>", "<T>"};
     RunItem(fake, s);
     EXPECT_EQ(fake.calls[0], "C43:C:\\T,<T>,C:\\T");
@@ -214,7 +214,7 @@ TEST(ExecEngine, MacrosExpandInParameterAndValueButNotInTheRelation) {
 
 TEST(ExecEngine, UnknownNamesGoToTheExtensionLibraryOnlyWhenItHasAliases) {
     FakeServices fake;
-    ExecItemSpec s = ConditionalItem();
+    ExecItemDef s = ConditionalItem();
     s.cond[0] = {"1", "My Check", "yes", "r", "v"};
     s.slot[2] = {"0", "", "", "", ""};
     s.slot[3] = {"1", "My Op", "a", "b", "c"};
@@ -233,7 +233,7 @@ TEST(ExecEngine, UnknownNamesGoToTheExtensionLibraryOnlyWhenItHasAliases) {
 
 TEST(ExecEngine, DisabledSlotsAreSkippedAndCountAsTrue) {
     FakeServices fake;
-    ExecItemSpec s = ConditionalItem();
+    ExecItemDef s = ConditionalItem();
     s.slot[0].p1 = "fail";
     s.slot[1].enabled = "yes"; // only exactly "1" enables
     ItemResult r = RunItem(fake, s);
@@ -244,7 +244,7 @@ TEST(ExecEngine, DisabledSlotsAreSkippedAndCountAsTrue) {
 
 TEST(ExecEngine, ExitInSlotOneOfAnUnconditionalItemStillRunsSlotsTwoToFour) {
     FakeServices fake;
-    ExecItemSpec s = ConditionalItem();
+    ExecItemDef s = ConditionalItem();
     s.kind = "UnConditional";
     s.slot[0] = {"1", "Exit", "", "", ""};
     ItemResult r = RunItem(fake, s);
@@ -280,7 +280,7 @@ TEST(ExecEngine, WhileLoopPassesAndItsEnds) {
     for (const Case& c : cases) {
         FakeServices fake;
         fake.passesLeft = c.passesLeft;
-        ExecItemSpec s = ConditionalItem();
+        ExecItemDef s = ConditionalItem();
         s.kind = "While Loop", s.count = c.count, s.delay = "7";
         s.cond[0].param = c.cond;
         if (c.exitInLoop) s.slot[1] = {"1", "Exit", "", "", ""};
@@ -303,7 +303,7 @@ TEST(ExecEngine, WhileLoopPassesAndItsEnds) {
 
 TEST(ExecEngine, TheLogStopsGrowingAtItsLimit) {
     FakeServices fake;
-    ExecItemSpec s = ConditionalItem();
+    ExecItemDef s = ConditionalItem();
     s.kind = "While Loop", s.count = "400";
     s.slot[0].p1 = Text(60, 'a');
     s.slot[2] = {"1", "Exit", "", "", ""};

@@ -10,7 +10,7 @@
 
 using namespace zk;
 using zktest::BuildExecItem;
-using zktest::ExecItemSpec;
+using zktest::ExecItemDef;
 
 namespace {
 
@@ -20,9 +20,9 @@ struct ItemResult {
     Text log;
 };
 
-ItemResult RunItem(const ExecItemSpec& spec, int stage = 1, TExecDll* dll = nullptr) {
+ItemResult RunItem(const ExecItemDef& def, int stage = 1, TExecDll* dll = nullptr) {
     ItemResult r{};
-    r.result = RunExecuteItem(dll, BuildExecItem(spec), stage, r.exitRequest, r.log);
+    r.result = RunExecuteItem(dll, BuildExecItem(def), stage, r.exitRequest, r.log);
     return r;
 }
 
@@ -38,7 +38,7 @@ class ExecItems : public ::testing::Test {
 TEST_F(ExecItems, GoldenLogOfAConditionalItemThatCopiesAndAppends) {
     zktest::WriteBytes(dir + "\\in.txt", "data");
     CreateDirectoryA((dir + "\\out").c_str(), nullptr);
-    ExecItemSpec s;
+    ExecItemDef s;
     s.name = "Prepare files";
     s.stage = " after copy ";
     s.cond[0] = {"", "File Found", dir + "\\in.txt", "", ""};
@@ -70,7 +70,7 @@ TEST_F(ExecItems, GoldenLogOfAConditionalItemThatCopiesAndAppends) {
 }
 
 TEST_F(ExecItems, GoldenLogOfTheElseBranchWithAFailingOperation) {
-    ExecItemSpec s;
+    ExecItemDef s;
     s.name = "Old version";
     s.cond[0] = {"", "File Version is", zktest::BinDir() + "\\zkver_comma.dll", ">", "1.2.3.4"};
     s.slot[2] = {"1", "Rename Directory", dir + "\\missing", "other", ""};
@@ -105,7 +105,7 @@ TEST_F(ExecItems, WhileLoopsGrowAFile) {
     for (const Case& c : cases) {
         DeleteFileA(f.c_str());
         zktest::WriteBytes(f, "");
-        ExecItemSpec s;
+        ExecItemDef s;
         s.kind = "While Loop", s.count = c.count, s.delay = "1";
         s.cond[0] = {"1", "Text Found in File", f, "", "xxxx"};
         s.slot[0] = {"1", "Append Text to a File", f, "x", ""};
@@ -126,7 +126,7 @@ TEST_F(ExecItems, WhileLoopsGrowAFile) {
 
 TEST_F(ExecItems, ExitEndsALoopWithoutLimitAndReachesTheHost) {
     const Text f = dir + "\\exit.txt";
-    ExecItemSpec s;
+    ExecItemDef s;
     s.kind = "While Loop", s.count = "0";
     s.cond[0] = {"1", "File Found", dir + "\\never", "", ""};
     s.slot[0] = {"1", "Append Text to a File", f, "x", ""};
@@ -141,7 +141,7 @@ TEST_F(ExecItems, ExitEndsALoopWithoutLimitAndReachesTheHost) {
 TEST_F(ExecItems, ExtensionDllThroughTheEngine) {
     TExecDll dll(GetDesktopWindow());
     dll.LoadDllAliases(zktest::BinDir() + "\\zk_execdll.dll", true, false);
-    ExecItemSpec s;
+    ExecItemDef s;
     s.name = "Own";
     s.stage = "Before Custom";
     s.cond[0] = {"", "Fixture Check", "one", "=", "v"};
@@ -171,7 +171,7 @@ TEST_F(ExecItems, ExtensionDllThroughTheEngine) {
 TEST_F(ExecItems, FolderMacrosExpandInParametersAndValuesButNotInTheRelation) {
     SetInstallFolders(dir, "", "");
     zktest::WriteBytes(dir + "\\in.txt", "data");
-    ExecItemSpec s;
+    ExecItemDef s;
     s.name = "Macros";
     s.cond[0] = {"", "File Version is", "<InstallDir>in.txt", "<InstallDir>", "<InstallDir>"};
     s.slot[2] = {"1", "Copy File(s)", "<InstallDir>in.txt", "<InstallDir>copy.txt", ""};

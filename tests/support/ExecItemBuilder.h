@@ -4,20 +4,20 @@
 
 namespace zktest {
 
-struct ExecCondSpec {
+struct ExecCondDef {
     std::string notFlag, name, param, relation, value;
 };
-struct ExecSlotSpec {
+struct ExecSlotDef {
     std::string enabled, name, p1, p2, p3;
 };
-struct ExecItemSpec {
+struct ExecItemDef {
     std::string name = "Item", stage = "Setup Start", count, kind = "Conditional", delay;
-    ExecCondSpec cond[3];
+    ExecCondDef cond[3];
     std::string join[2]; // before conditions 2 and 3
-    ExecSlotSpec slot[4];
+    ExecSlotDef slot[4];
 };
 
-inline std::string BuildExecItem(const ExecItemSpec& s) {
+inline std::string BuildExecItem(const ExecItemDef& s) {
     std::string h[30], p[25];
     h[1] = s.name, h[2] = s.stage, h[3] = s.count, h[4] = s.kind, h[5] = s.delay;
     for (int n = 0; n < 3; ++n) {
