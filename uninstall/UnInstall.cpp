@@ -3,6 +3,7 @@
 // leaves a batch behind that deletes the uninstaller and its folder after it has exited.
 #include "Files.h"
 #include "Global.h"
+#include "Process.h"
 #include "U_DEBUG0.h"
 #include "UnMain.h"
 #include "UnReport.h"
@@ -10,10 +11,6 @@
 #include "ZMsgBox.h"
 
 #include <windows.h>
-
-#include <psapi.h>
-
-#include <vector>
 
 namespace zk {
 
@@ -32,23 +29,6 @@ Text ShortPath(const Text& path) {
     return n > 0 && n < MAX_PATH ? Text(buffer, n) : path;
 }
 
-Text FileNamePart(const Text& path) {
-    const size_t slash = path.find_last_of("\\/");
-    return slash == Text::npos ? path : path.substr(slash + 1);
-}
-
-Text ProcessImagePath(HANDLE process) {
-    char buffer[MAX_PATH];
-    const DWORD n = GetModuleFileNameExA(process, nullptr, buffer, MAX_PATH);
-    return n ? Text(buffer, n) : Text();
-}
-
-bool ImageMatches(const Text& image, const Text& path, bool fullPathOnly) {
-    if (image.empty()) return false;
-    if (TextEquals(image, path) || TextEquals(ShortPath(image), ShortPath(path))) return true;
-    return !fullPathOnly && TextEquals(FileNamePart(image), FileNamePart(path));
-}
-
 // ANSI text in the OEM code page, which cmd reads batch files in.
 Text AnsiToOem(const Text& text) {
     if (text.empty()) return text;
@@ -60,40 +40,6 @@ Text AnsiToOem(const Text& text) {
     Text oem(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_OEMCP, 0, w.data(), wide, oem.data(), n, nullptr, nullptr);
     return oem;
-}
-
-// Each process whose program is `path` (its full or short form; with fullPathOnly false also
-// its bare file name), opened to be waited for and terminated.
-std::vector<UniqueHandle> OpenProcessesOf(const Text& path, bool fullPathOnly) {
-    std::vector<UniqueHandle> found;
-    DWORD pids[4096];
-    DWORD bytes = 0;
-    if (path.empty() || !EnumProcesses(pids, sizeof pids, &bytes)) return found;
-    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
-        if (pids[i] == 0 || pids[i] == GetCurrentProcessId()) continue;
-        UniqueHandle process(OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION |
-                                             PROCESS_VM_READ | SYNCHRONIZE,
-                                         FALSE, pids[i]));
-        if (process && ImageMatches(ProcessImagePath(process.get()), path, fullPathOnly))
-            found.push_back(std::move(process));
-    }
-    return found;
-}
-
-// The installed program runs when a process has its path or its file name.
-bool IsProgramRunning(const Text& path) {
-    return !OpenProcessesOf(path, false).empty();
-}
-bool IsUserAdmin() {
-    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    PSID admins = nullptr;
-    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0,
-                                  0, 0, 0, 0, 0, &admins))
-        return false;
-    BOOL member = FALSE;
-    if (!CheckTokenMembership(nullptr, admins, &member)) member = FALSE;
-    FreeSid(admins);
-    return member;
 }
 
 void DeleteIfPresent(const Text& path) {
@@ -132,15 +78,15 @@ bool HasAdminRightsIfRequired(bool required) {
 }
 
 bool TerminateProcessByExeName(const Text& path, bool fullPathOnly) {
-    bool terminated = false;
-    for (UniqueHandle& process : OpenProcessesOf(path, fullPathOnly)) {
-        if (!TerminateProcess(process.get(), 0)) continue;
-        terminated = true;
-        // Waited for on its own handle: a same-named program elsewhere cannot hold the run.
-        if (WaitForSingleObject(process.get(), kTerminateWaitMs) != WAIT_OBJECT_0)
-            TraceLine("Terminated " + path + " has not ended within 10 s");
-    }
-    return terminated;
+    const DWORD pid =
+        IsWinNT() ? FindProcessNT(path, fullPathOnly) : FindProcess9x(path, fullPathOnly);
+    if (!pid) return false;
+    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (!process || !TerminateProcess(process.get(), 0)) return false;
+    // Waited for on its own handle: a same-named program elsewhere cannot hold the run.
+    if (WaitForSingleObject(process.get(), kTerminateWaitMs) != WAIT_OBJECT_0)
+        TraceLine("Terminated " + path + " has not ended within 10 s");
+    return true;
 }
 
 void CreateSelfDeleteBatch(bool removeFolder, bool useShortNames) {

@@ -7,6 +7,7 @@
 #include "Files.h"
 #include "Global.h"
 #include "MsgMarkup.h"
+#include "Process.h"
 #include "RichEd.h"
 #include "RunTimeDir.h"
 #include "Scramble.h"
@@ -14,7 +15,6 @@
 #include "UtilPlus.h"
 #include "ZMsgBox.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 namespace zk {
@@ -498,7 +498,7 @@ void TMainForm::CompanyUrlLabelClick() {
         ShowAboutBox(Handle(), Value("PROG_NAME"), RGB(0, 0, 255), RGB(0, 0, 128));
         return;
     }
-    ShellExecuteA(Handle(), "open", caption.c_str(), nullptr, nullptr, SW_SHOW);
+    ShellOpen(caption, "", SW_SHOW);
 }
 
 } // namespace zk
