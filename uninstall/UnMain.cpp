@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "Common.h"
 #include "ControlIds.h"
+#include "Exec.h"
 #include "ExecHost.h"
 #include "Files.h"
 #include "Global.h"
@@ -107,8 +108,8 @@ TextList LoadUninstallScript(const Text& path) {
 // --- RemovalRun ---
 
 RemovalRun::RemovalRun(const UninstallWorkLists& lists, const RemovalContext& context,
-                       ExecServices* services)
-    : lists_(lists), context_(context), services_(services) {}
+                       TExecDll* binding)
+    : lists_(lists), context_(context), binding_(binding) {}
 
 void RemovalRun::AddMemoHeader(const char* title) {
     for (const Text& line : MemoHeaderLines(title)) memo_ += line + "\r\n";
@@ -140,12 +141,9 @@ void RemovalRun::ProcessListLongestFirst(const TextList& list, Handler handler,
 void RemovalRun::ProcessExecuteList(int stage) {
     for (const Text& item : lists_[WorkList::Execute]) {
         if (exitRequest_) break;
-        ItemResult result;
-        if (services_) {
-            result = RunExecuteItemAt(*services_, item, stage, exitRequest_);
-        } else {
-            result = {false, true, "no execute engine"};
-        }
+        Text log; // discarded: the memo and the failure log show the item itself
+        const bool success = RunExecuteItem(binding_, item, stage, exitRequest_, log);
+        const ItemResult result{success, true, success ? "" : "failed"};
         if (result.reported && !result.success) ++counters_.execute;
         ReportItemResult(item, result);
     }
@@ -418,7 +416,7 @@ void TMainForm::ShowMemo(const Text& memo) {
 void TMainForm::PerformUninstall() {
     HideCaret(nullptr);
     const RemovalContext context = MakeRemovalContext(lists_, GetExeName());
-    RemovalRun run(lists_, context, services_.get());
+    RemovalRun run(lists_, context, &execDll_);
     RemovalHooks hooks;
     hooks.stageReached = [this](int stage) { ShowStageMark(stage); };
     hooks.stageDone = [this, &run] {

@@ -4,13 +4,11 @@
 // can be driven directly as well.
 #pragma once
 #include "ExecDll.h"
-#include "ExecItem.h"
 #include "Forms.h"
 #include "UnRemove.h"
 #include "UnReport.h"
 
 #include <functional>
-#include <memory>
 
 namespace zk {
 
@@ -36,8 +34,8 @@ struct RemovalHooks {
 // One removal run over the work lists: memo lines, failure log and counters.
 class RemovalRun {
   public:
-    RemovalRun(const UninstallWorkLists& lists, const RemovalContext& context,
-               ExecServices* services);
+    // The binding is the extension DLL of the execute items, or null.
+    RemovalRun(const UninstallWorkLists& lists, const RemovalContext& context, TExecDll* binding);
     // Runs every stage; false when an execute item asked to stop (the run is then not
     // complete and nothing after that stage was removed, except the service files after the
     // last stage).
@@ -58,7 +56,7 @@ class RemovalRun {
 
     const UninstallWorkLists& lists_;
     const RemovalContext& context_;
-    ExecServices* services_;
+    TExecDll* binding_;
     RemovalCounters counters_;
     bool exitRequest_ = false;
     Text memo_;
@@ -108,7 +106,6 @@ class TMainForm : public TForm {
     TextList scriptLines_;
     UninstallWorkLists lists_;
     TExecDll execDll_{nullptr};
-    std::unique_ptr<ExecServices> services_;
     Text log_;
     bool running_ = false;
     UniqueModule richEditLibrary_;

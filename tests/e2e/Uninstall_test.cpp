@@ -2,6 +2,7 @@
 // a scratch folder, driven from outside through its confirmation, its window and its boxes.
 // Canary files and keys around every target must survive.
 #include "ControlIds.h"
+#include "ExecItemBuilder.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
 
@@ -283,6 +284,25 @@ TEST(Uninstall, AutoUpdateProgramIsEndedAndDeletedAndARunningProgramOnlyWarns) {
     EXPECT_EQ(r.Close(), 0);
     EXPECT_TRUE(WaitRemoved(p.app));
     sameName.Kill();
+}
+
+TEST(Uninstall, ExitAtUnInstallStartRemovesNothingAndKeepsTheUninstaller) {
+    const Product p = MakeProduct("un_exit");
+    const std::string file = p.app + "\\a.txt";
+    WriteFile(file);
+    zktest::ExecItemDef exit;
+    exit.stage = "UnInstall Start";
+    exit.kind = "UnConditional";
+    exit.slot[0] = {"1", "Exit", "", "", ""};
+    WriteScript(p, Line("REMOVE_FILE", file) + Line("REMOVE_FILE", p.Script()) +
+                       Line("SET_PERFORM_EXECUTE_OP", zktest::BuildExecItem(exit)));
+    UninstallRun r = StartUninstaller(p);
+    ASSERT_TRUE(r.Answer(ids::MsgBoxButton1));
+    EXPECT_TRUE(zkui::WaitGone(r.form)) << "the window closes by itself";
+    EXPECT_EQ(r.program.Wait(), 0);
+    Sleep(1500); // a batch, had one been started, would have begun by now
+    for (const std::string& path : {file, p.Script(), p.Exe()})
+        EXPECT_TRUE(zktest::Exists(path)) << path;
 }
 
 TEST(Uninstall, NoAtTheConfirmationChangesNothing) {
