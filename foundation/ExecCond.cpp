@@ -9,6 +9,7 @@
 #include "ExecHost.h"
 #include "FileFlags.h"
 #include "Files.h"
+#include "Process.h"
 #include "RegOp.h"
 #include "Services.h"
 #include "UtilPlus.h"
@@ -89,6 +90,7 @@ const ConditionRow kConditionTests[] = {
          return CompareRelationVersion(
              a.r, path.empty() ? Text() : GetFileVersionText(path, kVersionWidth), a.v);
      }},
+    {31, [](const CondArgs& a) { return IsProgramRunning(a.p); }},
     {32, [](const CondArgs& a) { return IsServiceRunning(a.p); }},
     {33, [](const CondArgs& a) { return WindowsNameInList(a.p, GetWindowsName()); }},
     {34,

@@ -8,6 +8,7 @@
 #include "Files.h"
 #include "Common.h"
 #include "Global.h"
+#include "Process.h"
 #include "RegOp.h"
 #include "RegSvr.h"
 #include "Services.h"
@@ -90,6 +91,12 @@ bool RemoveAppDirectory(const Text& program) {
     return FolderFound(folder) && DeleteGuardedTree(folder);
 }
 
+// The uninstall command of the Add/Remove entry, run when it names an existing file.
+bool UninstallApplication(const Text& displayName) {
+    const Text command = GetUninstallString(displayName);
+    return FileFound(command) && RunProgram(command, Text(), true, SW_SHOW);
+}
+
 // An existing key keeps its default value.
 bool CreateRegistryKey(const Text& path) {
     return RegKeyExists(path) || WriteRegValueTyped(path, Text(), Text(), "String");
@@ -119,6 +126,17 @@ const OperationRow kOperations[] = {
     {27, [](const OpArgs& a) { return CallExecHostAction("SetStupType", a.p1, Text(), Text()); }},
     {31, [](const OpArgs& a) { return DeleteAppExecutable(a.p1); }},
     {32, [](const OpArgs& a) { return RemoveAppDirectory(a.p1); }},
+    {33, [](const OpArgs& a) { return UninstallApplication(a.p1); }},
+    {34,
+     [](const OpArgs& a) {
+         return RunRegisteredApp(a.p1, a.p2, false, ShowCommandFromName(a.p3));
+     }},
+    {35,
+     [](const OpArgs& a) { return RunRegisteredApp(a.p1, a.p2, true, ShowCommandFromName(a.p3)); }},
+    {41, [](const OpArgs& a) { return RunProgram(a.p1, a.p2, false, ShowCommandFromName(a.p3)); }},
+    {42, [](const OpArgs& a) { return RunProgram(a.p1, a.p2, true, ShowCommandFromName(a.p3)); }},
+    {43, [](const OpArgs& a) { return ShellOpen(a.p1, a.p2, ShowCommandFromName(a.p3)); }},
+    {44, [](const OpArgs& a) { return ShellOpen(a.p1, a.p2, SW_HIDE); }},
     {51, [](const OpArgs& a) { return StartServiceByName(a.p1, true); }},
     {52, [](const OpArgs& a) { return StopServiceByName(a.p1, true); }},
     {53, [](const OpArgs& a) { return CreateServiceByName(a.p1, a.p2, a.p3, true); }},

@@ -236,3 +236,106 @@ TEST(ExecMachine, ComServers) {
     EXPECT_FALSE(Perform(56, bin + "\\zkcom_fail.dll"));
     EXPECT_FALSE(Perform(55, "zkcom_ok.dll")); // relative: never loaded
 }
+
+namespace {
+
+// Start marks of the sleeper fixture, one "program|command line" line per start.
+struct SleeperMarks {
+    explicit SleeperMarks(const Text& dir) : file(dir + "\\marks.txt") {
+        SetEnvironmentVariableA("ZK_MARK", file.c_str());
+    }
+    ~SleeperMarks() { SetEnvironmentVariableA("ZK_MARK", nullptr); }
+    Text Take() {
+        Text t = zktest::ReadBytes(file);
+        DeleteFileA(file.c_str());
+        return t;
+    }
+    // Waits until a start was noted (a start without wait returns before the program runs).
+    Text TakeWhenThere() {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50))
+            if (zktest::Exists(file)) break;
+        Sleep(100);
+        return Take();
+    }
+    Text file;
+};
+
+DWORD MsSince(DWORD start) {
+    return GetTickCount() - start;
+}
+
+} // namespace
+
+TEST(ExecMachine, ProgramsStartedDirectlyThroughAppPathsAndTheShell) {
+    const Text dir = zktest::ScratchDir("ExecRun");
+    const Text sleeper = dir + "\\zkexecsleep.exe";
+    CopyFileA((zktest::BinDir() + "\\zksleeper.exe").c_str(), sleeper.c_str(), FALSE);
+    SleeperMarks marks(dir);
+    AppEntry app("zkexecsleep.exe", sleeper);
+
+    // Started and waited for: the call returns after the program's end.
+    struct Wait {
+        int id;
+        Text p1;
+    };
+    const Wait waits[] = {{42, sleeper}, {35, "zkexecsleep.exe"}};
+    for (const Wait& w : waits) {
+        const DWORD start = GetTickCount();
+        EXPECT_TRUE(Perform(w.id, w.p1, "400", "SW_HIDE")) << w.id;
+        EXPECT_GE(MsSince(start), 350u) << w.id;
+        EXPECT_FALSE(TestCondition(31, sleeper, "", "")) << w.id;
+        EXPECT_NE(marks.Take().find(sleeper + "|" + sleeper + " 400"), Text::npos) << w.id;
+    }
+
+    // Started without waiting: the program runs while the item goes on.
+    struct NoWait {
+        int id;
+        Text p1;
+        const char* show;
+    };
+    const NoWait starts[] = {{41, sleeper, "SW_SHOWNORMAL"},
+                             {34, "zkexecsleep.exe", ""},
+                             {43, sleeper, "SW_HIDE"},
+                             {44, sleeper, "SW_SHOW"}};
+    for (const NoWait& s : starts) {
+        const DWORD start = GetTickCount();
+        ASSERT_TRUE(Perform(s.id, s.p1, "1500", s.show)) << s.id;
+        EXPECT_LT(MsSince(start), 1400u) << s.id;
+        EXPECT_NE(marks.TakeWhenThere().find(sleeper + "|"), Text::npos) << s.id;
+        EXPECT_TRUE(TestCondition(31, sleeper, "", "")) << s.id;
+        EXPECT_TRUE(TestCondition(31, "zkexecsleep.exe", "", "")) << s.id;
+        while (TestCondition(31, sleeper, "", "") && MsSince(start) < 10000) Sleep(50);
+    }
+    EXPECT_FALSE(TestCondition(31, "zkexecsleep.exe", "", ""));
+
+    // Nothing to start.
+    EXPECT_FALSE(Perform(41, dir + "\\missing.exe", "", ""));
+    EXPECT_FALSE(Perform(42, dir + "\\missing.exe", "", ""));
+    EXPECT_FALSE(Perform(34, "zkexecmissing.exe", "", ""));
+    EXPECT_FALSE(Perform(43, dir + "\\missing.exe", "", ""));
+    EXPECT_EQ(marks.Take(), "");
+    zktest::RemoveScratch(dir);
+}
+
+TEST(ExecMachine, UninstallApplicationRunsTheEntrysCommand) {
+    const Text dir = zktest::ScratchDir("ExecUninst");
+    const Text sleeper = dir + "\\zkexecuninst.exe";
+    CopyFileA((zktest::BinDir() + "\\zksleeper.exe").c_str(), sleeper.c_str(), FALSE);
+    SleeperMarks marks(dir);
+    const Text entries =
+        "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\UnInstall\\";
+    const Text plain = entries + "ZkTestExecUninst", withArgs = entries + "ZkTestExecUninstArgs";
+    RegPathWriteString(plain, "DisplayName", "ZkTest Exec Product");
+    RegPathWriteString(plain, "UninstallString", sleeper);
+    RegPathWriteString(withArgs, "DisplayName", "ZkTest Exec Args");
+    RegPathWriteString(withArgs, "UninstallString", sleeper + " /x");
+    EXPECT_TRUE(Perform(33, "ZkTest Exec Product"));
+    EXPECT_FALSE(TestCondition(31, sleeper, "", "")); // it was waited for
+    EXPECT_NE(marks.Take().find(sleeper + "|"), Text::npos);
+    EXPECT_FALSE(Perform(33, "ZkTest Exec Args")); // no file of exactly that name
+    EXPECT_FALSE(Perform(33, "ZkTest No Such Product"));
+    EXPECT_EQ(marks.Take(), "");
+    DeleteRegKey(plain);
+    DeleteRegKey(withArgs);
+    zktest::RemoveScratch(dir);
+}

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ExecCond.h"
+#include "ExecCondStr.h"
 #include "ExecHost.h"
 #include "FileFlags.h"
 #include "UtilPlus.h"
@@ -237,4 +239,13 @@ TEST(ExecOperations, IniItems) {
     EXPECT_EQ(IniReadString(ini, "Main", "Path", "?"), "C:\\a=b");
     EXPECT_FALSE(Perform(71, d + "\\missing\\app.ini", "Main", "Mode=Fast"));
     zktest::RemoveScratch(d);
+}
+
+TEST(ExecOperationTables, EveryIdOfTheTablesIsBuiltIn) {
+    for (int row = ConditionTypeFirst(); row <= ConditionTypeLast(); ++row)
+        EXPECT_TRUE(HasConditionTest(ConditionTypeId(row))) << ConditionTypeName(row);
+    for (int row = OperationTypeFirst(); row <= OperationTypeLast(); ++row)
+        EXPECT_TRUE(HasOperation(OperationTypeId(row))) << OperationTypeName(row);
+    EXPECT_FALSE(HasConditionTest(-1));
+    EXPECT_FALSE(HasOperation(-1));
 }
