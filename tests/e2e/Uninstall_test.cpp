@@ -204,9 +204,20 @@ TEST(Uninstall, MainRoadRemovesWhatTheScriptNamesAndNothingElse) {
     const std::string ini = p.root + "\\settings.ini";
     WritePrivateProfileStringA("Demo", "Ours", "x", ini.c_str());
     WritePrivateProfileStringA("Demo", "Theirs", "keep", ini.c_str());
+    // The extension DLL and the service file go after the last execute stage; names of the DLL
+    // and of the auto-update program that lead out of the product folder are refused.
+    const std::string dll = p.app + "\\ext.dll", service = p.app + "\\svc.dll";
+    WriteFile(dll);
+    WriteFile(service);
+    WriteFile(p.root + "\\keep.dll");
+    WriteFile(p.root + "\\Update.exe");
 
     // Parents before children, as a second installation may leave them.
-    WriteScript(p, Line("REMOVE_DIR", p.app) + Line("REMOVE_DIR", sub) + Line("REMOVE_DIR", deep) +
+    WriteScript(p, "GET_AUTO_UPDATE_EXE_FILE_NAME=..\\Update.exe\r\n" +
+                       Line("SET_EXECUTION_DLL_NAME", "ext.dll") +
+                       Line("SET_EXECUTION_DLL_NAME", "..\\keep.dll") +
+                       Line("REMOVE_SERVICE_FILE", service) + Line("REMOVE_DIR", p.app) +
+                       Line("REMOVE_DIR", sub) + Line("REMOVE_DIR", deep) +
                        Line("REMOVE_FILE", files[0]) + Line("REMOVE_FILE", files[1]) +
                        Line("REMOVE_FILE", files[2]) + Line("REMOVE_FILE", p.Script()) +
                        Line("REMOVE_REG_KEY", "HKEY_CURRENT_USER\\" + productKey) +
@@ -221,6 +232,8 @@ TEST(Uninstall, MainRoadRemovesWhatTheScriptNamesAndNothingElse) {
                                    " \r\n\t" + p.app + " \r\n"))
         << memo;
     EXPECT_TRUE(Contains(memo, "REMOVE REGISTRY KEYS \r\n\tHKEY_CURRENT_USER\\" + productKey))
+        << memo;
+    EXPECT_TRUE(Contains(memo, "PERFORM EXECUTE OP \r\n\t" + service + " \r\n\t" + dll + " \r\n"))
         << memo;
     EXPECT_FALSE(IsWindowVisible(r.Control(ids::UnLogButton))) << "no failure, no log";
     for (int i = 0; i < 6; ++i)
@@ -247,7 +260,8 @@ TEST(Uninstall, MainRoadRemovesWhatTheScriptNamesAndNothingElse) {
 
     EXPECT_TRUE(WaitRemoved(p.app)) << "the uninstaller and its folder go last";
     EXPECT_TRUE(zktest::Exists(sibling + "\\keep.txt"));
-    EXPECT_TRUE(zktest::Exists(p.root + "\\keep.txt"));
+    for (const char* keep : {"keep.txt", "keep.dll", "Update.exe"})
+        EXPECT_TRUE(zktest::Exists(p.root + "\\" + keep)) << keep;
     EXPECT_TRUE(KeyExists(canaryKey));
     EXPECT_TRUE(ValueExists(rowKey, "Theirs"));
     EXPECT_EQ(IniValue(ini, "Demo", "Theirs"), "keep");
@@ -367,6 +381,24 @@ TEST(Uninstall, FileInUseIsMarkedLoggedAndSummarised) {
     EXPECT_TRUE(WaitRemoved(p.Exe())) << "a failed item does not keep the uninstaller";
     CloseHandle(held);
     EXPECT_TRUE(zktest::Exists(busy));
+}
+
+TEST(Uninstall, ScriptCanHideTheSummaryAndTheLogButton) {
+    const Product p = MakeProduct("un_hidden");
+    const std::string busy = p.app + "\\busy.txt";
+    WriteFile(busy);
+    WriteScript(p, "GET_HIDE_ERR_MSG_UNINSTALL=1\r\nGET_HIDE_LOG_BTN_UNINSTALL=1\r\n" +
+                       Line("REMOVE_FILE", busy) + Line("REMOVE_FILE", p.Script()));
+    HANDLE held = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    UninstallRun r = StartUninstaller(p);
+    ASSERT_TRUE(r.Answer(ids::MsgBoxButton1));
+    EXPECT_EQ(r.WaitForEnd(), "") << "no summary box";
+    EXPECT_TRUE(Contains(r.Memo(), "*\t" + busy + " \r\n"));
+    EXPECT_FALSE(IsWindowVisible(r.Control(ids::UnLogButton)));
+    EXPECT_EQ(r.Close(), 0);
+    CloseHandle(held);
 }
 
 TEST(Uninstall, TitleBarCloseIsRefusedWhileTheRemovalRuns) {
