@@ -1,8 +1,10 @@
 #include "SKeywords.h"
 #include "SScript.h"
+#include "SScriptRead.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <utility>
 #include <vector>
@@ -316,4 +318,155 @@ TEST(TScript, PageListAndItsCursor) {
     s.NextPage();
     s.NextPage();
     EXPECT_EQ(s.GetCurrentPage(), "LicenseDlg");
+}
+
+namespace {
+
+// The script's vocabulary, written out independently of the table: a misspelt or missing
+// keyword, or one stored the wrong way, shows here.
+std::vector<Text> Words(const char* text) {
+    std::vector<Text> words;
+    for (const char* p = text; *p;) {
+        const char* end = std::strchr(p, ' ');
+        if (!end) end = p + std::strlen(p);
+        words.emplace_back(p, end);
+        p = *end ? end + 1 : end;
+    }
+    return words;
+}
+
+const char* const TextKeywords =
+    "SET_PROG_NAME SET_COMPOSER_BUILD SET_BG_BITMAP_FILE_NAME SET_BG_WAVE_FILE_NAME "
+    "SET_DIALOG_BITMAP_FILE_NAME SET_TOP_LABEL_SIDE SET_TOP_LABEL_FONT SET_TOP_LABEL_SIDE_2 "
+    "SET_TOP_LABEL_FONT_2 SET_TOP_LABEL_SIZE SET_TOP_LABEL_STYLE SET_BOTTOM_LABEL_SIDE "
+    "SET_BOTTOM_LABEL_SIZE SET_BOTTOM_LABEL_FONT SET_BOTTOM_LABEL_STYLE SET_BG_BITMAP_LOCATION "
+    "SET_BG_WAVE_LOCATION SET_BG_WAVE_LOOP SET_BG_WAVE_DELAY SET_BG_WAVE_SLIDER "
+    "SET_DIALOG_LOCATION SET_LANG_NAMES SET_DELIVERY_FILES SET_COMPANY_URL "
+    "SET_ORIGINAL_INFO_FILE_NAME SET_AUTO_UPDATE_EXE_FILE_NAME SET_LICENSE_FILE_NAME "
+    "SET_README_FILE_NAME SET_README_FILE_NAME_2 SET_EXECUTION_DLL_NAME SET_SPACE_REQ_ON_DRIVE "
+    "SET_TOP_LABEL_TEXT SET_TOP_LABEL_TEXT_2 SET_BOTTOM_LABEL_TEXT SET_PROG_VERSION "
+    "SET_COMPANY_NAME SET_COPYRIGHT_NOTICE SET_TOP_BG_COLOR SET_BOTTOM_BG_COLOR "
+    "SET_PROG_EXE_NAME SET_TARGET_DIR SET_COMMON_DIR SET_AUX_DIR SET_PROG_STAMP "
+    "SET_RUN_TIME_DIR_1 SET_RUN_TIME_DIR_2 SET_RUN_TIME_DIR_3 SET_START_PROGRAM_LINK_FOLDER "
+    "SET_START_PROGRAM_LINK_NAME SET_START_PROGRAM_LINK_PARAM SET_START_PROGRAM_LINK_WORKDIR "
+    "SET_START_PROGRAM_LINK_RUN SET_START_PROGRAM_LINK_ICON_FILE SET_START_PROGRAM_LINK_ICON_NUM "
+    "SET_START_MENU_LINK_NAME SET_DESKTOP_LINK_NAME SET_SENDTO_LINK_NAME SET_STARTUP_LINK_NAME "
+    "SET_QUICK_LAUNCH_LINK_NAME SET_BILLBOARD_DATA SET_OPEN_WITH_NAME SET_OPEN_WITH_MENU_TEXT "
+    "SET_OPEN_WITH_EXTENSIONS SET_ALLOWED_OS";
+const char* const FlagKeywords =
+    "SET_BG_BITMAP_TRANSPARENT SET_DIALOG_BITMAP_3D_FRAME SET_DIALOG_STYLE_MODERN "
+    "SET_TOP_LABEL_VER SET_RUN_AUTO_UPDATE_AT_STARTUP SET_SETUP_BACKGROUND "
+    "SET_REGISTER_AS_APPLICATION SET_SPLIT_SETUP SET_BOTTOM_BG_COLOR_REQ SET_ALL_USERS "
+    "SET_FORCE_REMOVE_SHORTCUT_FOLDER SET_REQUEST_USER_NAME SET_REQUEST_COMPANY_NAME "
+    "SET_CD_SETUP SET_SHOW_COMPACT_SETUP SET_FORCE_PARTIAL_SETUP SET_SHOW_PROG_BAR_2 "
+    "SET_USE_NOTEPAD SET_PROPOSE_README SET_PROPOSE_LAUNCH SET_PROPOSE_RESTART "
+    "SET_PROPOSE_README_CHECKED SET_PROPOSE_LAUNCH_CHECKED SET_SHOW_CLOSE_RECOMMENDATION "
+    "SET_SHOW_ADWARE_DISCLAIMER SET_SHOW_COPYRIGHT_WARNING SET_ADD_BILLBOARD SET_OPEN_WITH "
+    "SET_USE_COPY SET_SILENT_SETUP SET_TEST_ADMIN_RIGHTS SET_TEST_ADMIN_RIGHTS_UNINSTALL "
+    "SET_TEST_FOR_DOT_NET_FRAMEWORK SET_TEST_EXE_BEFORE_INSTALL SET_TEST_EXE_BEFORE_UNINSTALL "
+    "SET_CREATE_UNINSTALL SET_SCRAMBLE_UNINSTALL SET_HIDE_ERR_MSG_UNINSTALL "
+    "SET_HIDE_LOG_BTN_UNINSTALL SET_CREATE_SETUP_LOG";
+
+struct ListKeyword {
+    const char* name;
+    const TextList& (TScript::*list)() const;
+};
+const ListKeyword ListKeywords[] = {
+    {"SET_START_PROGRAM_LINK_ITEM", &TScript::GetProgramGroupItems},
+    {"SET_BILLBOARD_FILE", &TScript::GetBillboardFiles},
+    {"SET_DIALOG_IMAGE", &TScript::GetPageImages},
+    {"SET_PERFORM_REGISTRY_OP", &TScript::GetRegistryRows},
+    {"SET_PERFORM_INIFILE_OP", &TScript::GetIniRows},
+    {"SET_PERFORM_ENVIRONMENT_OP", &TScript::GetEnvironmentRows},
+    {"SET_PERFORM_EXECUTE_OP", &TScript::GetExecuteItems},
+    {"SET_ADD_ASSOCIATION_ITEM", &TScript::GetAssociationRows},
+    {"SET_WIN_EXEC", &TScript::GetProgramRuns},
+    {"SET_START_SERVICE", &TScript::GetServiceStarts},
+    {"SET_STOP_SERVICE", &TScript::GetServiceStops},
+};
+
+struct NumberKeyword {
+    const char* name;
+    int notNumber; // stored for a word; -1: a word is ignored
+};
+const NumberKeyword NumberKeywords[] = {
+    {"SET_BG_BITMAP_DX", 0},
+    {"SET_BG_BITMAP_DY", 0},
+    {"SET_DIALOG_DX", 0},
+    {"SET_DIALOG_DY", 0},
+    {"SET_LANG_FLAG", 1},
+    {"SET_OVERWRITE_FLAG", -1},
+    {"SET_GLOBAL_OVERWRITE_FLAG", -1},
+};
+
+struct LineKeyword {
+    const char* name;
+    const char* line; // for the argument "Arg"
+};
+const LineKeyword UninstallKeywords[] = {
+    {"SET_REMOVE_REG_KEY", "REMOVE_REG_KEY(Arg)"},
+    {"SET_REMOVE_ABSOLUTE_FILE", "REMOVE_FILE(Arg)"},
+    {"SET_REMOVE_ABSOLUTE_DIR", "REMOVE_DIR(Arg)"},
+    {"SET_FORCE_REMOVE_ABSOLUTE_DIR", "FORCE_REMOVE_DIR(Arg)"},
+    {"SET_FORCE_REMOVE_TARGET_SUB_DIR", "FORCE_REMOVE_DIR(<TARGET_DIR>\\Arg)"},
+    {"SET_FORCE_REMOVE_TARGET_DIR", "FORCE_REMOVE_DIR(<TARGET_DIR>)"},
+};
+
+const char* const StructuralKeywords =
+    "SET_GROUP_DATA SET_SUB_DIR SET_COPY_FILES SET_DIALOGS SET_COPY_TO_UNINSTALL";
+
+const KeywordRow* RowOf(const Text& keyword) {
+    for (const KeywordRow& row : KeywordTable::Rows())
+        if (row.name == keyword) return &row;
+    return nullptr;
+}
+
+// One script line, the keyword written in lower case as authors may; boxes are failures.
+TScript ReadLine(const Text& keyword, const Text& argument) {
+    TScript s;
+    ReadScriptText(s, "SET_GROUP_DATA(|g|)\r\n" + LowerCase(keyword) + "(" + argument + ")",
+                   [&](const Text& box) { ADD_FAILURE() << box; });
+    return s;
+}
+
+} // namespace
+
+TEST(KeywordTable, EveryKeywordOfTheScriptIsStoredAsItsKindSays) {
+    std::set<Text> seen;
+    auto row = [&](const Text& keyword, KeywordKind kind) {
+        EXPECT_TRUE(seen.insert(keyword).second) << keyword;
+        const KeywordRow* r = RowOf(keyword);
+        EXPECT_TRUE(r && r->kind == kind) << keyword;
+        return r && r->kind == kind ? r : nullptr;
+    };
+    for (const Text& k : Words(TextKeywords)) {
+        if (const KeywordRow* r = row(k, KeywordKind::Text)) {
+            EXPECT_EQ(ReadLine(k, " a;b ").*r->text, " a;b ") << k;
+        }
+    }
+    for (const Text& k : Words(FlagKeywords))
+        if (const KeywordRow* r = row(k, KeywordKind::Flag)) {
+            EXPECT_FALSE(TScript().*r->flag) << k;
+            EXPECT_TRUE(ReadLine(k, "0").*r->flag) << k;
+        }
+    for (const ListKeyword& k : ListKeywords)
+        if (row(k.name, KeywordKind::Append)) {
+            TScript s = ReadLine(k.name, "|1|x|");
+            EXPECT_EQ((s.*k.list)(), TextList{"|1|x|"}) << k.name;
+        }
+    for (const NumberKeyword& k : NumberKeywords)
+        if (const KeywordRow* r = row(k.name, KeywordKind::Integer)) {
+            EXPECT_EQ(ReadLine(k.name, "$3").*r->number, 3) << k.name;
+            const int before = TScript().*r->number;
+            EXPECT_EQ(ReadLine(k.name, "word").*r->number, k.notNumber < 0 ? before : k.notNumber)
+                << k.name;
+        }
+    for (const LineKeyword& k : UninstallKeywords) {
+        if (row(k.name, KeywordKind::UninstallLine)) {
+            EXPECT_EQ(ReadLine(k.name, "Arg").GetUninstallLines(), TextList{k.line}) << k.name;
+        }
+    }
+    for (const Text& k : Words(StructuralKeywords)) row(k, KeywordKind::Structural);
+    EXPECT_EQ(seen.size(), 133u);
+    EXPECT_EQ(KeywordTable::Rows().size(), seen.size()) << "the table holds no other keyword";
 }
