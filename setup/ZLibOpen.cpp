@@ -10,8 +10,10 @@ namespace zk {
 
 namespace {
 
+// The output is written from a buffer small enough to stay in the processor's cache between
+// the inflate and the write: 256 KB ran faster than 1-4 MB (and than a writer thread).
 const size_t FileInChunk = 1024 * 1024;
-const size_t FileOutChunk = 4 * 1024 * 1024;
+const size_t FileOutChunk = 256 * 1024;
 
 [[noreturn]] void Fail(int code) {
     throw EZLibError(zError(code));
