@@ -338,6 +338,12 @@ TEST(Files, DeleteTreeLeavesLinkedFoldersAlone) {
     EXPECT_TRUE(Exists(root + "\\outside\\keep.txt"));
     EXPECT_TRUE(Exists(root + "\\outside\\deeper\\keep2.txt"));
     EXPECT_FALSE(CopyTree(root + "\\tree", root + "\\tree\\dirlink\\copy"));
+    // Asked to delete a link itself: what it points to stays. (Wine cannot remove a folder
+    // link: its RemoveDirectory works on the target, so the links stay here.)
+    ASSERT_EQ(GetFileAttributesA((root + "\\toplink").c_str()) & 0x410, 0x410u);
+    DeleteTree(root + "\\toplink", true);
+    EXPECT_TRUE(Exists(root + "\\outside\\keep.txt"));
+    EXPECT_TRUE(Exists(root + "\\outside\\deeper\\keep2.txt"));
 }
 
 TEST(Files, CopyTreeAndListFolderTree) {
