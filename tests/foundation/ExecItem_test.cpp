@@ -39,7 +39,8 @@ class FakeServices : public ExecServices {
         return t1 == "yes";
     }
     void WaitLoopDelay(int ms) override { calls.push_back("W" + IntToStr(ms)); }
-    void Trace(const Text&) override {}
+    void Trace(const Text& line) override { traces.push_back(line); }
+    std::vector<Text> traces;
 };
 
 struct ItemResult {
@@ -316,4 +317,18 @@ TEST(ExecEngine, TheLogStopsGrowingAtItsLimit) {
     EXPECT_EQ(r.log.substr(r.log.size() - 2), "\r\n"); // the crossing line is kept whole
     EXPECT_EQ(r.log.find("AND THEN"), Text::npos);     // later lines are dropped
     EXPECT_TRUE(r.exitRequest);
+}
+
+TEST(ExecEngine, TraceLinesOfARun) {
+    FakeServices fake;
+    ExecItemDef s = ConditionalItem();
+    s.slot[1].enabled = "0";
+    RunItem(fake, s);
+    EXPECT_EQ(fake.traces, std::vector<Text>({"Stage=1", "Performing Execute: Check   ", "DlgLvl=0",
+                                              "TRUE  >Delete File(s)< >C:\\T\\a.txt< >< ><",
+                                              "OpResult=TRUE", "ExitReq=FALSE", ""}));
+    fake.traces.clear();
+    s.stage = "Setup End";
+    RunItem(fake, s);
+    EXPECT_TRUE(fake.traces.empty()); // another stage: nothing at all
 }

@@ -198,6 +198,10 @@ TEST(ExecOperations, FoldersAndWorkingFolder) {
 TEST(ExecOperations, HostActionsWaitAndExit) {
     SetExecHostCallbacks(nullptr, nullptr);
     EXPECT_TRUE(Perform(27, "Custom")); // no host: nothing to do, reported done
+    // A host with a variable reader only (the uninstall window) changes nothing either.
+    SetExecHostCallbacks(nullptr, [](const Text&) { return Text("Compact"); });
+    EXPECT_TRUE(Perform(27, "Custom"));
+    EXPECT_TRUE(Perform(26, "Common Folder", "C:\\x"));
     Text seen;
     SetExecHostCallbacks(
         [&](const Text& a, const Text& x, const Text& y, const Text& z) {
