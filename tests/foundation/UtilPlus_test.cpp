@@ -53,6 +53,7 @@ TEST(Windows, EachVersionThePlatformReportsMapsToItsNameMaskAndText) {
         {"nt40", "NT", "8", "WinNT  4.0  1381 (Service Pack 6a)", "010"},
         {"win2k", "2000", "16", "Win2000  5.0  2195 (Service Pack 4)", "010"},
         {"winxp", "XP", "32", "WinXP  5.1  2600 (Service Pack 3)", "011"},
+        {"win7", "6.1", "0", "Win6.1  6.1  7601 (Service Pack 1)", "010"}, // later than XP
     };
     std::string dir = zktest::ScratchDir("UtilPlusVersions");
     for (const Case& c : cases) {
