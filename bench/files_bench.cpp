@@ -3,6 +3,7 @@
 // uncompress of the same stream, plus the peak working set of InflateFile.
 // Usage: files_bench [MiB]   (default 512; work files under C:\zkbench\, removed afterwards)
 #include "Files.h"
+#include "BenchClock.h"
 #include "Handles.h"
 #include "ZLibOpen.h"
 
@@ -21,16 +22,7 @@ namespace {
 const char WorkDir[] = "C:\\zkbench";
 const size_t Block = 1 << 20;
 
-double Seconds() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
+using zkbench::Seconds;
 
 size_t PeakWorkingSet() {
     PROCESS_MEMORY_COUNTERS c{};

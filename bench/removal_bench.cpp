@@ -6,6 +6,7 @@
 #include "UnRemove.h"
 #include "UnScript.h"
 
+#include "BenchClock.h"
 #include "Handles.h"
 
 #include <windows.h>
@@ -18,16 +19,7 @@ namespace {
 
 const char Root[] = "C:\\zkbench\\removal";
 
-double Seconds() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
+using zkbench::Seconds;
 
 // The product folder with `folders` folders (ten groups of sub-folders) holding `files` files
 // in all; returns the uninstall lines that name them, as an installation writes them.

@@ -6,6 +6,7 @@
 // are shown apart.
 // Usage: uninstall_bench   (work files under C:\zkbench\uninstall, removed afterwards)
 #include "ControlIds.h"
+#include "BenchClock.h"
 #include "Handles.h"
 #include "UnScript.h"
 
@@ -20,12 +21,7 @@ namespace {
 const char Root[] = "C:\\zkbench\\uninstall";
 constexpr double kFixedWaits = 1.0 + 6 * 0.5; // start-up timer, six stage pauses
 
-double Seconds() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(f.QuadPart);
-}
+using zkbench::Seconds;
 
 Text ProductDir() {
     return Text(Root) + "\\Product";
