@@ -6,6 +6,7 @@
 
 #include "ExecHost.h"
 #include "UtilPlus.h"
+#include "ConditionCases.h"
 #include "TestEnv.h"
 
 using namespace zk;
@@ -165,14 +166,7 @@ TEST(ExecConditionMachine, FilesFoldersDrivesAndVersions) {
     ASSERT_TRUE(zktest::WriteBytes(dir + "\\a.txt", "x"));
     ASSERT_TRUE(zktest::WriteBytes(dir + "\\t.txt", "swords\r\nword end"));
     const Text bin = zktest::BinDir();
-    struct Case {
-        int id;
-        Text p;
-        const char* r;
-        const char* v;
-        bool result;
-    };
-    const Case cases[] = {
+    const zktest::ConditionCase cases[] = {
         {11, dir + "\\a.txt", "", "", true},
         {11, dir + "\\*.txt", "", "", false},
         {11, dir, "", "", false},
@@ -194,22 +188,14 @@ TEST(ExecConditionMachine, FilesFoldersDrivesAndVersions) {
         {34, bin + "\\zkver_none.dll", ">=", "0", false},
         {34, dir + "\\missing.dll", "=", "", false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(TestCondition(c.id, c.p, c.r, c.v), c.result) << c.id << " " << c.p << c.r << c.v;
+    zktest::ExpectConditions(cases);
     EXPECT_FALSE(TestCondition(10, "C", "", "")); // not a condition id
     zktest::RemoveScratch(dir);
 }
 
 TEST(ExecConditionMachine, EnvironmentVariables) {
     SetEnvironmentVariableA("ZK_EXEC_ENV", "Value9");
-    struct Case {
-        int id;
-        const char* p;
-        const char* r;
-        const char* v;
-        bool result;
-    };
-    const Case cases[] = {
+    const zktest::ConditionCase cases[] = {
         {44, "ZK_EXEC_ENV", "", "", true},
         {44, "ZK_EXEC_NONE", "", "", false},
         {44, "", "", "", false},
@@ -219,8 +205,7 @@ TEST(ExecConditionMachine, EnvironmentVariables) {
         {46, "ZK_EXEC_ENV", "=", "value9", true},
         {46, "ZK_EXEC_ENV", ">", "VALUE10", true},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(TestCondition(c.id, c.p, c.r, c.v), c.result) << c.id << c.p << c.r << c.v;
+    zktest::ExpectConditions(cases);
     SetEnvironmentVariableA("ZK_EXEC_ENV", nullptr);
 }
 
@@ -292,14 +277,7 @@ TEST(ExecConditionMachine, WindowsByClassAndTitle) {
 
 TEST(ExecConditionMachine, SystemNameAndRuntimes) {
     const Text name = GetWindowsName();
-    struct Case {
-        int id;
-        Text p;
-        const char* r;
-        const char* v;
-        bool result;
-    };
-    const Case cases[] = {
+    const zktest::ConditionCase cases[] = {
         {33, name, "", "", true},
         {33, "95,98," + name + ",32S", "", "", true},
         {33, "x" + name, "", "", false},
@@ -312,8 +290,7 @@ TEST(ExecConditionMachine, SystemNameAndRuntimes) {
         {61, "", ">", "99999", false},
         {61, "", "bad", "1.0", false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(TestCondition(c.id, c.p, c.r, c.v), c.result) << c.id << " " << c.p << c.r;
+    zktest::ExpectConditions(cases);
     const Text system = GetSystemDir(true);
     EXPECT_EQ(TestCondition(63, "6", "", ""), zktest::Exists(system + "msvbvm60.dll"));
     EXPECT_EQ(TestCondition(63, " 6 ", "", ""), TestCondition(63, "6", "", ""));

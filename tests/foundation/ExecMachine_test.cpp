@@ -7,6 +7,7 @@
 #include "ExecCond.h"
 #include "ExecOp.h"
 #include "RegOp.h"
+#include "ConditionCases.h"
 #include "TestEnv.h"
 #include "UtilPlus.h"
 
@@ -43,14 +44,7 @@ TEST(ExecMachine, RegistryConditions) {
     WriteRegValue(key, "Count", "9", true);
     WriteRegValue(key, "Text", "9", false);
     WriteRegValue(key, "", "default", false);
-    struct Case {
-        int id;
-        Text p;
-        const char* r;
-        const char* v;
-        bool result;
-    };
-    const Case cases[] = {
+    const zktest::ConditionCase cases[] = {
         {41, key, "", "", true},
         {41, key + "\\Missing", "", "", false},
         {42, key, "", "Count", true},
@@ -66,8 +60,7 @@ TEST(ExecMachine, RegistryConditions) {
         {43, "NoBackslash", "=", "", false},
         {43, key + "\\Count", "~", "9", false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(TestCondition(c.id, c.p, c.r, c.v), c.result) << c.id << " " << c.p << c.r << c.v;
+    zktest::ExpectConditions(cases);
     DeleteRegKey(key);
 }
 
