@@ -1,7 +1,6 @@
 #include "UnRemove.h"
 
 #include "Common.h"
-#include "ExecItem.h"
 #include "Files.h"
 #include "Handles.h"
 #include "RegOp.h"
@@ -256,13 +255,6 @@ ItemResult UndoAssociationItem(const RemovalContext&, const Text& item) {
 
 ItemResult UndoOpenWithItem(const RemovalContext&, const Text& item) {
     return RowResult(RegisterOpenWithVerb(ListItem(item, 0), "", "", false, ListItem(item, 1)));
-}
-
-ItemResult RunExecuteItemAt(ExecServices& services, const Text& item, int stage,
-                            bool& exitRequest) {
-    Text log; // discarded: the memo and the failure log show the item itself
-    const bool ran = RunExecuteItemWith(services, item, stage, exitRequest, log);
-    return {ran, true, ran ? "done" : "failed"};
 }
 
 } // namespace zk

@@ -8,8 +8,6 @@
 
 namespace zk {
 
-class ExecServices;
-
 // What one handler decided about one item.
 struct ItemResult {
     bool success = true;
@@ -68,10 +66,8 @@ ItemResult UndoEnvironmentOpItem(const RemovalContext& ctx, const Text& item);
 ItemResult UndoAssociationItem(const RemovalContext& ctx, const Text& item);
 ItemResult UndoOpenWithItem(const RemovalContext& ctx, const Text& item);
 
-// SET_PERFORM_EXECUTE_OP at "UnInstall Start" and "UnInstall End": the item runs only at its
-// own stage (any other item is a success); its log is discarded.
+// The execute stages of SET_PERFORM_EXECUTE_OP items that the uninstaller runs.
 constexpr int kUninstallStartStage = 5;
 constexpr int kUninstallEndStage = 6;
-ItemResult RunExecuteItemAt(ExecServices& services, const Text& item, int stage, bool& exitRequest);
 
 } // namespace zk
