@@ -2,7 +2,8 @@
 # Installs every package the build and the tests need (Debian 12, as root). Idempotent.
 set -euo pipefail
 pkgs=(wine wine64 wine32:i386 g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev cmake make
-      acl xvfb xauth imagemagick googletest clang-14 libclang-rt-14-dev clang-format)
+      acl xvfb xauth imagemagick googletest clang-14 libclang-rt-14-dev clang-format
+      liblnk-utils)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
