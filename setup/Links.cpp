@@ -24,7 +24,8 @@ void ShowFolderError(const Text& folder) {
         folderErrorProc(folder);
         return;
     }
-    ShowErrorBox(nullptr, folder + "\\n\\nUnable to create Link Directory!\\n(RegOp.CreateLink)",
+    ShowErrorBox(nullptr,
+                 folder + "\\\\n\\\\nUnable to create Link Directory!\\\\n(RegOp.CreateLink)",
                  "Error", "|OK|Cancel|Yes|No|Abort|Retry|Ignore|", 0);
 }
 

@@ -1,6 +1,7 @@
 #include "SelFolder.h"
 
 #include "Handles.h"
+#include "UtilPlusText.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -119,6 +120,15 @@ class TaskWindowsDisabled {
 };
 
 } // namespace
+
+Text BrowseStartFolder(const Text& path) {
+    Text folder = path;
+    for (int step = 0; step < 10 && !IsFolder(folder); ++step) {
+        size_t cut = folder.find_last_of("\\:");
+        folder = FixSlash(cut == Text::npos ? Text() : folder.substr(0, cut + 1), false);
+    }
+    return folder;
+}
 
 bool SelectFolder(const Text& caption, const Text& prompt, const Text& root, bool allowNewFolder,
                   Text& path) {
