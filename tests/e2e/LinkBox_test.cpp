@@ -12,12 +12,12 @@ namespace ids = zk::ids;
 
 TEST(LinkBox, FolderThatCannotBeMade) {
     zkui::Program host = zkui::Start(zktest::BinDir() + "\\linkhost.exe",
-                                     zkui::Quote("ZkTestLinks\\bad|name") + " App");
+                                     zkui::Quote("ZkTestLinkBox\\bad|name") + " App");
     HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", host.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(zkui::TextOf(box), "Error");
     std::string body = zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
-    EXPECT_NE(body.find("\\Desktop\\ZkTestLinks\\bad|name\r\n\r\nUnable to create Link "
+    EXPECT_NE(body.find("\\Desktop\\ZkTestLinkBox\\bad|name\r\n\r\nUnable to create Link "
                         "Directory!\r\n(RegOp.CreateLink)"),
               std::string::npos)
         << body;
@@ -31,5 +31,5 @@ TEST(LinkBox, FolderThatCannotBeMade) {
         "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
         "Desktop", "");
     ASSERT_FALSE(desktop.empty());
-    EXPECT_TRUE(RemoveDirectoryA((desktop + "\\ZkTestLinks").c_str()));
+    EXPECT_TRUE(RemoveDirectoryA((desktop + "\\ZkTestLinkBox").c_str()));
 }
