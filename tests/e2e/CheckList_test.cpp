@@ -14,7 +14,8 @@ using namespace zk;
 
 namespace {
 
-const int ListId = 100, StateId = 101, DescriptionId = 102, ItemHeight = 16;
+const int ListId = 100, StateId = 101, DescriptionId = 102, AssocListId = 103, AssocStateId = 104,
+          ItemHeight = 16;
 
 struct Host {
     zkui::Program program;
@@ -114,6 +115,24 @@ TEST(CheckList, RightToLeftBoxOnTheRight) {
     EXPECT_EQ(zkui::TextOf(h.state), "101 0.391");
     zkui::ClickAt(h.list, client.right - ItemHeight / 2, ItemHeight + ItemHeight / 2);
     EXPECT_EQ(WaitForState(h.state, "111 0.586"), "111 0.586");
+    zkui::PostClose(h.window);
+    EXPECT_EQ(h.program.Wait(), 0);
+}
+
+TEST(CheckList, AssociationsAllCheckedAndUntickable) {
+    Host h = StartHost("");
+    ASSERT_TRUE(h.window);
+    HWND list = zkui::ChildById(h.window, AssocListId);
+    HWND state = zkui::ChildById(h.window, AssocStateId);
+    ASSERT_TRUE(list && state);
+    EXPECT_EQ(zkui::ListItems(list),
+              (std::vector<std::string>{"|zk.doc|Zk Document|.zkd||notepad %1|||Create|Remove|",
+                                        "#zk.log#Zk Log#.zkl#"}));
+    EXPECT_EQ(ItemData(list), (std::vector<LPARAM>{Checked, Checked}));
+    EXPECT_EQ(zkui::TextOf(state), "11");
+    ClickBox(list, 1);
+    EXPECT_EQ(WaitForState(state, "10"), "10");
+    EXPECT_EQ(ItemData(list), (std::vector<LPARAM>{Checked, 0}));
     zkui::PostClose(h.window);
     EXPECT_EQ(h.program.Wait(), 0);
 }
