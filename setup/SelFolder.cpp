@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <utility>
 #include <vector>
 
 namespace zk {
@@ -94,18 +95,27 @@ LPITEMIDLIST RootItem(const Text& root) {
     return item;
 }
 
-BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM list) {
-    if (IsWindowVisible(window) && IsWindowEnabled(window))
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+struct WindowCollection {
+    HWND owner;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM data) {
+    auto& c = *reinterpret_cast<WindowCollection*>(data);
+    if (window != c.owner && IsWindowVisible(window) && IsWindowEnabled(window))
+        c.windows.push_back(window);
     return TRUE;
 }
 
-// The thread's enabled top-level windows, disabled for the dialog's life and enabled again.
+// The thread's other enabled top-level windows, disabled for the dialog's life and enabled
+// again. The owner is left to the dialog, which enables it again before it goes, so that the
+// owner and not another program's window is activated then.
 class TaskWindowsDisabled {
   public:
-    TaskWindowsDisabled() {
-        EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow,
-                          reinterpret_cast<LPARAM>(&windows_));
+    explicit TaskWindowsDisabled(HWND owner) {
+        WindowCollection c{owner, {}};
+        EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&c));
+        windows_ = std::move(c.windows);
         for (HWND w : windows_) EnableWindow(w, FALSE);
     }
     ~TaskWindowsDisabled() {
@@ -157,7 +167,7 @@ bool SelectFolder(const Text& caption, const Text& prompt, const Text& root, boo
     Text chosen;
     bool picked = false;
     {
-        TaskWindowsDisabled disabled;
+        TaskWindowsDisabled disabled(info.hwndOwner);
         LPITEMIDLIST item = SHBrowseForFolderA(&info);
         if (item) {
             chosen = PathOfItem(item);

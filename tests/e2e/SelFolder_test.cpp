@@ -19,12 +19,13 @@ struct Browse {
     std::string outFile;
 };
 
-Browse StartBrowser(const std::string& scratch, const std::string& start, int count = 1) {
+Browse StartBrowser(const std::string& scratch, const std::string& start, int count = 1,
+                    const std::string& mode = "") {
     Browse b;
     b.outFile = scratch + "\\result.txt";
-    b.host = zkui::Start(zktest::BinDir() + "\\selfolderhost.exe", zkui::Quote(b.outFile) + " " +
-                                                                       zkui::Quote(start) + " " +
-                                                                       std::to_string(count));
+    std::string args = zkui::Quote(b.outFile) + " " + zkui::Quote(start) + " " +
+                       std::to_string(count) + " " + mode;
+    b.host = zkui::Start(zktest::BinDir() + "\\selfolderhost.exe", args);
     return b;
 }
 
@@ -124,5 +125,18 @@ TEST(SelectFolder, NextDialogOpensWhereTheUserLeftTheLast) {
     Press(second, IDCANCEL);
     EXPECT_EQ(b.host.Wait(), 0);
     EXPECT_EQ(zktest::ReadBytes(b.outFile), "1|" + dir + "\n0|" + dir + "\n");
+    zktest::RemoveScratch(dir);
+}
+
+TEST(SelectFolder, OwnerActiveAgainOtherWindowsDisabledMeanwhile) {
+    std::string dir = zktest::ScratchDir("selfolder_owner");
+    Browse b = StartBrowser(dir, dir, 1, "windows");
+    HWND dialog = zkui::FindTopWindow(BrowserClass, BrowserTitle, b.host.Pid());
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(WaitForSelection(dialog));
+    Sleep(200); // the host looks at its other window every 50 ms
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ(b.host.Wait(), 0);
+    EXPECT_EQ(zktest::ReadBytes(b.outFile), "0|" + dir + "|AED\n");
     zktest::RemoveScratch(dir);
 }
