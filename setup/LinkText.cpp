@@ -25,6 +25,14 @@ bool IsDotsOnly(const Text& part) {
     return !t.empty() && t.find_first_not_of('.') == Text::npos;
 }
 
+// "CON", "nul.txt", "Com1 ": names Windows gives to devices, not to files.
+bool IsDeviceName(const Text& part) {
+    Text base = UpperCase(Trim(part.substr(0, part.find('.'))));
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
 // The checks a single name and a folder path share, character by character and part by part.
 LinkNameFault CheckNameParts(const Text& text) {
     for (char c : text) {
@@ -37,7 +45,9 @@ LinkNameFault CheckNameParts(const Text& text) {
     while (start <= text.size()) {
         size_t end = start;
         while (end < text.size() && !IsSeparator(text[end])) ++end;
-        if (IsDotsOnly(text.substr(start, end - start))) return LinkNameFault::ParentStep;
+        Text part = text.substr(start, end - start);
+        if (IsDotsOnly(part)) return LinkNameFault::ParentStep;
+        if (IsDeviceName(part)) return LinkNameFault::DeviceName;
         start = end + 1;
     }
     return LinkNameFault::None;

@@ -50,6 +50,7 @@ enum class LinkNameFault {
     OtherRoot,   // "\\" or "//" at the start (another root, a share)
     ControlChar, // a character below 32
     BadChar,     // one of < > " | ? * (no Windows file name holds them)
+    DeviceName,  // a part named as a device: CON, PRN, AUX, NUL, COM1-9, LPT1-9 (any extension)
     Separator,   // a "\" or "/" in a link name, which is one file name
 };
 // Empty is fine (links then go into the shell folder itself); "/" counts as "\".

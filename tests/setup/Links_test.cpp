@@ -240,6 +240,13 @@ TEST(LinkText, GroupAndNameChecks) {
         {"a|b", F::BadChar, F::BadChar},
         {"what?", F::BadChar, F::BadChar},
         {"\"q\"", F::BadChar, F::BadChar},
+        {"CON", F::DeviceName, F::DeviceName},
+        {"Tools\\nul.txt", F::DeviceName, F::DeviceName},
+        {"com1 ", F::DeviceName, F::DeviceName},
+        {"LPT9.x.y", F::DeviceName, F::DeviceName},
+        {"COM0", F::None, F::None},
+        {"CONSOLE", F::None, F::None},
+        {"Aux Tools", F::None, F::None},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CheckProgramGroup(c.text), c.group) << c.text;
