@@ -171,6 +171,27 @@ UninstallLines OperationRowLines(const OperationRowTexts& t) {
     return lines;
 }
 
+Text FolderRemovalLine(char removeMode, const Text& folder, bool createdHere) {
+    const Text clean = WithoutTrailingBackslash(folder);
+    switch (removeMode) {
+    case '1':
+        return CommandLine(createdHere ? "FORCE_REMOVE_DIR" : "REMOVE_DIR", clean);
+    case '2':
+        return CommandLine("DONT_REMOVE_DIR", clean);
+    case '3':
+        return CommandLine("DONT_REMOVE_JUST_DIR", clean);
+    default:
+        return CommandLine("REMOVE_DIR", clean);
+    }
+}
+
+UninstallLines FileRemovalLines(const Text& target, bool readOnly, bool shared) {
+    UninstallLines lines;
+    if (readOnly) AddCommand(lines, "UNMARK_READONLY_FILE", target);
+    AddCommand(lines, shared ? "REMOVE_SHARED_FILE" : "REMOVE_FILE", target);
+    return lines;
+}
+
 UninstallLines FolderValueLines(const Text& targetDir, const Text& sharedDir,
                                 const Text& auxiliaryDir) {
     UninstallLines lines;

@@ -84,6 +84,14 @@ struct OperationRowTexts {
 };
 UninstallLines OperationRowLines(const OperationRowTexts& texts);
 
+// The line of a folder entry by its remove-mode character: '1' FORCE_REMOVE_DIR, '2'
+// DONT_REMOVE_DIR, '3' DONT_REMOVE_JUST_DIR, anything else REMOVE_DIR. A folder that existed
+// before the installation (createdHere false) is never removed with its contents: '1' gives
+// REMOVE_DIR there.
+Text FolderRemovalLine(char removeMode, const Text& folder, bool createdHere);
+// UNMARK_READONLY_FILE when read-only, then REMOVE_SHARED_FILE or REMOVE_FILE.
+UninstallLines FileRemovalLines(const Text& target, bool readOnly, bool shared);
+
 // TargetDir=, SharedDir=, AuxiliaryDir=, each without trailing backslash.
 UninstallLines FolderValueLines(const Text& targetDir, const Text& sharedDir,
                                 const Text& auxiliaryDir);

@@ -58,6 +58,14 @@ TEST(UninstallLines, ScriptPathAndLineRules) {
     EXPECT_EQ(CommandLine("REMOVE_FILE", ""), "");
     EXPECT_EQ(CommandLine("REMOVE_FILE", "C:\\a\r\nb"), "REMOVE_FILE(C:\\ab);");
     EXPECT_EQ(RowCommandLine("SET_PERFORM_REGISTRY_OP", "K|V"), "SET_PERFORM_REGISTRY_OP(|K|V|);");
+    EXPECT_EQ(FolderRemovalLine('1', "C:\\A\\", true), "FORCE_REMOVE_DIR(C:\\A);");
+    EXPECT_EQ(FolderRemovalLine('1', "C:\\A", false), "REMOVE_DIR(C:\\A);");
+    EXPECT_EQ(FolderRemovalLine('3', "C:\\A", false), "DONT_REMOVE_JUST_DIR(C:\\A);");
+    EXPECT_EQ(FolderRemovalLine('x', "", true), "");
+    const UninstallLines file = FileRemovalLines("C:\\A\\b.dll", true, true);
+    ASSERT_EQ(file.size(), 2u);
+    EXPECT_EQ(file[0].text + file[1].text,
+              "UNMARK_READONLY_FILE(C:\\A\\b.dll);REMOVE_SHARED_FILE(C:\\A\\b.dll);");
     EXPECT_EQ(SelectionLines("Typical", "|Main|", "Ann\r\nB", "Ac\nme")[2].text,
               "UserData=|AnnB|Acme|");
 }
