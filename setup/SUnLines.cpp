@@ -48,14 +48,6 @@ Text UninstallEnginePath(const Text& scriptPath) {
     return scriptPath.substr(0, dot) + ".exe";
 }
 
-Text StripLineBreaks(const Text& text) {
-    Text out;
-    out.reserve(text.size());
-    for (char c : text)
-        if (c != '\r' && c != '\n') out += c;
-    return out;
-}
-
 Text TerminateLine(const Text& line) {
     if (!line.empty() && line.back() == ')' && line.find('=') == Text::npos) return line + ";";
     return line;

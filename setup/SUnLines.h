@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "Utils.h"
+#include "UtilPlusText.h"
 
 namespace zk {
 
@@ -23,9 +23,8 @@ Text UninstallScriptPath(const Text& targetDir, const Text& progStamp);
 // The uninstall engine beside the script: the same path with ".exe".
 Text UninstallEnginePath(const Text& scriptPath);
 
-// --- Line rules. ---
-// CR and LF removed: no value can split a line or start a second one.
-Text StripLineBreaks(const Text& text);
+// --- Line rules (values lose their CR and LF through StripLineBreaks, UtilPlusText.h: no
+// value can split a line or start a second one). ---
 // ";" after a final ")" of a line without "=".
 Text TerminateLine(const Text& line);
 // A command line (a "(" with no "=" before it) whose argument is blank: "REMOVE_FILE();".

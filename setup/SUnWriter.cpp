@@ -58,6 +58,11 @@ TUninstallWriter::TUninstallWriter(bool enabled, bool scrambled, std::function<T
 
 TUninstallWriter::~TUninstallWriter() = default;
 
+const Text& TUninstallWriter::Path() {
+    if (path_.empty() && scriptPath_) path_ = scriptPath_();
+    return path_;
+}
+
 void TUninstallWriter::Close() {
     file_.reset();
 }
@@ -73,8 +78,7 @@ void TUninstallWriter::Remember(const Text& line) {
 // temporary file, so that the old one stays whole until the new one is in place.
 bool TUninstallWriter::Start() {
     if (started_) return true;
-    if (path_.empty() && scriptPath_) path_ = scriptPath_();
-    if (path_.empty()) return false;
+    if (Path().empty()) return false;
     if (IsFile(path_)) {
         Text raw;
         if (!ReadWhole(path_, raw)) return false;

@@ -35,8 +35,9 @@ class TUninstallWriter {
     bool Enabled() const { return enabled_; }
     // A write has failed during this run.
     bool Failed() const { return failed_; }
-    // Empty until the first line fixed it.
-    const Text& Path() const { return path_; }
+    // The script's path, fixed at the first line or the first call (also when writing is
+    // disabled: the original-info file names it).
+    const Text& Path();
     // Releases the file; a later line opens it again.
     void Close();
 
