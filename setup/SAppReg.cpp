@@ -64,7 +64,8 @@ OperationRowTexts OperationRowsOf(const InstallHost& host) {
     OperationRowTexts rows;
     rows.registryRows = s.GetRegistryRows();
     for (const Text& row : s.GetIniRows()) rows.iniRows.push_back(WithIniFileExpanded(host, row));
-    rows.environmentRows = s.GetEnvironmentRows();
+    // Environment rows are recorded by their step, and only those that changed a variable:
+    // the undo of an Append whose item was there already would take the user's own item.
     rows.associationRows = host.tickedAssociations;
     rows.openWith = s.GetOpenWith();
     rows.openWithName = s.GetOpenWithName();

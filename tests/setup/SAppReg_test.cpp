@@ -100,18 +100,19 @@ struct Installation {
     }
 };
 
-const char BaseScript[] = "SET_PROG_NAME(ZkTest AppReg Demo)\r\n"
-                          "SET_PROG_VERSION(2.5)\r\n"
-                          "SET_COMPANY_NAME(ZkTestCo)\r\n"
-                          "SET_COMPANY_URL(http://example.com/)\r\n"
-                          "SET_PROG_EXE_NAME(<InstallDir>zkappreg_demo.exe)\r\n"
-                          "SET_CREATE_UNINSTALL(1)\r\n"
-                          "SET_REGISTER_AS_APPLICATION(1)\r\n"
-                          "SET_EXECUTION_DLL_NAME(ext.dll)\r\n"
-                          "SET_DELIVERY_FILES(a.dat| b.dat)\r\n"
-                          "SET_ORIGINAL_INFO_FILE_NAME(info.ini)\r\n"
-                          "SET_AUTO_UPDATE_EXE_FILE_NAME(update.exe)\r\n"
-                          "SET_PERFORM_INIFILE_OP(<Application Folder>demo.ini|S|K|V|Create|Remove)\r\n";
+const char BaseScript[] =
+    "SET_PROG_NAME(ZkTest AppReg Demo)\r\n"
+    "SET_PROG_VERSION(2.5)\r\n"
+    "SET_COMPANY_NAME(ZkTestCo)\r\n"
+    "SET_COMPANY_URL(http://example.com/)\r\n"
+    "SET_PROG_EXE_NAME(<InstallDir>zkappreg_demo.exe)\r\n"
+    "SET_CREATE_UNINSTALL(1)\r\n"
+    "SET_REGISTER_AS_APPLICATION(1)\r\n"
+    "SET_EXECUTION_DLL_NAME(ext.dll)\r\n"
+    "SET_DELIVERY_FILES(a.dat| b.dat)\r\n"
+    "SET_ORIGINAL_INFO_FILE_NAME(info.ini)\r\n"
+    "SET_AUTO_UPDATE_EXE_FILE_NAME(update.exe)\r\n"
+    "SET_PERFORM_INIFILE_OP(<Application Folder>demo.ini|S|K|V|Create|Remove)\r\n";
 
 } // namespace
 
@@ -208,9 +209,11 @@ TEST(AppRegistration, FailedUninstallerCopyWritesNoEntry) {
 TEST(AppRegistration, WithoutProductNameOrScript) {
     DeleteProductKeys();
     {
-        // No product name: no entry and no uninstall engine, the rows still written.
+        // No product name: no entry and no uninstall engine.
         Installation inst("appreg_noname", "SET_CREATE_UNINSTALL(1)\r\n"
                                            "SET_PERFORM_ENVIRONMENT_OP(ZKX|1|Create|Remove|0)\r\n"
+                                           "SET_PERFORM_REGISTRY_OP(HKEY_CURRENT_USER\\x|V|D|"
+                                           "Create|RemoveKey|String)\r\n"
                                            "SET_ORIGINAL_INFO_FILE_NAME(missing.ini)\r\n");
         ASSERT_TRUE(WriteUninstallHeader(inst.host));
         TOriginalInfoFile info;
@@ -219,8 +222,9 @@ TEST(AppRegistration, WithoutProductNameOrScript) {
         EXPECT_TRUE(info.Path().empty()) << "no info file in the engine folder: no values";
         EXPECT_FALSE(zktest::Exists(inst.target + "\\missing.ini"));
         const UninstallWorkLists work = ParseUninstallScript(inst.Lines());
-        EXPECT_EQ(work[WorkList::EnvironmentOp], (TextList{"|ZKX|1|Create|Remove|0|"}));
+        EXPECT_TRUE(work[WorkList::EnvironmentOp].empty()) << "recorded when performed";
         EXPECT_TRUE(work[WorkList::RegKey].empty());
+        EXPECT_EQ(work[WorkList::RegistryOp].size(), 1u) << "the rows are recorded still";
     }
     {
         // The script cannot be written: the step fails before any registration.
