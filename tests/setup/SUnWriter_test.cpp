@@ -356,3 +356,42 @@ TEST(UninstallWriter, FailedWritesAreReported) {
     }
     zktest::RemoveScratch(dir);
 }
+
+TEST(UninstallWriter, KilledWriterLeavesWholeLines) {
+    // The writer's process killed at some moment of its run: every line up to the last one is
+    // there, in order, each ended by CR LF, and nothing follows the last.
+    const Text dir = zktest::ScratchDir("unwriter_kill");
+    const Text host = zktest::BinDir() + "\\unwriterhost.exe";
+    int round = 0;
+    for (const char* form : {"plain", "scrambled"}) {
+        for (DWORD wait : {0u, 30u, 150u}) {
+            SCOPED_TRACE(std::string(form) + " after " + std::to_string(wait) + " ms");
+            const Text path = dir + "\\UnInstall" + std::to_string(++round) + ".txt";
+            std::string cmd = "\"" + host + "\" \"" + path + "\" " + form;
+            STARTUPINFOA si{};
+            si.cb = sizeof si;
+            PROCESS_INFORMATION pi{};
+            ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE,
+                                       CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi));
+            for (int i = 0; i < 1000 && !zktest::Exists(path + ".started"); ++i) Sleep(10);
+            Sleep(wait);
+            TerminateProcess(pi.hProcess, 9);
+            WaitForSingleObject(pi.hProcess, 10000);
+            DWORD code = 0;
+            GetExitCodeProcess(pi.hProcess, &code);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+            ASSERT_EQ(code, 9u) << "the writer ended on its own";
+
+            const Text raw = zktest::ReadBytes(path);
+            EXPECT_EQ(IsScrambled(raw), Text(form) == "scrambled");
+            const Text plain = ScrambleText(raw, false);
+            ASSERT_GE(plain.size(), 2u);
+            EXPECT_EQ(plain.substr(plain.size() - 2), "\r\n") << "the last line is whole";
+            const TextList lines = SplitLines(plain);
+            for (size_t n = 0; n < lines.size(); ++n)
+                ASSERT_EQ(lines[n], "REMOVE_FILE(C:\\f" + std::to_string(n) + ");") << n;
+        }
+    }
+    zktest::RemoveScratch(dir);
+}
