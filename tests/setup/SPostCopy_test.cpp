@@ -275,3 +275,31 @@ TEST(PostCopy, UserInfoKeyAndTheScriptsOwnLinesCloseTheRun) {
                                       "REMOVE_FILE(C:\\zk\\" + inst.target + ".bak);"}));
     DeleteRegKey(company);
 }
+
+TEST(PostCopy, AssociationsAndOpenWithLogOnlyWhatWasMade) {
+    const Text hkcr = "HKEY_CLASSES_ROOT\\";
+    Installation inst("postcopy_assoc", "SET_PROG_EXE_NAME(<InstallDir>demo.exe)\r\n"
+                                        "SET_OPEN_WITH(1)\r\n"
+                                        "SET_OPEN_WITH_NAME(ZkTestOpen)\r\n"
+                                        "SET_OPEN_WITH_MENU_TEXT(Open with Demo)\r\n"
+                                        "SET_OPEN_WITH_EXTENSIONS(*.zkpc)\r\n");
+    const Text row = "|ZkTestPostCopy.Doc|ZK document|.zkpc||<InstallDir>demo.exe|||Create|Remove|";
+    const Text noCommand = "|ZkTestPostCopy.Bad|ZK bad|.zkpb||||||Create|Remove|";
+    inst.host.tickedAssociations = {row, noCommand};
+    ApplyAssociations(inst.host);
+    ApplyOpenWith(inst.host);
+
+    bool isNumber = false;
+    EXPECT_EQ(ReadRegValueAsText(hkcr + ".zkpc", "", isNumber), "ZkTestPostCopy.Doc");
+    EXPECT_EQ(ReadRegValueAsText(hkcr + "ZkTestPostCopy.Doc\\shell\\open\\command", "", isNumber),
+              "\"" + inst.target + "\\demo.exe\" \"%1\"");
+    EXPECT_EQ(ReadRegValueAsText(hkcr + "ZkTestPostCopy.Doc\\Shell\\ZkTestOpen", "", isNumber),
+              "Open with Demo");
+    EXPECT_FALSE(RegKeyExists(hkcr + ".zkpb"));
+    EXPECT_EQ(inst.log, (TextList{"Associate: ZkTestPostCopy.Doc", "OpenWith: Open with Demo"}));
+
+    RegisterOpenWithVerb("ZkTestOpen", "", "", false, "*.zkpc");
+    PerformAssociationOp(row, 0);
+    EXPECT_FALSE(RegKeyExists(hkcr + "ZkTestPostCopy.Doc"));
+    EXPECT_FALSE(RegKeyExists(hkcr + "Folder\\shell\\ZkTestOpen"));
+}
