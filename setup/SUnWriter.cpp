@@ -89,8 +89,10 @@ bool TUninstallWriter::Start() {
         const Text owed = plain.empty() || EndsWithBreak(plain) ? "" : "\r\n";
         if (sameForm) {
             if (scrambled_) key_ = static_cast<unsigned char>(raw[HeaderSize - 1]);
+            // The next line must not join the last one: started only once the break is there.
+            if (!owed.empty() && !Append(owed)) return false;
             started_ = true;
-            return owed.empty() || Append(owed);
+            return true;
         }
         const Text whole = scrambled_ ? ScrambleText(plain + owed, true) : plain + owed;
         if (!SaveFileAtomic(path_, whole, 0)) return false;

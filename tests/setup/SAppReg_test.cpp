@@ -243,3 +243,17 @@ TEST(AppRegistration, WithoutProductNameOrScript) {
         EXPECT_FALSE(zktest::Exists(inst.scriptPath));
     }
 }
+
+TEST(AppRegistration, StampedScriptAndEngineNames) {
+    DeleteProductKeys();
+    Installation inst("appreg_stamp", Text(BaseScript) + "SET_PROG_STAMP(v2)\r\n");
+    ASSERT_TRUE(WriteUninstallHeader(inst.host));
+    const Text engine = inst.target + "\\UnInstall_v2.exe";
+    EXPECT_EQ(inst.writer->Path(), inst.target + "\\UnInstall_v2.txt");
+    ASSERT_FALSE(inst.copier.calls.empty());
+    EXPECT_EQ(inst.copier.calls[0].source, inst.engine + "\\UnInstall.exe");
+    EXPECT_EQ(inst.copier.calls[0].target, engine);
+    EXPECT_EQ(Value(EntryKey, "UnInstallString"), "\"" + engine + "\"");
+    EXPECT_EQ(ParseUninstallScript(inst.Lines())[WorkList::File].front(),
+              inst.target + "\\UnInstall_v2.txt");
+}
