@@ -51,7 +51,7 @@ int WindowStateToShowCmd(const Text& state);
 // program name found on the search path: no "\" and ".exe" in it.
 bool IsLinkTargetValid(const Text& target);
 
-// Every step answers false only when an uninstall line could not be written.
+// The steps that write uninstall lines answer false only when one could not be written.
 void ApplyRegistryOps(const InstallHost& host);
 void ApplyIniFileOps(const InstallHost& host);
 // A row that changed nothing writes no undo line (its undo would take the user's own value).
