@@ -17,14 +17,14 @@ static unsigned char FreshKey() {
     return static_cast<unsigned char>(33 + std::uniform_int_distribution<int>(0, 89)(generator));
 }
 
-static Text Combine(const Text& bytes, size_t from, int key) {
+// The sign of the key alternates with the position: plus at odd positions.
+Text ScrambleAt(const Text& plain, size_t position, unsigned char key) {
     Text out;
-    out.reserve(bytes.size() - from);
-    int k = key;
-    for (size_t i = from, p = 1; i < bytes.size(); ++i, ++p) {
-        out += static_cast<char>(static_cast<unsigned char>(bytes[i]) ^
+    out.reserve(plain.size());
+    for (size_t i = 0, p = position; i < plain.size(); ++i, ++p) {
+        const int k = (p % 2 == 1) ? key : -static_cast<int>(key);
+        out += static_cast<char>(static_cast<unsigned char>(plain[i]) ^
                                  static_cast<unsigned char>(static_cast<int>(p) + k));
-        k = -k;
     }
     return out;
 }
@@ -34,10 +34,11 @@ Text ScrambleText(const Text& text, bool encode) {
     if (marked == encode) return text;
     if (!encode) {
         if (text.size() <= MarkerLength) return Text(); // marker without a key: nothing in it
-        return Combine(text, MarkerLength + 1, static_cast<unsigned char>(text[MarkerLength]));
+        return ScrambleAt(text.substr(MarkerLength + 1), 1,
+                          static_cast<unsigned char>(text[MarkerLength]));
     }
     const unsigned char key = FreshKey();
-    return Text(ScrambleMarker) + static_cast<char>(key) + Combine(text, 0, key);
+    return Text(ScrambleMarker) + static_cast<char>(key) + ScrambleAt(text, 1, key);
 }
 
 } // namespace zk

@@ -48,3 +48,18 @@ TEST(Scramble, KeysVary) {
     for (int i = 0; i < 50; ++i) differing += ScrambleText("abc", true) != first;
     EXPECT_GT(differing, 0);
 }
+
+TEST(Scramble, AppendedPartsScrambleAsTheWhole) {
+    // A scrambled file grows by ScrambleAt of the appended bytes at their position; odd and
+    // even split points and positions past 255 included.
+    Text plain;
+    for (int i = 0; i < 700; ++i) plain += static_cast<char>(i * 13 % 256);
+    for (size_t split : {size_t(0), size_t(1), size_t(2), size_t(255), size_t(256), size_t(699)}) {
+        const Text whole = ScrambleText(plain, true);
+        const unsigned char key = static_cast<unsigned char>(whole[12]);
+        const Text grown = whole.substr(0, 13) + ScrambleAt(plain.substr(0, split), 1, key) +
+                           ScrambleAt(plain.substr(split), split + 1, key);
+        EXPECT_EQ(grown, whole) << "split " << split;
+        EXPECT_EQ(ScrambleText(grown, false), plain);
+    }
+}

@@ -1,0 +1,196 @@
+#include "SUnLines.h"
+
+namespace zk {
+
+namespace {
+
+Text WithoutTrailingBackslash(Text folder) {
+    while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+Text FlagText(bool on) {
+    return on ? "1" : "0";
+}
+
+void AddValue(UninstallLines& lines, const char* key, const Text& value) {
+    lines.push_back({ValueLine(key, value)});
+}
+
+void AddCommand(UninstallLines& lines, const char* command, const Text& argument) {
+    Text line = CommandLine(command, argument);
+    if (!line.empty()) lines.push_back({line});
+}
+
+void AddRows(UninstallLines& lines, const char* command, const TextList& rows) {
+    for (const Text& row : rows) {
+        Text line = RowCommandLine(command, row);
+        if (!line.empty()) lines.push_back({line});
+    }
+}
+
+void AddEmpty(UninstallLines& lines, bool forced) {
+    lines.push_back({"", forced});
+}
+
+} // namespace
+
+Text UninstallScriptPath(const Text& targetDir, const Text& progStamp) {
+    Text path = WithoutTrailingBackslash(targetDir) + "\\UnInstall.txt";
+    if (progStamp.empty()) return path;
+    return path.insert(path.rfind('.'), "_" + progStamp);
+}
+
+Text UninstallEnginePath(const Text& scriptPath) {
+    const size_t dot = scriptPath.rfind('.');
+    const size_t slash = scriptPath.find_last_of("\\/");
+    if (dot == Text::npos || (slash != Text::npos && dot < slash)) return scriptPath + ".exe";
+    return scriptPath.substr(0, dot) + ".exe";
+}
+
+Text TerminateLine(const Text& line) {
+    if (!line.empty() && line.back() == ')' && line.find('=') == Text::npos) return line + ";";
+    return line;
+}
+
+bool HasEmptyArgument(const Text& line) {
+    const size_t open = line.find('(');
+    if (open == Text::npos || line.find('=') < open) return false;
+    const size_t close = line.rfind(')');
+    if (close == Text::npos || close < open) return false;
+    return Trim(line.substr(open + 1, close - open - 1)).empty();
+}
+
+Text ReplaceTargetDirMacro(const Text& line, const Text& targetDir) {
+    // One pass: the inserted folder is never searched again.
+    static const Text macro = "<TARGET_DIR>";
+    const Text folder = WithoutTrailingBackslash(targetDir);
+    Text out;
+    size_t from = 0;
+    for (size_t p; (p = line.find(macro, from)) != Text::npos; from = p + macro.size())
+        out += line.substr(from, p - from) + folder;
+    return out + line.substr(from);
+}
+
+Text LineKey(const Text& line) {
+    return UpperCase(line);
+}
+
+Text CommandLine(const Text& command, const Text& argument) {
+    const Text clean = StripLineBreaks(argument);
+    if (Trim(clean).empty()) return {};
+    return command + "(" + clean + ");";
+}
+
+Text RowCommandLine(const Text& command, const Text& row) {
+    const Text clean = StripLineBreaks(row);
+    if (Trim(clean).empty()) return {};
+    return command + "(|" + clean + "|);";
+}
+
+Text ValueLine(const Text& key, const Text& value) {
+    return key + "=" + StripLineBreaks(value);
+}
+
+UninstallLines SelectionLines(const Text& setupType, const Text& groupNames, const Text& userName,
+                              const Text& companyName) {
+    UninstallLines lines;
+    AddValue(lines, "SetupType", setupType);
+    AddValue(lines, "GroupNames", groupNames);
+    AddValue(lines, "UserData", "|" + userName + "|" + companyName + "|");
+    return lines;
+}
+
+UninstallLines HeaderValueLines(const UninstallHeaderTexts& t) {
+    UninstallLines lines;
+    AddValue(lines, "Version", "1.0");
+    AddValue(lines, "ComposerVersion", t.composerVersion);
+    AddEmpty(lines, false);
+    AddValue(lines, "PROG_NAME", t.progName);
+    AddValue(lines, "COMPANY_URL", t.companyUrl);
+    AddValue(lines, "CHAR_SET", IntToStr(t.charSet));
+    AddValue(lines, "GET_DIALOG_BITMAP_3D_FRAME", FlagText(t.dialogBitmap3DFrame));
+    AddValue(lines, "GET_AUTO_UPDATE_EXE_FILE_NAME", t.autoUpdateExeName);
+    AddValue(lines, "GET_PROG_EXE_NAME", t.progExePath);
+    AddEmpty(lines, false);
+    AddValue(lines, "IS_RUNNING_TEST", FlagText(t.isRunningTest));
+    AddValue(lines, "IS_RUNNING_CAPTION", t.isRunningCaption);
+    AddValue(lines, "IS_RUNNING_TEXT", t.isRunningText);
+    AddValue(lines, "CONFIRM_CAPTION", t.confirmCaption);
+    AddValue(lines, "CONFIRM_TEXT", t.confirmText);
+    AddValue(lines, "BTN_TEXT", t.buttonTexts);
+    AddValue(lines, "BUTTON_CLOSE", t.buttonClose);
+    AddValue(lines, "BUTTON_LOG", t.buttonLog);
+    AddValue(lines, "S1", t.s1);
+    AddValue(lines, "S2", t.s2);
+    AddValue(lines, "GET_TEST_ADMIN_RIGHTS_UNINSTALL", FlagText(t.testAdminRights));
+    AddValue(lines, "GET_HIDE_ERR_MSG_UNINSTALL", FlagText(t.hideErrorMessages));
+    AddValue(lines, "GET_HIDE_LOG_BTN_UNINSTALL", FlagText(t.hideLogButton));
+    for (size_t i = 0; i < t.labels.size(); ++i)
+        lines.push_back({ValueLine("LABEL" + IntToStr(int64_t(i) + 1), t.labels[i])});
+    AddEmpty(lines, true);
+    return lines;
+}
+
+UninstallLines FirstRemovalLines(const FirstRemovalTexts& t) {
+    UninstallLines lines;
+    AddCommand(lines, "REMOVE_FILE", t.scriptPath);
+    AddCommand(lines, "REMOVE_FILE", t.setupLogPath);
+    AddCommand(lines, "REMOVE_DIR", WithoutTrailingBackslash(t.commonFolder));
+    AddCommand(lines, "REMOVE_DIR", WithoutTrailingBackslash(t.auxiliaryFolder));
+    for (size_t i = 0; i < t.runTimeDirs.size(); ++i)
+        lines.push_back({ValueLine("RunTimeDir_" + IntToStr(int64_t(i) + 1), t.runTimeDirs[i])});
+    return lines;
+}
+
+UninstallLines OperationRowLines(const OperationRowTexts& t) {
+    UninstallLines lines;
+    AddEmpty(lines, true);
+    AddRows(lines, "SET_PERFORM_REGISTRY_OP", t.registryRows);
+    AddEmpty(lines, true);
+    AddRows(lines, "SET_PERFORM_INIFILE_OP", t.iniRows);
+    AddEmpty(lines, true);
+    AddRows(lines, "SET_PERFORM_ENVIRONMENT_OP", t.environmentRows);
+    AddEmpty(lines, true);
+    for (const Text& row : t.associationRows) AddCommand(lines, "SET_ADD_ASSOCIATION_ITEM", row);
+    AddEmpty(lines, true);
+    if (t.openWith && !Trim(t.openWithName).empty())
+        lines.push_back({RowCommandLine("SET_ADD_OPEN_WITH_ITEM",
+                                        t.openWithName + "|" + t.openWithExtensions)});
+    AddCommand(lines, "SET_EXECUTION_DLL_NAME", t.executionDllName);
+    for (const Text& item : t.executeItems) AddCommand(lines, "SET_PERFORM_EXECUTE_OP", item);
+    AddEmpty(lines, true);
+    return lines;
+}
+
+Text FolderRemovalLine(char removeMode, const Text& folder, bool createdHere) {
+    const Text clean = WithoutTrailingBackslash(folder);
+    switch (removeMode) {
+    case '1':
+        return CommandLine(createdHere ? "FORCE_REMOVE_DIR" : "REMOVE_DIR", clean);
+    case '2':
+        return CommandLine("DONT_REMOVE_DIR", clean);
+    case '3':
+        return CommandLine("DONT_REMOVE_JUST_DIR", clean);
+    default:
+        return CommandLine("REMOVE_DIR", clean);
+    }
+}
+
+UninstallLines FileRemovalLines(const Text& target, bool readOnly, bool shared) {
+    UninstallLines lines;
+    if (readOnly) AddCommand(lines, "UNMARK_READONLY_FILE", target);
+    AddCommand(lines, shared ? "REMOVE_SHARED_FILE" : "REMOVE_FILE", target);
+    return lines;
+}
+
+UninstallLines FolderValueLines(const Text& targetDir, const Text& sharedDir,
+                                const Text& auxiliaryDir) {
+    UninstallLines lines;
+    AddValue(lines, "TargetDir", WithoutTrailingBackslash(targetDir));
+    AddValue(lines, "SharedDir", WithoutTrailingBackslash(sharedDir));
+    AddValue(lines, "AuxiliaryDir", WithoutTrailingBackslash(auxiliaryDir));
+    return lines;
+}
+
+} // namespace zk
