@@ -232,7 +232,10 @@ Text GetUninstallString(const Text& displayName) {
 Text GetAppPath(const Text& programFileName) {
     if (programFileName.empty()) return {}; // not the default value of App Paths itself
     bool isNumber = false;
-    return ReadRegValueAsText(Hklm + AppPathsKey + programFileName, "", isNumber);
+    Text value = ReadRegValueAsText(Hklm + AppPathsKey + programFileName, "", isNumber);
+    // A quoted path (some installers write one) is the text inside the quotes.
+    if (!value.empty() && value[0] == '"') value = TextBefore(value.substr(1) + "\"", "\"");
+    return value;
 }
 
 Text GetAppDirectory(const Text& programFileName) {
@@ -284,14 +287,8 @@ bool PerformIniFileOp(const Text& row, int installMode) {
     if (Trim(file).empty()) return !TextEquals(action, "Create") && !TextEquals(action, "Remove");
     if (TextEquals(action, "Create")) return IniWriteString(file, section, key, ListItem(row, 3));
     if (!TextEquals(action, "Remove")) return true;
-    if (!IniDeleteKey(file, section, key)) return false;
-    // A section the removal left without entries goes too: an empty header means nothing.
-    char probe[4];
-    if (GetPrivateProfileSectionA(StripLineBreaks(section).c_str(), probe, sizeof probe,
-                                  file.c_str()) == 0)
-        WritePrivateProfileStringA(StripLineBreaks(section).c_str(), nullptr, nullptr,
-                                   file.c_str());
-    return true;
+    // Only the key: the section, its comments and any section that was empty before stay.
+    return IniDeleteKey(file, section, key);
 }
 
 bool PerformEnvironmentOp(const Text& row, int installMode) {

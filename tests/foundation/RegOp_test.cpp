@@ -438,6 +438,15 @@ TEST(ProductRegistration, AppPathsAndTheirLookups) {
     }
     EXPECT_EQ(RegisterAppPath(""), "");
     EXPECT_EQ(GetAppPath(""), "");
+    // Written by another installer in quotes: path and folder come without them.
+    const std::string quoted = AppPathsRoot + "zkregopapp3.exe";
+    for (const char* stored :
+         {"\"C:\\Program Files\\Zk\\app.exe\"", "\"C:\\Program Files\\Zk\\app.exe\" /x"}) {
+        RawSetString(quoted, "", stored);
+        EXPECT_EQ(GetAppPath("zkregopapp3.exe"), "C:\\Program Files\\Zk\\app.exe") << stored;
+        EXPECT_EQ(GetAppDirectory("zkregopapp3.exe"), "C:\\Program Files\\Zk") << stored;
+    }
+    DeleteRegKey(quoted);
 }
 
 TEST(ProductRegistration, RegisteredOwnerOfEitherFamily) {
@@ -529,7 +538,6 @@ TEST(IniRows, CreateThenRemoveLeavesTheFileAsItWas) {
     const std::string original = "[Other]\r\na=1\r\n[Sec]\r\nb=2\r\n";
     ASSERT_TRUE(zktest::WriteBytes(ini, original));
     for (const std::string& row : {"|" + ini + "|Sec|k|v 1|Create|Remove|",       // known section
-                                   "|" + ini + "|Fresh|k|v|Create|Remove|",       // new section
                                    "|" + ini + "|Other|a|changed|Create|Leave|"}) // undo: nothing
     {
         ASSERT_TRUE(PerformIniFileOp(row, 1)) << row;
@@ -542,6 +550,21 @@ TEST(IniRows, CreateThenRemoveLeavesTheFileAsItWas) {
             EXPECT_EQ(zktest::ReadBytes(ini), original) << row;
         }
     }
+    zktest::WriteBytes(ini, original);
+
+    // A removal takes the key only: comments, a section that was empty before and a section
+    // the install made stay.
+    const std::string commented = "; the user's own remark\r\n[Sec]\r\n; keep me\r\n[Empty]\r\n";
+    ASSERT_TRUE(zktest::WriteBytes(ini, commented));
+    for (const char* section : {"Sec", "Empty", "Fresh"}) {
+        const std::string row = "|" + ini + "|" + section + "|k|v|Create|Remove|";
+        ASSERT_TRUE(PerformIniFileOp(row, 1)) << row;
+        ASSERT_TRUE(PerformIniFileOp(row, 0)) << row;
+        const std::string after = zktest::ReadBytes(ini);
+        EXPECT_NE(after.find("[" + std::string(section) + "]"), std::string::npos) << after;
+        EXPECT_EQ(after.find("k="), std::string::npos) << after;
+    }
+    EXPECT_EQ(zktest::ReadBytes(ini).substr(0, commented.size()), commented);
     zktest::WriteBytes(ini, original);
 
     // CR and LF never start lines of their own; a removal without a key keeps the section.
