@@ -291,23 +291,6 @@ bool PerformIniFileOp(const Text& row, int installMode) {
     return IniDeleteKey(file, section, key);
 }
 
-bool PerformEnvironmentOp(const Text& row, int installMode) {
-    const Text name = ListItem(row, 0), value = ExpandPercentVariables(ListItem(row, 1));
-    const bool system = !TextEquals(ListItem(row, 4), "User");
-    switch (EnvironmentOpActionOf(RowAction(row, 2, installMode))) {
-    case EnvironmentOpAction::Create:
-        return SetEnvironmentValue(name, value, system, true);
-    case EnvironmentOpAction::Append:
-        return SetEnvironmentValue(name, AppendToEnvironmentValue(name, value, system), system,
-                                   true);
-    case EnvironmentOpAction::Remove:
-        return RemoveFromEnvironmentValue(name, value, system, true);
-    case EnvironmentOpAction::Nothing:
-        break;
-    }
-    return true;
-}
-
 // ---------------------------------------------------------------- environment
 
 namespace {
@@ -327,14 +310,6 @@ Text StoredEnvironmentValue(const Text& name, bool system, DWORD& type) {
     return RegDataToText(type, data.data(), data.size());
 }
 
-// The value an Append or Remove starts from: on NT the scope's own stored text (the process
-// block merges both scopes and has the references expanded), on 9x the process block.
-Text CurrentEnvironmentValue(const Text& name, bool system) {
-    if (!IsWinNT()) return GetEnvironmentValue(name);
-    DWORD type;
-    return StoredEnvironmentValue(name, system, type);
-}
-
 bool LoadExisting(const Text& path, Text& text) {
     WIN32_FILE_ATTRIBUTE_DATA info;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return false;
@@ -342,7 +317,62 @@ bool LoadExisting(const Text& path, Text& text) {
     return !text.empty() || (info.nFileSizeLow == 0 && info.nFileSizeHigh == 0);
 }
 
+// The value an Append or Remove starts from: on NT the scope's own stored text (the process
+// block merges both scopes and has the references expanded), on 9x the SET line this run may
+// already have written, else the process block (PATH is set without a line, too).
+Text CurrentEnvironmentValue(const Text& name, bool system) {
+    if (!IsWinNT()) {
+        Text file, value;
+        if (LoadExisting(AutoexecPath, file) && FindAutoexecSet(file, name, value)) return value;
+        return GetEnvironmentValue(name);
+    }
+    DWORD type;
+    return StoredEnvironmentValue(name, system, type);
+}
+
+// What a row can change, to tell whether it did: the NT value with its type, the 9x SET line.
+struct StoredVariable {
+    bool exists = false;
+    DWORD type = 0;
+    Text value;
+    bool operator==(const StoredVariable&) const = default;
+};
+
+StoredVariable ReadStoredVariable(const Text& name, bool system) {
+    StoredVariable v;
+    if (IsWinNT()) {
+        v.value = StoredEnvironmentValue(name, system, v.type);
+        v.exists = v.type != 0;
+    } else {
+        Text file;
+        v.exists = LoadExisting(AutoexecPath, file) && FindAutoexecSet(file, name, v.value);
+    }
+    return v;
+}
+
 } // namespace
+
+bool PerformEnvironmentOp(const Text& row, int installMode, bool* changed) {
+    const Text name = ListItem(row, 0), value = ExpandPercentVariables(ListItem(row, 1));
+    const bool system = !TextEquals(ListItem(row, 4), "User");
+    const StoredVariable before = ReadStoredVariable(name, system);
+    bool ok = true;
+    switch (EnvironmentOpActionOf(RowAction(row, 2, installMode))) {
+    case EnvironmentOpAction::Create:
+        ok = SetEnvironmentValue(name, value, system, true);
+        break;
+    case EnvironmentOpAction::Append:
+        ok = SetEnvironmentValue(name, AppendToEnvironmentValue(name, value, system), system, true);
+        break;
+    case EnvironmentOpAction::Remove:
+        ok = RemoveFromEnvironmentValue(name, value, system, true);
+        break;
+    case EnvironmentOpAction::Nothing:
+        break;
+    }
+    if (changed) *changed = ReadStoredVariable(name, system) != before;
+    return ok;
+}
 
 Text GetEnvironmentKeyPath(bool system) {
     return system ? "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session "

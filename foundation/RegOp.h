@@ -52,7 +52,9 @@ Text GetRegisteredOrganization();
 // --- Operation rows ("|"-delimited; installMode 1 install, 0 uninstall). ---
 bool PerformRegistryOp(const Text& row, int installMode);
 bool PerformIniFileOp(const Text& row, int installMode);
-bool PerformEnvironmentOp(const Text& row, int installMode);
+// `changed` (when given) tells whether the stored variable differs afterwards: an Append of an
+// item already there, or a Create of the value it has, changes nothing and needs no undo.
+bool PerformEnvironmentOp(const Text& row, int installMode, bool* changed = nullptr);
 
 // --- Environment. On the NT family the stored variables of one scope (system or user); on
 // 9x the SET lines of C:\AUTOEXEC.BAT. ---
@@ -62,7 +64,8 @@ Text ExpandPercentVariables(const Text& text);
 // NT: keeps the type a stored value already has (REG_EXPAND_SZ stays), else REG_SZ.
 bool SetEnvironmentValue(const Text& name, const Text& value, bool system, bool broadcast);
 bool DeleteEnvironmentValue(const Text& name, bool system, bool broadcast);
-// The variable with the addition; NT reads the stored value of the scope, 9x the own block.
+// The variable with the addition; NT reads the stored value of the scope, 9x its SET line in
+// AUTOEXEC.BAT (the own block when there is none).
 Text AppendToEnvironmentValue(const Text& name, const Text& addition, bool system);
 bool RemoveFromEnvironmentValue(const Text& name, const Text& part, bool system, bool broadcast);
 void BroadcastEnvironmentChange();

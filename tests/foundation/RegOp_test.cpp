@@ -734,8 +734,50 @@ TEST(EnvironmentRows, Windows98WritesAutoexecSetLines) {
         EXPECT_EQ(out["result"], "1") << c.row;
         EXPECT_EQ(zktest::ReadBytes(autoexec), original) << c.row;
     }
+    // Rows of one run build on the SET line the run already wrote, not on the process block
+    // of the boot; an item already there is no change.
+    const std::string boot = block("PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND");
+    const std::string rows = " \"|PATH|C:\\A|Append|Remove||\" \"|PATH|C:\\B|Append|Remove||\"";
+    out = RunRegOpTool("win98", "env 1" + rows + " \"|PATH|c:\\windows|Append|||\"", boot.c_str());
+    EXPECT_EQ(out["result"], "111");
+    EXPECT_EQ(out["changed"], "110");
+    EXPECT_EQ(
+        zktest::ReadBytes(autoexec),
+        "@ECHO OFF\r\nREM zktest\r\nSET PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND;C:\\A;C:\\B\r\n");
+    const std::string rebooted = block("PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND;C:\\A;C:\\B");
+    out = RunRegOpTool("win98", "env 0" + rows, rebooted.c_str());
+    EXPECT_EQ(out["result"], "11");
+    EXPECT_EQ(out["changed"], "11");
+    EXPECT_EQ(zktest::ReadBytes(autoexec), original) << "neither item comes back";
     EXPECT_EQ(zktest::RegSnapshot(UserEnv), user) << "9x leaves the registry alone";
     EXPECT_EQ(zktest::RegSnapshot(SystemEnv), system);
+}
+
+TEST(EnvironmentRows, ChangedOnlyWhenTheStoredValueDiffers) {
+    SavedValue saved(UserEnv, "ZKTEST_REGOP_CH"), path(UserEnv, "PATH");
+    RawSetString(UserEnv, "ZKTEST_REGOP_CH", "C:\\Own");
+    RawSet(UserEnv, "PATH", REG_EXPAND_SZ, Sz("C:\\Own;C:\\Tools"));
+    struct Case {
+        const char* row;
+        int mode;
+        bool result, changed;
+    } cases[] = {
+        {"|PATH|c:\\tools|Append|Remove|User|", 1, true, false}, // the user's own item
+        {"|PATH|C:\\ZkNew|Append|Remove|User|", 1, true, true},
+        {"|PATH|C:\\ZkNew|Append|Remove|User|", 0, true, true},
+        {"|PATH|C:\\ZkNew|Append|Remove|User|", 0, false, false}, // gone already
+        {"|ZKTEST_REGOP_CH|C:\\Own|Create|Remove|User|", 1, true, false},
+        {"|ZKTEST_REGOP_CH|C:\\Zk|Create|Remove|User|", 1, true, true},
+        {"|ZKTEST_REGOP_CH|C:\\Zk|Leave|Remove|User|", 1, true, false},
+        {"|ZKTEST_REGOP_CH|C:\\Zk|Create|Remove|User|", 0, true, true},
+    };
+    for (const Case& c : cases) {
+        bool changed = !c.changed;
+        EXPECT_EQ(PerformEnvironmentOp(c.row, c.mode, &changed), c.result) << c.row << c.mode;
+        EXPECT_EQ(changed, c.changed) << c.row << " " << c.mode;
+    }
+    EXPECT_EQ(RawGet(UserEnv, "PATH").second, Sz("C:\\Own;C:\\Tools"));
+    EXPECT_EQ(RawGet(UserEnv, "ZKTEST_REGOP_CH").first, 0u);
 }
 
 // ---------------------------------------------------------------- associations and Open With
