@@ -457,6 +457,12 @@ bool IsKeyName(const Text& name) {
     return !Trim(name).empty() && name.find('\\') == Text::npos;
 }
 
+// The extension's default before "Create" made it name the product's class; the removal puts
+// it back. Only a key that existed before the install gets it.
+const char* const ReplacedClassValue = "Zelkon_Replaced";
+// Marks a verb key the engine wrote: it belongs to the product, not to the class's owner.
+const char* const OwnVerbValue = "Zelkon_Verb";
+
 // Deletes a key only when nothing but its default value is in it. True when it is gone.
 bool DeleteIfEmpty(const Text& path) {
     HKEY root;
@@ -476,12 +482,58 @@ bool DeleteIfEmpty(const Text& path) {
                                                             nullptr, nullptr) == ERROR_SUCCESS);
         if (subkeys != 0 || !onlyDefault) return false;
     }
+    // Checked first: on 9x the plain delete would take subkeys with it.
     return RegDeleteKeyA(root, subkey.c_str()) == ERROR_SUCCESS;
 }
 
 Text DefaultValueOf(const Text& path) {
     bool isNumber = false;
     return ReadRegValueAsText(path, "", isNumber);
+}
+
+// Names of the direct subkeys of a key.
+std::vector<Text> SubkeysOf(const Text& path) {
+    std::vector<Text> names;
+    UniqueKey key = OpenRegPath(path, KEY_READ);
+    for (DWORD i = 0; key; ++i) {
+        char name[256];
+        DWORD size = sizeof name;
+        if (RegEnumKeyExA(key.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, size);
+    }
+    return names;
+}
+
+// The Open With verbs of the product go with its class; anyone else's keep it.
+void DeleteOwnVerbs(const Text& classPath) {
+    for (const Text& verb : SubkeysOf(classPath + "\\shell"))
+        if (RegValueExists(classPath + "\\shell\\" + verb, OwnVerbValue))
+            DeleteRegKey(classPath + "\\shell\\" + verb);
+}
+
+// Points an extension at the class, keeping the default it replaces (an empty text for none)
+// unless an earlier install kept one already.
+bool PointExtensionAt(const Text& extPath, const Text& className) {
+    UniqueKey key = OpenRegPath(extPath, KEY_QUERY_VALUE | KEY_SET_VALUE);
+    if (key) {
+        const Text previous = DefaultValueOf(extPath);
+        if (!TextEquals(previous, className) && !RegValueExists(extPath, ReplacedClassValue) &&
+            !SetString(key.get(), ReplacedClassValue, previous))
+            return false;
+    }
+    return WriteRegValue(extPath, "", className, false);
+}
+
+// The extension back as it was before the install: its kept default, or no key at all.
+bool RestoreExtension(const Text& extPath) {
+    bool isNumber = false;
+    if (!RegValueExists(extPath, ReplacedClassValue)) return DeleteIfEmpty(extPath);
+    const Text previous = ReadRegValueAsText(extPath, ReplacedClassValue, isNumber);
+    bool ok = previous.empty() ? DeleteRegValue(extPath, "")
+                               : WriteRegValue(extPath, "", previous, false);
+    return ok && DeleteRegValue(extPath, ReplacedClassValue);
 }
 
 } // namespace
@@ -502,11 +554,11 @@ bool CreateFileAssociation(const Text& className, const Text& description, const
                            const Text& command) {
     const Text ext = NormalizeExtension(extension);
     if (command.empty() || !IsKeyName(className) || !IsKeyName(ext)) return false;
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, ext.c_str());
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, className.c_str());
+    // Written over in place, nothing deleted: an extension of another program (".txt" with its
+    // ShellNew) keeps its tree, and its default is kept for the removal.
     const Text classPath = Hkcr + className;
     bool ok =
-        WriteRegValue(Hkcr + ext, "", className, false) &&
+        PointExtensionAt(Hkcr + ext, className) &&
         WriteRegValue(classPath, "", description, false) &&
         WriteRegValue(classPath + "\\shell\\open\\command", "", QuoteOpenCommand(command), false);
     if (ok) associationsChanged = true;
@@ -518,10 +570,12 @@ bool RemoveFileAssociation(const Text& className, const Text& extension) {
     if (!IsKeyName(className) || !IsKeyName(ext)) return false;
     const Text classPath = Hkcr + className;
     bool ok = true;
+    DeleteOwnVerbs(classPath);
     for (const char* tail : {"\\shell\\open\\command", "\\shell\\open", "\\shell", ""})
         if (!DeleteIfEmpty(classPath + tail) && !*tail) ok = false;
     // The extension may point to another program's class by now: that one stays.
-    if (TextEquals(DefaultValueOf(Hkcr + ext), className) && !DeleteIfEmpty(Hkcr + ext)) ok = false;
+    if (TextEquals(DefaultValueOf(Hkcr + ext), className) && !RestoreExtension(Hkcr + ext))
+        ok = false;
     associationsChanged = true;
     return ok;
 }
@@ -551,6 +605,7 @@ bool RegisterOpenWithVerb(const Text& verb, const Text& menuText, const Text& pr
             ok = DeleteRegKey(key) && ok;
         else if (!menuText.empty() && !program.empty())
             ok = WriteRegValueTyped(key, "", menuText, "String") &&
+                 WriteRegValueTyped(key, OwnVerbValue, "1", "String") &&
                  WriteRegValueTyped(key + "\\command", "", QuoteOpenCommand(program), "String") &&
                  ok;
     }

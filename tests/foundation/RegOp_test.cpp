@@ -864,6 +864,79 @@ TEST(Associations, RemovalKeepsWhatIsNotItsOwn) {
     NotifyAssociationsChanged();
 }
 
+TEST(Associations, AndOpenWithUndoneInEitherOrder) {
+    const std::string row = "|ZkTestRegOp.Doc|Zk doc|zkrt||C:\\Zk\\app.exe|||Create|Remove|";
+    DeleteRegKey(Hkcr + ".zkrt");
+    DeleteRegKey(Hkcr + TestClass);
+    const std::string before = AssociationState(),
+                      folderBefore = zktest::RegSnapshot(Hkcr + "Folder");
+    for (bool associationFirst : {true, false}) {
+        ASSERT_TRUE(PerformAssociationOp(row, 1));
+        ASSERT_TRUE(
+            RegisterOpenWithVerb("ZkTestVerb", "Open with Zk", "C:\\Zk\\zk.exe", true, "zkrt"));
+        ASSERT_TRUE(RawKeyExists(Hkcr + TestClass + "\\Shell\\ZkTestVerb\\command"));
+        auto association = [&] { return PerformAssociationOp(row, 0); };
+        auto openWith = [&] { return RegisterOpenWithVerb("ZkTestVerb", "", "", false, "zkrt"); };
+        EXPECT_TRUE(associationFirst ? association() : openWith()) << associationFirst;
+        EXPECT_TRUE(associationFirst ? openWith() : association()) << associationFirst;
+        EXPECT_EQ(AssociationState(), before) << associationFirst;
+        EXPECT_EQ(zktest::RegSnapshot(Hkcr + "Folder"), folderBefore) << associationFirst;
+    }
+    NotifyAssociationsChanged();
+}
+
+TEST(Associations, AnExtensionOfAnotherProgramGetsItsClassBack) {
+    const std::string row = "|ZkTestRegOp.Doc|Zk doc|zkrt||C:\\Zk\\app.exe|||Create|Remove|";
+    const std::string ext = Hkcr + ".zkrt";
+    struct Case {
+        const char* name;
+        const char* previousClass; // nullptr: the key has no default
+    } cases[] = {{"another class with ShellNew", "ZkOther.Doc"}, {"ShellNew only", nullptr}};
+    for (const Case& c : cases) {
+        DeleteRegKey(ext);
+        DeleteRegKey(Hkcr + TestClass);
+        if (c.previousClass) RawSetString(ext, "", c.previousClass);
+        RawSetString(ext + "\\ShellNew", "NullFile", "");
+        RawSetString(ext, "Content Type", "text/x-zk");
+        const std::string before = AssociationState();
+        ASSERT_TRUE(PerformAssociationOp(row, 1)) << c.name;
+        EXPECT_EQ(RawGet(ext, "").second, Sz(TestClass)) << c.name;
+        ASSERT_TRUE(PerformAssociationOp(row, 1)) << c.name << ": a second install";
+        EXPECT_TRUE(PerformAssociationOp(row, 0)) << c.name;
+        EXPECT_EQ(AssociationState(), before) << c.name;
+        // Another program took the extension meanwhile: it keeps it, and the kept default too.
+        ASSERT_TRUE(PerformAssociationOp(row, 1)) << c.name;
+        RawSetString(ext, "", "ZkThird.Doc");
+        EXPECT_TRUE(PerformAssociationOp(row, 0)) << c.name;
+        EXPECT_EQ(RawGet(ext, "").second, Sz("ZkThird.Doc")) << c.name;
+    }
+    DeleteRegKey(ext);
+    NotifyAssociationsChanged();
+}
+
+TEST(Associations, Windows98CreateKeepsExistingTrees) {
+    // The plain key delete of 9x takes the subkeys with it.
+    const std::string row = "|ZkTestRegOp.Doc|Zk doc|zkrt||C:\\Zk\\app.exe|||Create|Remove|";
+    DeleteRegKey(Hkcr + ".zkrt");
+    DeleteRegKey(Hkcr + TestClass);
+    RawSetString(Hkcr + ".zkrt", "", "ZkOther.Doc");
+    RawSetString(Hkcr + ".zkrt\\ShellNew", "NullFile", "");
+    RawSetString(Hkcr + TestClass + "\\DefaultIcon", "", "C:\\Zk\\doc.ico");
+    const std::string extBefore = zktest::RegSnapshot(Hkcr + ".zkrt");
+    auto out = RunRegOpTool("win98", "assoc 1 \"" + row + "\"");
+    EXPECT_EQ(out["windows"], "98");
+    EXPECT_EQ(out["result"], "1");
+    EXPECT_TRUE(RawKeyExists(Hkcr + ".zkrt\\ShellNew"));
+    EXPECT_EQ(RawGet(Hkcr + TestClass + "\\DefaultIcon", "").second, Sz("C:\\Zk\\doc.ico"));
+    out = RunRegOpTool("win98", "assoc 0 \"" + row + "\"");
+    EXPECT_EQ(out["result"], "0") << "the icon is not the association's: the class stays";
+    EXPECT_EQ(RawGet(Hkcr + TestClass + "\\DefaultIcon", "").second, Sz("C:\\Zk\\doc.ico"));
+    EXPECT_FALSE(RawKeyExists(Hkcr + TestClass + "\\shell"));
+    EXPECT_EQ(zktest::RegSnapshot(Hkcr + ".zkrt"), extBefore);
+    DeleteRegKey(Hkcr + ".zkrt");
+    DeleteRegKey(Hkcr + TestClass);
+}
+
 TEST(OpenWith, VerbForFoldersAndRegisteredClassesOnly) {
     const std::string folderVerb = Hkcr + "Folder\\shell\\ZkTestVerb";
     const std::string classVerb = Hkcr + TestClass + "\\Shell\\ZkTestVerb";
