@@ -207,8 +207,13 @@ ItemResult RemoveSharedFileItem(const RemovalContext&, const Text& item) {
     const Text file = CanonicalizePath(item);
     if (file.empty()) return Refused("not a full path");
     if (!IsFile(file)) return {true, true, "not found, count kept"};
+    // The install counted the file under the script's spelling (an 8.3 name, "/"), which the
+    // canonical form need not match: that one first.
     uint32_t count = 0;
-    switch (ReadSharedCount(file, count)) {
+    Text name = Trim(item);
+    SharedCount found = ReadSharedCount(name, count);
+    if (found == SharedCount::None && name != file) found = ReadSharedCount(name = file, count);
+    switch (found) {
     case SharedCount::None:
         return {true, true, "no shared count, kept"};
     case SharedCount::Unreadable:
@@ -218,10 +223,10 @@ ItemResult RemoveSharedFileItem(const RemovalContext&, const Text& item) {
     }
     // The decrement tells a failed write only by its "no count" answer, which a count of 101
     // gives as well: what is stored afterwards decides.
-    DecrementSharedDllCount(file);
+    DecrementSharedDllCount(name);
     const uint32_t expected = count > 0 ? count - 1 : 0;
     uint32_t left = 0;
-    const SharedCount after = ReadSharedCount(file, left);
+    const SharedCount after = ReadSharedCount(name, left);
     if (expected > 0 ? after != SharedCount::Found || left != expected : after != SharedCount::None)
         return {false, true, "shared count not written, kept"};
     if (left > 0) return {true, true, "shared count " + IntToStr(left) + ", kept"};

@@ -606,6 +606,42 @@ TEST(RemoveSharedFileItem, CountsDecideAndBrokenCountsKeepTheFile) {
     }
     EXPECT_TRUE(Exists(busy));
     EXPECT_FALSE(RegValueExists(SharedDllsKey, busy));
+
+    // Counted under the script's spelling: found there first, then under the canonical one.
+    const Text longName = dir + "\\Long Shared Name.dll";
+    ASSERT_TRUE(WriteBytes(longName, "x"));
+    char shortBuffer[MAX_PATH];
+    ASSERT_GT(GetShortPathNameA(longName.c_str(), shortBuffer, MAX_PATH), 0u);
+    const Text shortName = shortBuffer, slashName = ReplaceAll(longName, "\\", "/");
+    ASSERT_NE(shortName, longName);
+    struct Spelling {
+        Text item;
+        DWORD scriptCount, canonicalCount; // 0: no value
+        bool survives;
+        DWORD scriptAfter, canonicalAfter;
+    } spellings[] = {
+        {shortName, 2, 0, true, 1, 0},
+        {slashName, 1, 0, false, 0, 0},
+        {shortName, 1, 3, false, 0, 3}, // the script's count decides
+        {slashName, 0, 2, true, 0, 1},  // only the canonical one
+    };
+    auto sharedCount = [](const Text& name) -> DWORD {
+        bool isNumber = false;
+        return static_cast<DWORD>(
+            StrToIntDef(ReadRegValueAsText(SharedDllsKey, name, isNumber), 0));
+    };
+    for (const Spelling& c : spellings) {
+        ASSERT_TRUE(WriteBytes(longName, "x"));
+        if (c.scriptCount) SetSharedValue(c.item, REG_DWORD, &c.scriptCount, sizeof(DWORD));
+        if (c.canonicalCount) SetSharedValue(longName, REG_DWORD, &c.canonicalCount, sizeof(DWORD));
+        const ItemResult r = RemoveSharedFileItem(ctx, c.item);
+        EXPECT_TRUE(r.success) << c.item << ": " << r.reason;
+        EXPECT_EQ(Exists(longName), c.survives) << c.item << ": " << r.reason;
+        EXPECT_EQ(sharedCount(c.item), c.scriptAfter) << c.item;
+        EXPECT_EQ(sharedCount(longName), c.canonicalAfter) << c.item;
+        DeleteRegValue(SharedDllsKey, c.item);
+        DeleteRegValue(SharedDllsKey, longName);
+    }
     zktest::RemoveScratch(dir);
 }
 
