@@ -64,8 +64,8 @@ Text ExpandPercentVariables(const Text& text);
 // NT: keeps the type a stored value already has (REG_EXPAND_SZ stays), else REG_SZ.
 bool SetEnvironmentValue(const Text& name, const Text& value, bool system, bool broadcast);
 bool DeleteEnvironmentValue(const Text& name, bool system, bool broadcast);
-// The variable with the addition; NT reads the stored value of the scope, 9x its SET line in
-// AUTOEXEC.BAT (the own block when there is none).
+// Both start from the stored variable: on NT the value of the scope, on 9x its SET line in
+// AUTOEXEC.BAT (the own block when there is none), so rows of one run build on each other.
 Text AppendToEnvironmentValue(const Text& name, const Text& addition, bool system);
 bool RemoveFromEnvironmentValue(const Text& name, const Text& part, bool system, bool broadcast);
 void BroadcastEnvironmentChange();
@@ -75,10 +75,14 @@ bool UpdateAutoexecSet(const Text& name, const Text& value);
 bool PerformAssociationOp(const Text& row, int installMode);
 bool CreateFileAssociation(const Text& className, const Text& description, const Text& extension,
                            const Text& command);
-// False when something this association wrote stays behind.
+// "Create" writes over what is there and deletes nothing; an extension key that existed keeps
+// its replaced default beside (value "Zelkon_Replaced") for the removal to put back.
+// The removal takes the product's Open With verbs of the class with it, so that association
+// and Open With undo end alike in either order. False when something else stays in the class.
 bool RemoveFileAssociation(const Text& className, const Text& extension);
 bool AssociationsChanged(); // a change succeeded since the shell was last told
 void NotifyAssociationsChanged();
+// Install marks each verb key it writes (value "Zelkon_Verb") as the product's.
 bool RegisterOpenWithVerb(const Text& verb, const Text& menuText, const Text& program, bool install,
                           const Text& extensions);
 extern const char* const SharedDllsKey; // "HKEY_LOCAL_MACHINE\...\SharedDLLs"
