@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <set>
+#include <utility>
+#include <vector>
+
 #include "ExecCond.h"
 #include "ExecHost.h"
 #include "FileFlags.h"
@@ -29,31 +33,17 @@ struct OpArgs {
 
 using Operation = bool (*)(const OpArgs& a);
 
-Text FolderOf(const Text& path) {
-    return path.substr(0, path.find_last_of('\\') + 1);
-}
-
-// Where CopyFiles puts the source file of that name.
-Text CopyTargetOf(const Text& name, const Text& source, const Text& target) {
-    const Text mask = FolderFound(target) && target.back() != '\\' ? target + "\\" : target;
-    if (source.find('*') == Text::npos && mask.find('*') == Text::npos && mask.back() != '\\')
-        return mask;
-    return FolderOf(mask) + ApplyWildcardName(name, mask);
-}
-
-// Copies, then deletes each source whose own bytes are now at its target: a source whose copy
-// failed, or whose target a later source of the same move overwrote, stays.
+// Copies, then deletes each source whose own copy arrived: a source whose copy failed, or whose
+// target a later source of the same move overwrote, stays.
 bool MoveFiles(const Text& source, const Text& target) {
-    const Text names = ListFiles(source, true);
-    if (CopyFiles(source, target, true) == 0) return false;
-    const Text folder = FolderOf(source);
-    int cursor = 0;
-    for (Text name;;) {
-        ListNextItem(names, cursor, name);
-        if (cursor == 0) break;
-        const Text from = folder + name, to = CopyTargetOf(name, source, target);
-        if (FileFound(to) && LoadFile(to) == LoadFile(from)) DeleteFiles(from, false);
-    }
+    std::vector<std::pair<Text, Text>> copied;
+    if (CopyFiles(source, target, true,
+                  [&](const Text& from, const Text& to) { copied.emplace_back(from, to); }) == 0)
+        return false;
+    std::set<Text> overwritten;
+    for (size_t i = copied.size(); i-- > 0;)
+        if (overwritten.insert(UpperCase(copied[i].second)).second)
+            DeleteFileA(copied[i].first.c_str());
     return true;
 }
 
@@ -228,17 +218,38 @@ uint32_t FileAttributesFromText(const Text& text) {
 }
 
 bool ReplaceTextInText(Text& text, const Text& search, const Text& replacement) {
-    const size_t length = SearchTextLength(search);
-    bool replaced = false;
-    for (size_t from = 0; from <= text.size();) {
-        const int p = FindTextWithOptions(text.substr(from), search);
-        if (p == 0) break;
-        const size_t at = from + static_cast<size_t>(p) - 1;
-        text.replace(at, length, replacement);
-        from = at + replacement.size();
-        replaced = true;
+    Text s = search;
+    const bool wholeWord = s.compare(0, 2, "!!") == 0;
+    if (wholeWord) s.erase(0, 2);
+    const bool anyCase = s.compare(0, 1, "!") == 0;
+    if (anyCase) s.erase(0, 1);
+    if (s.empty() || text.empty()) return false;
+    // One pass over a folded copy of the same length, so that its positions are the text's.
+    Text folded = anyCase ? UpperCase(text) : text;
+    if (anyCase) s = UpperCase(s);
+    if (wholeWord)
+        for (char& c : folded)
+            if (static_cast<unsigned char>(c) < 32) c = ' ';
+    auto isWord = [&](size_t at) {
+        const size_t end = at + s.size();
+        return (at == 0 || folded[at - 1] == ' ') && (end == folded.size() || folded[end] == ' ');
+    };
+    Text out;
+    size_t copiedUpTo = 0;
+    for (size_t at = folded.find(s); at != Text::npos;) {
+        if (wholeWord && !isWord(at)) {
+            at = folded.find(s, at + 1);
+            continue;
+        }
+        out.append(text, copiedUpTo, at - copiedUpTo);
+        out += replacement;
+        copiedUpTo = at + s.size();
+        at = folded.find(s, copiedUpTo);
     }
-    return replaced;
+    if (copiedUpTo == 0) return false; // every match moves it past a non-empty search text
+    out.append(text, copiedUpTo, Text::npos);
+    text = std::move(out);
+    return true;
 }
 
 Text ExpandAppendEscapes(const Text& text) {

@@ -257,6 +257,14 @@ bool ReplaceFileWith(const Text& temporary, const Text& target) {
 bool SaveFileAtomic(const Text& path, const Text& data, uint32_t date) {
     Text temporary = CreateTempFileBeside(path);
     if (temporary.empty()) return false;
+    // A rename leaves the new file plain, and a read-only target refuses it: the attributes go
+    // back on whichever file is there at the end.
+    const DWORD kept = GetFileAttributesA(path.c_str());
+    const bool restore = kept != INVALID_FILE_ATTRIBUTES && !(kept & FILE_ATTRIBUTE_DIRECTORY);
+    const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                           FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (restore && (kept & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path.c_str(), kept & settable & ~FILE_ATTRIBUTE_READONLY);
     bool ok;
     {
         UniqueFile file = CreateNewFile(temporary);
@@ -267,6 +275,9 @@ bool SaveFileAtomic(const Text& path, const Text& data, uint32_t date) {
     }
     ok = ok && ReplaceFileWith(temporary, path);
     if (!ok) DeleteFileA(temporary.c_str());
+    if (restore)
+        SetFileAttributesA(path.c_str(),
+                           (kept & settable) ? kept & settable : FILE_ATTRIBUTE_NORMAL);
     return ok;
 }
 
@@ -495,18 +506,22 @@ Text ApplyWildcardName(const Text& sourceName, const Text& target) {
     return mask;
 }
 
-int CopyFiles(const Text& source, const Text& target, bool createFolder) {
+int CopyFiles(const Text& source, const Text& target, bool createFolder, const CopiedProc& copied) {
     if (!IsAbsolute(source) || !IsAbsolute(target)) return 0;
-    if (!HasWildcard(source, target)) return CopyOneFile(source, target) ? 1 : 0;
+    auto copyOne = [&](const Text& from, const Text& to) {
+        if (!CopyOneFile(from, to)) return false;
+        if (copied) copied(from, to);
+        return true;
+    };
+    if (!HasWildcard(source, target)) return copyOne(source, target) ? 1 : 0;
     Text mask = TargetMask(target);
     Text sourceFolder = FolderPart(source), targetFolder = FolderPart(mask);
     if (createFolder) CreateFolderPath(targetFolder);
     if (!FolderExists(targetFolder)) return 0;
-    int copied = 0;
+    int count = 0;
     for (const Entry& e : FindEntries(source, EntrySet::Files))
-        if (CopyOneFile(sourceFolder + e.name, targetFolder + ApplyWildcardName(e.name, mask)))
-            ++copied;
-    return copied;
+        if (copyOne(sourceFolder + e.name, targetFolder + ApplyWildcardName(e.name, mask))) ++count;
+    return count;
 }
 
 int RenameFiles(const Text& source, const Text& target) {

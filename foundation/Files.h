@@ -6,6 +6,7 @@
 #include "Utils.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace zk {
 
@@ -35,7 +36,8 @@ Text LoadFile(const Text& path);
 bool SaveFileWithProgress(const Text& path, const Text& data, uint32_t date, ProgressProc progress);
 bool SaveFile(const Text& path, const Text& data, uint32_t date);
 // For files that must survive a crash: written to a temporary file beside the target, flushed,
-// then renamed over it. The old file stays as it was unless the whole new one is in place.
+// then renamed over it. The old file stays as it was unless the whole new one is in place; the
+// new one gets the old one's attributes (a read-only, hidden or system file stays one).
 bool SaveFileAtomic(const Text& path, const Text& data, uint32_t date);
 bool AppendToFile(const Text& path, const Text& data, uint32_t date);
 bool CopyFileWithProgress(const Text& source, const Text& target, ProgressProc progress);
@@ -65,7 +67,10 @@ bool DeleteTree(const Text& folder, bool clearAttributes);
 Text ListFolderTree(const Text& folder);
 bool CopyTree(const Text& source, const Text& target);
 Text ApplyWildcardName(const Text& sourceName, const Text& target);
-int CopyFiles(const Text& source, const Text& target, bool createFolder);
+// Called after each file that arrived, in copy order, with its source and target paths.
+using CopiedProc = std::function<void(const Text& source, const Text& target)>;
+int CopyFiles(const Text& source, const Text& target, bool createFolder,
+              const CopiedProc& copied = nullptr);
 int RenameFiles(const Text& source, const Text& target);
 bool MoveFolder(const Text& source, const Text& target);
 

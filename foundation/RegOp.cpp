@@ -232,7 +232,10 @@ Text GetUninstallString(const Text& displayName) {
 Text GetAppPath(const Text& programFileName) {
     if (programFileName.empty()) return {}; // not the default value of App Paths itself
     bool isNumber = false;
-    return ReadRegValueAsText(Hklm + AppPathsKey + programFileName, "", isNumber);
+    Text value = ReadRegValueAsText(Hklm + AppPathsKey + programFileName, "", isNumber);
+    // A quoted path (some installers write one) is the text inside the quotes.
+    if (!value.empty() && value[0] == '"') value = TextBefore(value.substr(1) + "\"", "\"");
+    return value;
 }
 
 Text GetAppDirectory(const Text& programFileName) {
@@ -284,31 +287,8 @@ bool PerformIniFileOp(const Text& row, int installMode) {
     if (Trim(file).empty()) return !TextEquals(action, "Create") && !TextEquals(action, "Remove");
     if (TextEquals(action, "Create")) return IniWriteString(file, section, key, ListItem(row, 3));
     if (!TextEquals(action, "Remove")) return true;
-    if (!IniDeleteKey(file, section, key)) return false;
-    // A section the removal left without entries goes too: an empty header means nothing.
-    char probe[4];
-    if (GetPrivateProfileSectionA(StripLineBreaks(section).c_str(), probe, sizeof probe,
-                                  file.c_str()) == 0)
-        WritePrivateProfileStringA(StripLineBreaks(section).c_str(), nullptr, nullptr,
-                                   file.c_str());
-    return true;
-}
-
-bool PerformEnvironmentOp(const Text& row, int installMode) {
-    const Text name = ListItem(row, 0), value = ExpandPercentVariables(ListItem(row, 1));
-    const bool system = !TextEquals(ListItem(row, 4), "User");
-    switch (EnvironmentOpActionOf(RowAction(row, 2, installMode))) {
-    case EnvironmentOpAction::Create:
-        return SetEnvironmentValue(name, value, system, true);
-    case EnvironmentOpAction::Append:
-        return SetEnvironmentValue(name, AppendToEnvironmentValue(name, value, system), system,
-                                   true);
-    case EnvironmentOpAction::Remove:
-        return RemoveFromEnvironmentValue(name, value, system, true);
-    case EnvironmentOpAction::Nothing:
-        break;
-    }
-    return true;
+    // Only the key: the section, its comments and any section that was empty before stay.
+    return IniDeleteKey(file, section, key);
 }
 
 // ---------------------------------------------------------------- environment
@@ -330,14 +310,6 @@ Text StoredEnvironmentValue(const Text& name, bool system, DWORD& type) {
     return RegDataToText(type, data.data(), data.size());
 }
 
-// The value an Append or Remove starts from: on NT the scope's own stored text (the process
-// block merges both scopes and has the references expanded), on 9x the process block.
-Text CurrentEnvironmentValue(const Text& name, bool system) {
-    if (!IsWinNT()) return GetEnvironmentValue(name);
-    DWORD type;
-    return StoredEnvironmentValue(name, system, type);
-}
-
 bool LoadExisting(const Text& path, Text& text) {
     WIN32_FILE_ATTRIBUTE_DATA info;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return false;
@@ -345,7 +317,62 @@ bool LoadExisting(const Text& path, Text& text) {
     return !text.empty() || (info.nFileSizeLow == 0 && info.nFileSizeHigh == 0);
 }
 
+// The value an Append or Remove starts from: on NT the scope's own stored text (the process
+// block merges both scopes and has the references expanded), on 9x the SET line this run may
+// already have written, else the process block (PATH is set without a line, too).
+Text CurrentEnvironmentValue(const Text& name, bool system) {
+    if (!IsWinNT()) {
+        Text file, value;
+        if (LoadExisting(AutoexecPath, file) && FindAutoexecSet(file, name, value)) return value;
+        return GetEnvironmentValue(name);
+    }
+    DWORD type;
+    return StoredEnvironmentValue(name, system, type);
+}
+
+// What a row can change, to tell whether it did: the NT value with its type, the 9x SET line.
+struct StoredVariable {
+    bool exists = false;
+    DWORD type = 0;
+    Text value;
+    bool operator==(const StoredVariable&) const = default;
+};
+
+StoredVariable ReadStoredVariable(const Text& name, bool system) {
+    StoredVariable v;
+    if (IsWinNT()) {
+        v.value = StoredEnvironmentValue(name, system, v.type);
+        v.exists = v.type != 0;
+    } else {
+        Text file;
+        v.exists = LoadExisting(AutoexecPath, file) && FindAutoexecSet(file, name, v.value);
+    }
+    return v;
+}
+
 } // namespace
+
+bool PerformEnvironmentOp(const Text& row, int installMode, bool* changed) {
+    const Text name = ListItem(row, 0), value = ExpandPercentVariables(ListItem(row, 1));
+    const bool system = !TextEquals(ListItem(row, 4), "User");
+    const StoredVariable before = ReadStoredVariable(name, system);
+    bool ok = true;
+    switch (EnvironmentOpActionOf(RowAction(row, 2, installMode))) {
+    case EnvironmentOpAction::Create:
+        ok = SetEnvironmentValue(name, value, system, true);
+        break;
+    case EnvironmentOpAction::Append:
+        ok = SetEnvironmentValue(name, AppendToEnvironmentValue(name, value, system), system, true);
+        break;
+    case EnvironmentOpAction::Remove:
+        ok = RemoveFromEnvironmentValue(name, value, system, true);
+        break;
+    case EnvironmentOpAction::Nothing:
+        break;
+    }
+    if (changed) *changed = ReadStoredVariable(name, system) != before;
+    return ok;
+}
 
 Text GetEnvironmentKeyPath(bool system) {
     return system ? "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session "
@@ -430,6 +457,12 @@ bool IsKeyName(const Text& name) {
     return !Trim(name).empty() && name.find('\\') == Text::npos;
 }
 
+// The extension's default before "Create" made it name the product's class; the removal puts
+// it back. Only a key that existed before the install gets it.
+const char* const ReplacedClassValue = "Zelkon_Replaced";
+// Marks a verb key the engine wrote: it belongs to the product, not to the class's owner.
+const char* const OwnVerbValue = "Zelkon_Verb";
+
 // Deletes a key only when nothing but its default value is in it. True when it is gone.
 bool DeleteIfEmpty(const Text& path) {
     HKEY root;
@@ -449,12 +482,58 @@ bool DeleteIfEmpty(const Text& path) {
                                                             nullptr, nullptr) == ERROR_SUCCESS);
         if (subkeys != 0 || !onlyDefault) return false;
     }
+    // Checked first: on 9x the plain delete would take subkeys with it.
     return RegDeleteKeyA(root, subkey.c_str()) == ERROR_SUCCESS;
 }
 
 Text DefaultValueOf(const Text& path) {
     bool isNumber = false;
     return ReadRegValueAsText(path, "", isNumber);
+}
+
+// Names of the direct subkeys of a key.
+std::vector<Text> SubkeysOf(const Text& path) {
+    std::vector<Text> names;
+    UniqueKey key = OpenRegPath(path, KEY_READ);
+    for (DWORD i = 0; key; ++i) {
+        char name[256];
+        DWORD size = sizeof name;
+        if (RegEnumKeyExA(key.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, size);
+    }
+    return names;
+}
+
+// The Open With verbs of the product go with its class; anyone else's keep it.
+void DeleteOwnVerbs(const Text& classPath) {
+    for (const Text& verb : SubkeysOf(classPath + "\\shell"))
+        if (RegValueExists(classPath + "\\shell\\" + verb, OwnVerbValue))
+            DeleteRegKey(classPath + "\\shell\\" + verb);
+}
+
+// Points an extension at the class, keeping the default it replaces (an empty text for none)
+// unless an earlier install kept one already.
+bool PointExtensionAt(const Text& extPath, const Text& className) {
+    UniqueKey key = OpenRegPath(extPath, KEY_QUERY_VALUE | KEY_SET_VALUE);
+    if (key) {
+        const Text previous = DefaultValueOf(extPath);
+        if (!TextEquals(previous, className) && !RegValueExists(extPath, ReplacedClassValue) &&
+            !SetString(key.get(), ReplacedClassValue, previous))
+            return false;
+    }
+    return WriteRegValue(extPath, "", className, false);
+}
+
+// The extension back as it was before the install: its kept default, or no key at all.
+bool RestoreExtension(const Text& extPath) {
+    bool isNumber = false;
+    if (!RegValueExists(extPath, ReplacedClassValue)) return DeleteIfEmpty(extPath);
+    const Text previous = ReadRegValueAsText(extPath, ReplacedClassValue, isNumber);
+    bool ok = previous.empty() ? DeleteRegValue(extPath, "")
+                               : WriteRegValue(extPath, "", previous, false);
+    return ok && DeleteRegValue(extPath, ReplacedClassValue);
 }
 
 } // namespace
@@ -475,11 +554,11 @@ bool CreateFileAssociation(const Text& className, const Text& description, const
                            const Text& command) {
     const Text ext = NormalizeExtension(extension);
     if (command.empty() || !IsKeyName(className) || !IsKeyName(ext)) return false;
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, ext.c_str());
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, className.c_str());
+    // Written over in place, nothing deleted: an extension of another program (".txt" with its
+    // ShellNew) keeps its tree, and its default is kept for the removal.
     const Text classPath = Hkcr + className;
     bool ok =
-        WriteRegValue(Hkcr + ext, "", className, false) &&
+        PointExtensionAt(Hkcr + ext, className) &&
         WriteRegValue(classPath, "", description, false) &&
         WriteRegValue(classPath + "\\shell\\open\\command", "", QuoteOpenCommand(command), false);
     if (ok) associationsChanged = true;
@@ -491,10 +570,12 @@ bool RemoveFileAssociation(const Text& className, const Text& extension) {
     if (!IsKeyName(className) || !IsKeyName(ext)) return false;
     const Text classPath = Hkcr + className;
     bool ok = true;
+    DeleteOwnVerbs(classPath);
     for (const char* tail : {"\\shell\\open\\command", "\\shell\\open", "\\shell", ""})
         if (!DeleteIfEmpty(classPath + tail) && !*tail) ok = false;
     // The extension may point to another program's class by now: that one stays.
-    if (TextEquals(DefaultValueOf(Hkcr + ext), className) && !DeleteIfEmpty(Hkcr + ext)) ok = false;
+    if (TextEquals(DefaultValueOf(Hkcr + ext), className) && !RestoreExtension(Hkcr + ext))
+        ok = false;
     associationsChanged = true;
     return ok;
 }
@@ -524,6 +605,7 @@ bool RegisterOpenWithVerb(const Text& verb, const Text& menuText, const Text& pr
             ok = DeleteRegKey(key) && ok;
         else if (!menuText.empty() && !program.empty())
             ok = WriteRegValueTyped(key, "", menuText, "String") &&
+                 WriteRegValueTyped(key, OwnVerbValue, "1", "String") &&
                  WriteRegValueTyped(key + "\\command", "", QuoteOpenCommand(program), "String") &&
                  ok;
     }

@@ -52,7 +52,9 @@ Text GetRegisteredOrganization();
 // --- Operation rows ("|"-delimited; installMode 1 install, 0 uninstall). ---
 bool PerformRegistryOp(const Text& row, int installMode);
 bool PerformIniFileOp(const Text& row, int installMode);
-bool PerformEnvironmentOp(const Text& row, int installMode);
+// `changed` (when given) tells whether the stored variable differs afterwards: an Append of an
+// item already there, or a Create of the value it has, changes nothing and needs no undo.
+bool PerformEnvironmentOp(const Text& row, int installMode, bool* changed = nullptr);
 
 // --- Environment. On the NT family the stored variables of one scope (system or user); on
 // 9x the SET lines of C:\AUTOEXEC.BAT. ---
@@ -62,7 +64,8 @@ Text ExpandPercentVariables(const Text& text);
 // NT: keeps the type a stored value already has (REG_EXPAND_SZ stays), else REG_SZ.
 bool SetEnvironmentValue(const Text& name, const Text& value, bool system, bool broadcast);
 bool DeleteEnvironmentValue(const Text& name, bool system, bool broadcast);
-// The variable with the addition; NT reads the stored value of the scope, 9x the own block.
+// Both start from the stored variable: on NT the value of the scope, on 9x its SET line in
+// AUTOEXEC.BAT (the own block when there is none), so rows of one run build on each other.
 Text AppendToEnvironmentValue(const Text& name, const Text& addition, bool system);
 bool RemoveFromEnvironmentValue(const Text& name, const Text& part, bool system, bool broadcast);
 void BroadcastEnvironmentChange();
@@ -72,10 +75,14 @@ bool UpdateAutoexecSet(const Text& name, const Text& value);
 bool PerformAssociationOp(const Text& row, int installMode);
 bool CreateFileAssociation(const Text& className, const Text& description, const Text& extension,
                            const Text& command);
-// False when something this association wrote stays behind.
+// "Create" writes over what is there and deletes nothing; an extension key that existed keeps
+// its replaced default beside (value "Zelkon_Replaced") for the removal to put back.
+// The removal takes the product's Open With verbs of the class with it, so that association
+// and Open With undo end alike in either order. False when something else stays in the class.
 bool RemoveFileAssociation(const Text& className, const Text& extension);
 bool AssociationsChanged(); // a change succeeded since the shell was last told
 void NotifyAssociationsChanged();
+// Install marks each verb key it writes (value "Zelkon_Verb") as the product's.
 bool RegisterOpenWithVerb(const Text& verb, const Text& menuText, const Text& program, bool install,
                           const Text& extensions);
 extern const char* const SharedDllsKey; // "HKEY_LOCAL_MACHINE\...\SharedDLLs"

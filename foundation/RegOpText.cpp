@@ -220,9 +220,9 @@ bool RemoveEnvironmentText(const Text& name, const Text& current, const Text& pa
     return true;
 }
 
-bool EditAutoexecSet(Text& fileText, const Text& name, const Text& value) {
-    const Text cleanName = StripLineBreaks(name), cleanValue = StripLineBreaks(value);
-    const Text pattern = "SET" + RemoveBlanks(cleanName) + "=";
+namespace {
+
+std::vector<Text> AutoexecLines(const Text& fileText) {
     std::vector<Text> lines;
     for (size_t start = 0; start < fileText.size();) {
         size_t end = fileText.find('\n', start);
@@ -232,6 +232,30 @@ bool EditAutoexecSet(Text& fileText, const Text& name, const Text& value) {
         lines.push_back(line);
         start = end + 1;
     }
+    return lines;
+}
+
+Text SetPattern(const Text& name) {
+    return "SET" + RemoveBlanks(StripLineBreaks(name)) + "=";
+}
+
+} // namespace
+
+bool FindAutoexecSet(const Text& fileText, const Text& name, Text& value) {
+    const Text pattern = SetPattern(name);
+    const std::vector<Text> lines = AutoexecLines(fileText);
+    for (size_t i = lines.size(); i-- > 0;)
+        if (StartsText(pattern, RemoveBlanks(lines[i]))) {
+            value = Trim(TextAfter(lines[i], "="));
+            return true;
+        }
+    return false;
+}
+
+bool EditAutoexecSet(Text& fileText, const Text& name, const Text& value) {
+    const Text cleanName = StripLineBreaks(name), cleanValue = StripLineBreaks(value);
+    const Text pattern = SetPattern(name);
+    std::vector<Text> lines = AutoexecLines(fileText);
     bool changed = false;
     for (size_t i = lines.size(); i-- > 0;)
         if (StartsText(pattern, RemoveBlanks(lines[i]))) {

@@ -73,6 +73,8 @@ bool RemoveEnvironmentText(const Text& name, const Text& current, const Text& pa
 // "SET name=value" appended when value is not empty. CR and LF are stripped from name and
 // value. False when nothing changed.
 bool EditAutoexecSet(Text& fileText, const Text& name, const Text& value);
+// The value of the last "SET name=" line (blanks around it trimmed); false when there is none.
+bool FindAutoexecSet(const Text& fileText, const Text& name, Text& value);
 
 // --- Associations and Open With. ---
 

@@ -279,7 +279,7 @@ int StrToIntDef(const Text& text, int def) {
         i += 2;
     }
     if (i >= text.size()) return def;
-    uint64_t value = 0;
+    int64_t value = 0; // in 64 bits, so that the sign and the range check cannot overflow
     for (; i < text.size(); ++i) {
         char c = UpCaseChar(text[i]);
         int d;
@@ -289,15 +289,12 @@ int StrToIntDef(const Text& text, int def) {
             d = c - 'A' + 10;
         else
             return def;
-        value = value * (hex ? 16 : 10) + static_cast<uint64_t>(d);
-        if (value > 0xFFFFFFFFull) return def;
+        value = value * (hex ? 16 : 10) + d;
+        if (value > 0x80000000ll) return def;
     }
-    if (hex) {
-        int32_t v = static_cast<int32_t>(static_cast<uint32_t>(value));
-        return negative ? -v : v;
-    }
-    if (negative ? value > 2147483648ull : value > 2147483647ull) return def;
-    return negative ? static_cast<int>(-static_cast<int64_t>(value)) : static_cast<int>(value);
+    if (negative) value = -value;
+    if (value < INT32_MIN || value > INT32_MAX) return def;
+    return static_cast<int>(value);
 }
 
 Text IntToStr(int64_t value) {

@@ -51,7 +51,8 @@ int64_t BaseTextToInt64(const Text& text, int base);
 int32_t HexToInt(const Text& text);
 
 // Integer settings: optional blanks, optional sign, decimal digits or hex after "$", "x" or
-// "0x"; nothing may follow. Anything else (overflow of 32 bits included) gives the default.
+// "0x"; nothing may follow. The signed value must fit in 32 bits (hex ones too: $80000000 does
+// not, -$80000000 does); anything else gives the default.
 int StrToIntDef(const Text& text, int def);
 Text IntToStr(int64_t value);
 

@@ -18,11 +18,24 @@ void StripLineComment(Text& line) {
     if (p != Text::npos) line.resize(p);
 }
 
-// A ";" after the last ")" ends the command; one inside the argument belongs to it.
+// A ";" ends the command only right after a ")" (blanks between allowed); the last such ";"
+// is the cut, so a ";" inside an argument and a remark with parentheses both survive. A line
+// without "(" has no argument to protect: its first ";" ends the keyword.
 void CutTail(Text& line) {
-    size_t semi = line.rfind(';');
-    size_t close = line.rfind(')');
-    if (semi != Text::npos && (close == Text::npos || semi > close)) line.resize(semi);
+    if (line.find('(') == Text::npos) {
+        size_t semi = line.find(';');
+        if (semi != Text::npos) line.resize(semi);
+        return;
+    }
+    for (size_t semi = line.rfind(';'); semi != Text::npos && semi > 0;
+         semi = line.rfind(';', semi - 1)) {
+        size_t before = semi;
+        while (before > 0 && static_cast<unsigned char>(line[before - 1]) <= 32) --before;
+        if (before > 0 && line[before - 1] == ')') {
+            line.resize(semi);
+            return;
+        }
+    }
 }
 
 // Trims in place: a reused buffer keeps its storage from line to line.

@@ -29,17 +29,38 @@ Text ShortPath(const Text& path) {
     return n > 0 && n < MAX_PATH ? Text(buffer, n) : path;
 }
 
+std::wstring WideOf(const Text& text, UINT codePage) {
+    const int n =
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), w.data(), n);
+    return w;
+}
+
 // ANSI text in the OEM code page, which cmd reads batch files in.
 Text AnsiToOem(const Text& text) {
     if (text.empty()) return text;
-    const int wide =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
+    const std::wstring w = WideOf(text, CP_ACP);
+    const int wide = static_cast<int>(w.size());
     const int n = WideCharToMultiByte(CP_OEMCP, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
     Text oem(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_OEMCP, 0, w.data(), wide, oem.data(), n, nullptr, nullptr);
     return oem;
+}
+
+// Whether the OEM form names the same characters: a substitute ("T" for "\x99", "?" for
+// "\x80", a wildcard to DEL) would name another file, or none.
+bool FitsOemCodePage(const Text& text) {
+    return WideOf(AnsiToOem(text), CP_OEMCP) == WideOf(text, CP_ACP);
+}
+
+// A path as the batch names it: its short form when asked for, or when the OEM code page
+// cannot hold it (short names are plain ASCII).
+Text BatchPath(const Text& path, bool useShortNames) {
+    if (!useShortNames && FitsOemCodePage(path)) return path;
+    const Text shortPath = ShortPath(path);
+    if (!FitsOemCodePage(shortPath)) TraceLine("No short name the batch can hold for " + path);
+    return shortPath;
 }
 
 void DeleteIfPresent(const Text& path) {
@@ -95,11 +116,9 @@ void CreateSelfDeleteBatch(bool removeFolder, bool useShortNames) {
     Text exe = GetExeName();
     Text dir = GetExeDir(false);
     TraceLine(Text("UseShortNames=") + (useShortNames ? "TRUE" : "FALSE"));
-    if (useShortNames) {
-        bat = ShortPath(bat);
-        exe = ShortPath(exe);
-        dir = ShortPath(dir);
-    }
+    bat = BatchPath(bat, useShortNames);
+    exe = BatchPath(exe, useShortNames);
+    dir = BatchPath(dir, useShortNames);
     if (!SaveFile(bat, AnsiToOem(SelfDeleteBatchText(exe, dir, bat, removeFolder)), 0)) {
         TraceLine("Cannot write " + bat);
         return;

@@ -77,6 +77,37 @@ bool PassesThroughLink(const Text& path) {
     return false;
 }
 
+// The path with the links above its last component resolved, canonical; "" when that cannot
+// be done (no such folder, or a system without GetFinalPathNameByHandleA).
+Text ResolveLinksAbove(const Text& path) {
+    const size_t cut = path.rfind('\\');
+    if (cut == Text::npos || cut < 2) return {};
+    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    static const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    if (!finalPath) return {};
+    UniqueFile parent(CreateFileA(path.substr(0, cut).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!parent) return {};
+    char buffer[MAX_PATH * 2];
+    const DWORD n = finalPath(parent.get(), buffer, sizeof buffer, 0);
+    if (n == 0 || n >= sizeof buffer) return {};
+    Text real(buffer, n);
+    if (StartsText("\\\\?\\UNC\\", real))
+        real = "\\\\" + real.substr(8);
+    else if (StartsText("\\\\?\\", real))
+        real = real.substr(4);
+    return CanonicalizePath(real + path.substr(cut));
+}
+
+// The path itself, or its real form when it is named through a link.
+Text RealPathOf(const Text& path) {
+    if (!PassesThroughLink(path)) return path;
+    const Text real = ResolveLinksAbove(path);
+    return real.empty() ? path : real;
+}
+
 Text ErrorReason(const char* what) {
     return Text(what) + " failed, error " + IntToStr(GetLastError());
 }
@@ -114,11 +145,16 @@ SharedCount ReadSharedCount(const Text& file, uint32_t& count) {
     return SharedCount::Found;
 }
 
+// Each entry canonical, and in its real form too when it is named through a link: a removal
+// through a link works on real paths.
 TextList CanonicalEntries(const TextList& entries) {
     TextList canonical;
     for (const Text& e : entries) {
         Text c = CanonicalizePath(e);
-        if (!c.empty()) canonical.push_back(c);
+        if (c.empty()) continue;
+        canonical.push_back(c);
+        const Text real = RealPathOf(c);
+        if (!TextEquals(real, c)) canonical.push_back(real);
     }
     return canonical;
 }
@@ -133,6 +169,7 @@ RemovalContext MakeRemovalContext(const UninstallWorkLists& lists, const Text& o
     ctx.ownPath = CanonicalizePath(ownPath);
     const size_t cut = ctx.ownPath.rfind('\\');
     if (cut != Text::npos) ctx.ownDir = ctx.ownPath.substr(0, cut == 2 ? 3 : cut);
+    ctx.ownRealDir = ctx.ownDir.empty() ? Text() : RealPathOf(ctx.ownDir);
     return ctx;
 }
 
@@ -170,8 +207,13 @@ ItemResult RemoveSharedFileItem(const RemovalContext&, const Text& item) {
     const Text file = CanonicalizePath(item);
     if (file.empty()) return Refused("not a full path");
     if (!IsFile(file)) return {true, true, "not found, count kept"};
+    // The install counted the file under the script's spelling (an 8.3 name, "/"), which the
+    // canonical form need not match: that one first.
     uint32_t count = 0;
-    switch (ReadSharedCount(file, count)) {
+    Text name = Trim(item);
+    SharedCount found = ReadSharedCount(name, count);
+    if (found == SharedCount::None && name != file) found = ReadSharedCount(name = file, count);
+    switch (found) {
     case SharedCount::None:
         return {true, true, "no shared count, kept"};
     case SharedCount::Unreadable:
@@ -181,10 +223,10 @@ ItemResult RemoveSharedFileItem(const RemovalContext&, const Text& item) {
     }
     // The decrement tells a failed write only by its "no count" answer, which a count of 101
     // gives as well: what is stored afterwards decides.
-    DecrementSharedDllCount(file);
+    DecrementSharedDllCount(name);
     const uint32_t expected = count > 0 ? count - 1 : 0;
     uint32_t left = 0;
-    const SharedCount after = ReadSharedCount(file, left);
+    const SharedCount after = ReadSharedCount(name, left);
     if (expected > 0 ? after != SharedCount::Found || left != expected : after != SharedCount::None)
         return {false, true, "shared count not written, kept"};
     if (left > 0) return {true, true, "shared count " + IntToStr(left) + ", kept"};
@@ -201,13 +243,24 @@ ItemResult UnregisterOcxItem(const RemovalContext&, const Text& item) {
 }
 
 ItemResult ForceRemoveDirItem(const RemovalContext& ctx, const Text& item) {
-    const Text dir = CanonicalizePath(item);
+    Text dir = CanonicalizePath(item);
     if (dir.empty()) return Refused("not a full path");
     if (IsSystemFolder(dir)) return Refused("system folder");
-    if (PassesThroughLink(dir)) return Refused("named through a link");
+    if (PassesThroughLink(dir)) {
+        // The tree lies where the link leads: the guards judge that place. What they keep is
+        // the product's and stays, so the item fails.
+        const Text real = ResolveLinksAbove(dir);
+        if (real.empty())
+            return IsFolder(dir) ? ItemResult{false, true, "link cannot be resolved, kept"}
+                                 : ItemResult{true, true, "not found"};
+        if (IsSystemFolder(real)) return {false, true, "refused: system folder " + real};
+        if (PassesThroughLink(real)) return {false, true, "refused: still a link in " + real};
+        dir = real;
+    }
     if (!IsFolder(dir)) return {true, true, "not found"};
     const bool removed = RemoveTreeKeeping(ctx.protection, dir);
-    if (IsSameFolder(dir, ctx.ownDir)) return {true, true, "left for the self-deletion"};
+    if (IsSameFolder(dir, ctx.ownDir) || IsSameFolder(dir, ctx.ownRealDir))
+        return {true, true, "left for the self-deletion"};
     if (IsInProtectedDir(ctx.protection, dir)) return {true, true, "kept: DONT_REMOVE_DIR"};
     if (!removed) return {false, true, "not all removed"};
     if (HoldsProtectedDir(ctx.protection, dir))

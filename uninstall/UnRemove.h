@@ -25,9 +25,11 @@ struct RemovalContext {
     ProtectionLists protection;
     Text ownPath;
     Text ownDir;
+    Text ownRealDir; // ownDir with the links above it resolved
 };
 // From the script's DONT_REMOVE_DIR, DONT_REMOVE_JUST_DIR and AVOID_ERR_REMOVE_DIR lists
-// (entries made canonical; empty and relative ones dropped) and the uninstaller's path.
+// (entries made canonical, with their real form beside those named through a link; empty and
+// relative ones dropped) and the uninstaller's path.
 RemovalContext MakeRemovalContext(const UninstallWorkLists& lists, const Text& ownPath);
 
 // REMOVE_FILE, REMOVE_SERVICE_FILE and the execution DLL: a file in a DONT_REMOVE_DIR entry
@@ -47,8 +49,9 @@ ItemResult RemoveFontItem(const RemovalContext& ctx, const Text& item);
 
 // FORCE_REMOVE_DIR and FORCE_REMOVE_FOLDER: the folder with its contents, except the
 // DONT_REMOVE_DIR subtrees and the folders on the way to them; links are removed, never
-// entered. Windows' own folders, the drives and a tree named through a link are refused
-// (success, nothing changed).
+// entered. Windows' own folders and the drives are refused (success, nothing changed). A tree
+// named through a link is removed where the link leads, behind the same guards; one that the
+// guards refuse there stays and fails the item.
 ItemResult ForceRemoveDirItem(const RemovalContext& ctx, const Text& item);
 // REMOVE_DIR and REMOVE_FOLDER: an empty folder. A protected folder is not reported; a
 // failure is excused by AVOID_ERR_REMOVE_DIR.

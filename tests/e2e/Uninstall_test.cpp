@@ -416,7 +416,7 @@ TEST(Uninstall, TitleBarCloseIsRefusedWhileTheRemovalRuns) {
 }
 
 TEST(Uninstall, SelfDeletionRemovesTheUninstallerAndItsFolder) {
-    // Folder names that mean something to cmd, and one outside ASCII. Each run has a temporary
+    // Folder names that mean something to cmd, and some outside ASCII. Each run has a temporary
     // folder of its own (the batch name is fixed); the last one holds blanks and "&" itself.
     struct Case {
         const char* scratch;
@@ -430,6 +430,8 @@ TEST(Uninstall, SelfDeletionRemovesTheUninstallerAndItsFolder) {
         {"un_del_paren", "Demo (x86)", "tmp"},
         {"un_del_oem", "D\xFCsseldorf \xE9t\xE9", "tmp"},
         {"un_del_temp", "App", "Temp (a) & b"},
+        {"un_del_tm", "Acme\x99", "tmp"}, // ANSI names the OEM code page cannot hold
+        {"un_del_euro", "\x80 App", "Temp \x80"},
     };
     struct Started {
         const Case* c;

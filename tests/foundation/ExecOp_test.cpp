@@ -71,6 +71,9 @@ TEST(ExecOperationText, ReplaceTextNeverSearchesWhatItInserted) {
         {"a  b", "!!", "X", false, "a  b"}, // empty once the marks are gone
         {"a  b", "!", "X", false, "a  b"},
         {"abc", "c", "", true, "ab"},
+        {"x\ta\r\na", "!!a", "b", true, "x\tb\r\nb"}, // control characters part words
+        {"A a aA", "!!!a", "b", true, "b b aA"},
+        {"abab", "ab", "", true, ""},
     };
     for (const Case& c : cases) {
         Text t = c.text;
@@ -136,6 +139,21 @@ TEST(ExecOperations, MoveDeletesOnlySourcesWhoseOwnCopyArrived) {
     EXPECT_EQ(zktest::ReadBytes(d + "\\A\\k.txt"), "k"); // its copy failed: kept
     SetFileAttributesA((d + "\\B\\k.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     // Several sources onto one file name: only the one whose bytes are there goes.
+    // A target held open is not written: its source stays, also when both read as nothing.
+    zktest::WriteBytes(d + "\\A\\e.log", "");
+    zktest::WriteBytes(d + "\\A\\f.log", "f");
+    zktest::WriteBytes(d + "\\B\\e.log", "old");
+    {
+        HANDLE held = CreateFileA((d + "\\B\\e.log").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(Perform(13, d + "\\A\\*.log", d + "\\B"));
+        CloseHandle(held);
+    }
+    EXPECT_TRUE(zktest::Exists(d + "\\A\\e.log"));
+    EXPECT_EQ(zktest::ReadBytes(d + "\\B\\e.log"), "old");
+    EXPECT_FALSE(zktest::Exists(d + "\\A\\f.log"));
+    EXPECT_EQ(zktest::ReadBytes(d + "\\B\\f.log"), "f");
     zktest::WriteBytes(d + "\\A\\m1.dat", "one");
     zktest::WriteBytes(d + "\\A\\m2.dat", "two");
     EXPECT_TRUE(Perform(13, d + "\\A\\*.dat", d + "\\B\\all.dat"));
@@ -159,6 +177,30 @@ TEST(ExecOperations, AppendAndReplaceText) {
     EXPECT_FALSE(Perform(76, d + "\\missing.txt", "a", "b"));
     EXPECT_FALSE(zktest::Exists(d + "\\missing.txt"));
     EXPECT_FALSE(Perform(75, "", "x"));
+
+    // A read-only file stays read-only, and is changed.
+    ASSERT_TRUE(SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    const DWORD before = GetFileAttributesA(f.c_str());
+    EXPECT_TRUE(Perform(76, f, "x", "z"));
+    EXPECT_EQ(zktest::ReadBytes(f), "a a b a a\r\nz\ty");
+    EXPECT_EQ(GetFileAttributesA(f.c_str()), before);
+    SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // One pass: 200,000 whole words in 400 KB, and 5,000 case-blind ones in 2 MB.
+    auto repeat = [](const Text& piece, size_t times) {
+        Text out;
+        for (size_t i = 0; i < times; ++i) out += piece;
+        return out;
+    };
+    struct Load {
+        Text text, search;
+    } loads[] = {{repeat("ab ", 200000), "!!ab"}, {repeat(Text(399, 'x') + "Q", 5000), "!q"}};
+    for (const Load& l : loads) {
+        ASSERT_TRUE(zktest::WriteBytes(f, l.text));
+        const DWORD start = GetTickCount();
+        EXPECT_TRUE(Perform(76, f, l.search, "cd"));
+        EXPECT_LT(GetTickCount() - start, 3000u) << l.search;
+    }
     zktest::RemoveScratch(d);
 }
 

@@ -438,6 +438,15 @@ TEST(ProductRegistration, AppPathsAndTheirLookups) {
     }
     EXPECT_EQ(RegisterAppPath(""), "");
     EXPECT_EQ(GetAppPath(""), "");
+    // Written by another installer in quotes: path and folder come without them.
+    const std::string quoted = AppPathsRoot + "zkregopapp3.exe";
+    for (const char* stored :
+         {"\"C:\\Program Files\\Zk\\app.exe\"", "\"C:\\Program Files\\Zk\\app.exe\" /x"}) {
+        RawSetString(quoted, "", stored);
+        EXPECT_EQ(GetAppPath("zkregopapp3.exe"), "C:\\Program Files\\Zk\\app.exe") << stored;
+        EXPECT_EQ(GetAppDirectory("zkregopapp3.exe"), "C:\\Program Files\\Zk") << stored;
+    }
+    DeleteRegKey(quoted);
 }
 
 TEST(ProductRegistration, RegisteredOwnerOfEitherFamily) {
@@ -529,7 +538,6 @@ TEST(IniRows, CreateThenRemoveLeavesTheFileAsItWas) {
     const std::string original = "[Other]\r\na=1\r\n[Sec]\r\nb=2\r\n";
     ASSERT_TRUE(zktest::WriteBytes(ini, original));
     for (const std::string& row : {"|" + ini + "|Sec|k|v 1|Create|Remove|",       // known section
-                                   "|" + ini + "|Fresh|k|v|Create|Remove|",       // new section
                                    "|" + ini + "|Other|a|changed|Create|Leave|"}) // undo: nothing
     {
         ASSERT_TRUE(PerformIniFileOp(row, 1)) << row;
@@ -542,6 +550,21 @@ TEST(IniRows, CreateThenRemoveLeavesTheFileAsItWas) {
             EXPECT_EQ(zktest::ReadBytes(ini), original) << row;
         }
     }
+    zktest::WriteBytes(ini, original);
+
+    // A removal takes the key only: comments, a section that was empty before and a section
+    // the install made stay.
+    const std::string commented = "; the user's own remark\r\n[Sec]\r\n; keep me\r\n[Empty]\r\n";
+    ASSERT_TRUE(zktest::WriteBytes(ini, commented));
+    for (const char* section : {"Sec", "Empty", "Fresh"}) {
+        const std::string row = "|" + ini + "|" + section + "|k|v|Create|Remove|";
+        ASSERT_TRUE(PerformIniFileOp(row, 1)) << row;
+        ASSERT_TRUE(PerformIniFileOp(row, 0)) << row;
+        const std::string after = zktest::ReadBytes(ini);
+        EXPECT_NE(after.find("[" + std::string(section) + "]"), std::string::npos) << after;
+        EXPECT_EQ(after.find("k="), std::string::npos) << after;
+    }
+    EXPECT_EQ(zktest::ReadBytes(ini).substr(0, commented.size()), commented);
     zktest::WriteBytes(ini, original);
 
     // CR and LF never start lines of their own; a removal without a key keeps the section.
@@ -711,8 +734,50 @@ TEST(EnvironmentRows, Windows98WritesAutoexecSetLines) {
         EXPECT_EQ(out["result"], "1") << c.row;
         EXPECT_EQ(zktest::ReadBytes(autoexec), original) << c.row;
     }
+    // Rows of one run build on the SET line the run already wrote, not on the process block
+    // of the boot; an item already there is no change.
+    const std::string boot = block("PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND");
+    const std::string rows = " \"|PATH|C:\\A|Append|Remove||\" \"|PATH|C:\\B|Append|Remove||\"";
+    out = RunRegOpTool("win98", "env 1" + rows + " \"|PATH|c:\\windows|Append|||\"", boot.c_str());
+    EXPECT_EQ(out["result"], "111");
+    EXPECT_EQ(out["changed"], "110");
+    EXPECT_EQ(
+        zktest::ReadBytes(autoexec),
+        "@ECHO OFF\r\nREM zktest\r\nSET PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND;C:\\A;C:\\B\r\n");
+    const std::string rebooted = block("PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND;C:\\A;C:\\B");
+    out = RunRegOpTool("win98", "env 0" + rows, rebooted.c_str());
+    EXPECT_EQ(out["result"], "11");
+    EXPECT_EQ(out["changed"], "11");
+    EXPECT_EQ(zktest::ReadBytes(autoexec), original) << "neither item comes back";
     EXPECT_EQ(zktest::RegSnapshot(UserEnv), user) << "9x leaves the registry alone";
     EXPECT_EQ(zktest::RegSnapshot(SystemEnv), system);
+}
+
+TEST(EnvironmentRows, ChangedOnlyWhenTheStoredValueDiffers) {
+    SavedValue saved(UserEnv, "ZKTEST_REGOP_CH"), path(UserEnv, "PATH");
+    RawSetString(UserEnv, "ZKTEST_REGOP_CH", "C:\\Own");
+    RawSet(UserEnv, "PATH", REG_EXPAND_SZ, Sz("C:\\Own;C:\\Tools"));
+    struct Case {
+        const char* row;
+        int mode;
+        bool result, changed;
+    } cases[] = {
+        {"|PATH|c:\\tools|Append|Remove|User|", 1, true, false}, // the user's own item
+        {"|PATH|C:\\ZkNew|Append|Remove|User|", 1, true, true},
+        {"|PATH|C:\\ZkNew|Append|Remove|User|", 0, true, true},
+        {"|PATH|C:\\ZkNew|Append|Remove|User|", 0, false, false}, // gone already
+        {"|ZKTEST_REGOP_CH|C:\\Own|Create|Remove|User|", 1, true, false},
+        {"|ZKTEST_REGOP_CH|C:\\Zk|Create|Remove|User|", 1, true, true},
+        {"|ZKTEST_REGOP_CH|C:\\Zk|Leave|Remove|User|", 1, true, false},
+        {"|ZKTEST_REGOP_CH|C:\\Zk|Create|Remove|User|", 0, true, true},
+    };
+    for (const Case& c : cases) {
+        bool changed = !c.changed;
+        EXPECT_EQ(PerformEnvironmentOp(c.row, c.mode, &changed), c.result) << c.row << c.mode;
+        EXPECT_EQ(changed, c.changed) << c.row << " " << c.mode;
+    }
+    EXPECT_EQ(RawGet(UserEnv, "PATH").second, Sz("C:\\Own;C:\\Tools"));
+    EXPECT_EQ(RawGet(UserEnv, "ZKTEST_REGOP_CH").first, 0u);
 }
 
 // ---------------------------------------------------------------- associations and Open With
@@ -797,6 +862,79 @@ TEST(Associations, RemovalKeepsWhatIsNotItsOwn) {
     DeleteRegKey(Hkcr + ".zkrt");
     EXPECT_FALSE(RawKeyExists(Hkcr + TestClass));
     NotifyAssociationsChanged();
+}
+
+TEST(Associations, AndOpenWithUndoneInEitherOrder) {
+    const std::string row = "|ZkTestRegOp.Doc|Zk doc|zkrt||C:\\Zk\\app.exe|||Create|Remove|";
+    DeleteRegKey(Hkcr + ".zkrt");
+    DeleteRegKey(Hkcr + TestClass);
+    const std::string before = AssociationState(),
+                      folderBefore = zktest::RegSnapshot(Hkcr + "Folder");
+    for (bool associationFirst : {true, false}) {
+        ASSERT_TRUE(PerformAssociationOp(row, 1));
+        ASSERT_TRUE(
+            RegisterOpenWithVerb("ZkTestVerb", "Open with Zk", "C:\\Zk\\zk.exe", true, "zkrt"));
+        ASSERT_TRUE(RawKeyExists(Hkcr + TestClass + "\\Shell\\ZkTestVerb\\command"));
+        auto association = [&] { return PerformAssociationOp(row, 0); };
+        auto openWith = [&] { return RegisterOpenWithVerb("ZkTestVerb", "", "", false, "zkrt"); };
+        EXPECT_TRUE(associationFirst ? association() : openWith()) << associationFirst;
+        EXPECT_TRUE(associationFirst ? openWith() : association()) << associationFirst;
+        EXPECT_EQ(AssociationState(), before) << associationFirst;
+        EXPECT_EQ(zktest::RegSnapshot(Hkcr + "Folder"), folderBefore) << associationFirst;
+    }
+    NotifyAssociationsChanged();
+}
+
+TEST(Associations, AnExtensionOfAnotherProgramGetsItsClassBack) {
+    const std::string row = "|ZkTestRegOp.Doc|Zk doc|zkrt||C:\\Zk\\app.exe|||Create|Remove|";
+    const std::string ext = Hkcr + ".zkrt";
+    struct Case {
+        const char* name;
+        const char* previousClass; // nullptr: the key has no default
+    } cases[] = {{"another class with ShellNew", "ZkOther.Doc"}, {"ShellNew only", nullptr}};
+    for (const Case& c : cases) {
+        DeleteRegKey(ext);
+        DeleteRegKey(Hkcr + TestClass);
+        if (c.previousClass) RawSetString(ext, "", c.previousClass);
+        RawSetString(ext + "\\ShellNew", "NullFile", "");
+        RawSetString(ext, "Content Type", "text/x-zk");
+        const std::string before = AssociationState();
+        ASSERT_TRUE(PerformAssociationOp(row, 1)) << c.name;
+        EXPECT_EQ(RawGet(ext, "").second, Sz(TestClass)) << c.name;
+        ASSERT_TRUE(PerformAssociationOp(row, 1)) << c.name << ": a second install";
+        EXPECT_TRUE(PerformAssociationOp(row, 0)) << c.name;
+        EXPECT_EQ(AssociationState(), before) << c.name;
+        // Another program took the extension meanwhile: it keeps it, and the kept default too.
+        ASSERT_TRUE(PerformAssociationOp(row, 1)) << c.name;
+        RawSetString(ext, "", "ZkThird.Doc");
+        EXPECT_TRUE(PerformAssociationOp(row, 0)) << c.name;
+        EXPECT_EQ(RawGet(ext, "").second, Sz("ZkThird.Doc")) << c.name;
+    }
+    DeleteRegKey(ext);
+    NotifyAssociationsChanged();
+}
+
+TEST(Associations, Windows98CreateKeepsExistingTrees) {
+    // The plain key delete of 9x takes the subkeys with it.
+    const std::string row = "|ZkTestRegOp.Doc|Zk doc|zkrt||C:\\Zk\\app.exe|||Create|Remove|";
+    DeleteRegKey(Hkcr + ".zkrt");
+    DeleteRegKey(Hkcr + TestClass);
+    RawSetString(Hkcr + ".zkrt", "", "ZkOther.Doc");
+    RawSetString(Hkcr + ".zkrt\\ShellNew", "NullFile", "");
+    RawSetString(Hkcr + TestClass + "\\DefaultIcon", "", "C:\\Zk\\doc.ico");
+    const std::string extBefore = zktest::RegSnapshot(Hkcr + ".zkrt");
+    auto out = RunRegOpTool("win98", "assoc 1 \"" + row + "\"");
+    EXPECT_EQ(out["windows"], "98");
+    EXPECT_EQ(out["result"], "1");
+    EXPECT_TRUE(RawKeyExists(Hkcr + ".zkrt\\ShellNew"));
+    EXPECT_EQ(RawGet(Hkcr + TestClass + "\\DefaultIcon", "").second, Sz("C:\\Zk\\doc.ico"));
+    out = RunRegOpTool("win98", "assoc 0 \"" + row + "\"");
+    EXPECT_EQ(out["result"], "0") << "the icon is not the association's: the class stays";
+    EXPECT_EQ(RawGet(Hkcr + TestClass + "\\DefaultIcon", "").second, Sz("C:\\Zk\\doc.ico"));
+    EXPECT_FALSE(RawKeyExists(Hkcr + TestClass + "\\shell"));
+    EXPECT_EQ(zktest::RegSnapshot(Hkcr + ".zkrt"), extBefore);
+    DeleteRegKey(Hkcr + ".zkrt");
+    DeleteRegKey(Hkcr + TestClass);
 }
 
 TEST(OpenWith, VerbForFoldersAndRegisteredClassesOnly) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 using namespace zk;
 
 namespace {
@@ -45,6 +47,8 @@ TEST(ScriptReader, LinesToSettingsAndBoxes) {
         {"';' tail", "SET_PROG_NAME(A;B);", "A;B", {}},
         {"';' remark", "SET_PROG_NAME(A) ; see below", "A", {}},
         {"';' remarks", "SET_PROG_NAME(A;B) ; one; two", "A;B", {}},
+        {"a remark with parentheses", "SET_PROG_NAME(A) ; see (B)", "A", {}},
+        {"a bare keyword's remark", "SET_SILENT_SETUP ; a; b\nSET_PROG_NAME(A)", "A", {}},
         {"a comment line with ';' in it", "; see a;b\r\n   ;SET_PROG_NAME(X)", "", {}},
         {"URL", "SET_PROG_NAME(http://x.example/a)", "http://x.example/a", {}},
         {"URL and remark", "SET_PROG_NAME(ftp://x.example/a) // remark", "ftp://x.example/a", {}},
@@ -118,6 +122,12 @@ TEST(ScriptReader, ReadingStartsFromTheDefaults) {
     EXPECT_EQ(s.GetLangFlag(), 1);
     EXPECT_FALSE(s.GetCopyToUninstall());
     EXPECT_EQ(s.GetCompanyName(), "B");
+}
+
+TEST(ScriptReader, SmallestIntegerOfTheFuzzCorpus) {
+    TScript s;
+    ReadScriptText(s, SampleScript("int_min.txt"), {});
+    EXPECT_EQ(s.GetLangFlag(), INT_MIN);
 }
 
 TEST(ScriptReader, SampleScript) {

@@ -343,10 +343,6 @@ TEST(UnRemoveFixture, ForcedRemovalNeverEntersLinks) {
     const Text root = fixture;
     ASSERT_EQ(GetFileAttributesA((root + "\\tree\\dirlink").c_str()) & 0x410, 0x410u);
     const RemovalContext bare = MakeRemovalContext({}, root + "\\Own\\UnInstall.exe");
-    // A tree named through a link lies elsewhere: refused.
-    const ItemResult named = ForceRemoveDirItem(bare, root + "\\tree\\dirlink\\deeper");
-    EXPECT_NE(named.reason.find("refused"), Text::npos) << named.reason;
-    EXPECT_TRUE(Exists(root + "\\outside\\deeper\\keep2.txt"));
     // A link goes by itself where the platform can remove one (Wine cannot: error 145); what
     // it shows is never touched, and an item is a success exactly when its link is gone.
     const Text sublink = root + "\\tree\\Sub\\sublink";
@@ -373,6 +369,36 @@ TEST(UnRemoveFixture, ForcedRemovalNeverEntersLinks) {
     EXPECT_TRUE(Exists(root + "\\tree\\Data\\keep.txt"));
     EXPECT_TRUE(Exists(root + "\\outside\\keep.txt"));
     EXPECT_TRUE(Exists(root + "\\outside\\deeper\\keep2.txt"));
+}
+
+// A product folder named through a link (installed below a junction): removed where the link
+// leads, behind the guards of that place.
+TEST(UnRemoveFixture, ForcedRemovalThroughALinkWorksWhereItLeads) {
+    const char* fixture = std::getenv("ZK_UNREMOVE_FIXTURE");
+    if (!fixture) GTEST_SKIP() << "run by the uninstall_UnRemove_links ctest entry";
+    const Text root = fixture, own = root + "\\Own\\UnInstall.exe";
+    const Text product = root + "\\tree\\dirlink\\product";
+    // A DONT_REMOVE_DIR entry named through the link holds where the link leads.
+    const RemovalContext keeping =
+        MakeRemovalContext(ListsWith(WorkList::DontRemoveDir, {product + "\\Keep"}), own);
+    ItemResult r = ForceRemoveDirItem(keeping, product);
+    EXPECT_TRUE(r.success) << r.reason;
+    EXPECT_FALSE(Exists(root + "\\outside\\product\\p.txt")) << r.reason;
+    EXPECT_TRUE(Exists(root + "\\outside\\product\\Keep\\k.txt"));
+    const RemovalContext bare = MakeRemovalContext({}, own);
+    r = ForceRemoveDirItem(bare, product);
+    EXPECT_TRUE(r.success) << r.reason;
+    EXPECT_FALSE(Exists(root + "\\outside\\product"));
+    EXPECT_TRUE(Exists(root + "\\outside\\deeper\\keep2.txt"));
+    EXPECT_TRUE(Exists(root + "\\tree\\dirlink"));
+    EXPECT_TRUE(ForceRemoveDirItem(bare, product).success) << "gone: not found";
+
+    // Windows' folder behind a link is refused there, and what stays fails the item.
+    ASSERT_TRUE(IsSystemFolder("C:\\windows"));
+    r = ForceRemoveDirItem(bare, root + "\\links\\croot\\windows");
+    EXPECT_FALSE(r.success) << r.reason;
+    EXPECT_NE(r.reason.find("refused"), Text::npos) << r.reason;
+    EXPECT_TRUE(Exists("C:\\windows\\win.ini"));
 }
 
 // A product installed at the root of a drive ("M:\" as the destination) with a forced
@@ -580,6 +606,42 @@ TEST(RemoveSharedFileItem, CountsDecideAndBrokenCountsKeepTheFile) {
     }
     EXPECT_TRUE(Exists(busy));
     EXPECT_FALSE(RegValueExists(SharedDllsKey, busy));
+
+    // Counted under the script's spelling: found there first, then under the canonical one.
+    const Text longName = dir + "\\Long Shared Name.dll";
+    ASSERT_TRUE(WriteBytes(longName, "x"));
+    char shortBuffer[MAX_PATH];
+    ASSERT_GT(GetShortPathNameA(longName.c_str(), shortBuffer, MAX_PATH), 0u);
+    const Text shortName = shortBuffer, slashName = ReplaceAll(longName, "\\", "/");
+    ASSERT_NE(shortName, longName);
+    struct Spelling {
+        Text item;
+        DWORD scriptCount, canonicalCount; // 0: no value
+        bool survives;
+        DWORD scriptAfter, canonicalAfter;
+    } spellings[] = {
+        {shortName, 2, 0, true, 1, 0},
+        {slashName, 1, 0, false, 0, 0},
+        {shortName, 1, 3, false, 0, 3}, // the script's count decides
+        {slashName, 0, 2, true, 0, 1},  // only the canonical one
+    };
+    auto sharedCount = [](const Text& name) -> DWORD {
+        bool isNumber = false;
+        return static_cast<DWORD>(
+            StrToIntDef(ReadRegValueAsText(SharedDllsKey, name, isNumber), 0));
+    };
+    for (const Spelling& c : spellings) {
+        ASSERT_TRUE(WriteBytes(longName, "x"));
+        if (c.scriptCount) SetSharedValue(c.item, REG_DWORD, &c.scriptCount, sizeof(DWORD));
+        if (c.canonicalCount) SetSharedValue(longName, REG_DWORD, &c.canonicalCount, sizeof(DWORD));
+        const ItemResult r = RemoveSharedFileItem(ctx, c.item);
+        EXPECT_TRUE(r.success) << c.item << ": " << r.reason;
+        EXPECT_EQ(Exists(longName), c.survives) << c.item << ": " << r.reason;
+        EXPECT_EQ(sharedCount(c.item), c.scriptAfter) << c.item;
+        EXPECT_EQ(sharedCount(longName), c.canonicalAfter) << c.item;
+        DeleteRegValue(SharedDllsKey, c.item);
+        DeleteRegValue(SharedDllsKey, longName);
+    }
     zktest::RemoveScratch(dir);
 }
 
@@ -619,8 +681,8 @@ TEST(OperationRows, ReplayTheirUninstallActionAndRefuseSharedKeys) {
          true, true},
         {UndoIniFileOpItem, "|<Application Folder>app.ini|S|K|1|Create|Remove|", true, false},
         // Environment values take the folder without a backslash after it.
-        {UndoEnvironmentOpItem, "|ZK_UNREMOVE_VAR|;<Application Folder>|Append|Remove|User|",
-         true, false},
+        {UndoEnvironmentOpItem, "|ZK_UNREMOVE_VAR|;<Application Folder>|Append|Remove|User|", true,
+         false},
         {UndoOpenWithItem, "|ZkTestUnremoveVerb||", true, false},
         {UndoOpenWithItem, "|||", false, false},
     };
