@@ -280,13 +280,20 @@ void ApplyIniFileOps(const InstallHost& host) {
     }
 }
 
+// An undo line only for a row that changed the stored value: an Append of an item already
+// there would otherwise have its Remove take the user's own item away.
+static bool ChangeEnvironment(const Text& row) {
+    bool changed = false;
+    return PerformEnvironmentOp(row, 1, &changed) && changed;
+}
+
 bool ApplyEnvironmentOps(const InstallHost& host, const PostCopyHost& post) {
     bool written = true, any = false;
     for (const Text& item : host.script->GetEnvironmentRows()) {
         const Text row = Framed(item);
         const Text expanded = ExpandWithHost(host, row, "");
         const bool changed =
-            post.environmentOp ? post.environmentOp(expanded) : PerformEnvironmentOp(expanded, 1);
+            post.environmentOp ? post.environmentOp(expanded) : ChangeEnvironment(expanded);
         LogLine(host, "EnvironmentOp: " + ListItem(row, 0) + "=" + ListItem(row, 1));
         if (!changed) continue;
         written = AddUninstall(host, RowCommandLine("SET_PERFORM_ENVIRONMENT_OP", item)) && written;

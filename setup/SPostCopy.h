@@ -40,7 +40,7 @@ struct PostCopyHost {
     ShellFolderProc shellFolder;
     std::function<void(const Text& command)> setPostSetupCommand;
     // Performs an expanded environment row at install and answers whether it changed the
-    // variable; unset: PerformEnvironmentOp, whose result is taken as that answer.
+    // variable; unset: PerformEnvironmentOp with its changed answer.
     std::function<bool(const Text& row)> environmentOp;
     TextList comFiles, fontFiles; // filled by the copy engine
 };
