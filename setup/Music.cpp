@@ -43,10 +43,14 @@ class MciDevice : public MusicDevice {
         return Status(device, MCI_STATUS_POSITION, position);
     }
     DWORD SeekToStart(UINT device) override {
-        return static_cast<DWORD>(
-            mciSendCommandA(device, MCI_SEEK, MCI_SEEK_TO_START | MCI_WAIT, 0));
+        MCI_SEEK_PARMS seek{};
+        return static_cast<DWORD>(mciSendCommandA(device, MCI_SEEK, MCI_SEEK_TO_START | MCI_WAIT,
+                                                  reinterpret_cast<DWORD_PTR>(&seek)));
     }
-    void Close(UINT device) override { mciSendCommandA(device, MCI_CLOSE, MCI_WAIT, 0); }
+    void Close(UINT device) override {
+        MCI_GENERIC_PARMS close{};
+        mciSendCommandA(device, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+    }
     Text ErrorText(DWORD code) override { return GetMciErrorText(code); }
 
   private:
