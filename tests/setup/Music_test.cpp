@@ -241,3 +241,39 @@ TEST(Music, MciErrorTexts) {
     EXPECT_NE(GetMciErrorText(263), "Undefined error code");
     EXPECT_EQ(GetMciErrorText(0xFFFF), "Undefined error code");
 }
+
+namespace {
+// A device whose close can hang: the stop must not wait for it longer than its bound.
+class HangingDevice : public FakeDevice {
+  public:
+    std::atomic<bool> hang{true};
+    void Close(UINT device) override {
+        FakeDevice::Close(device);
+        if (hang) Sleep(3000);
+    }
+};
+} // namespace
+
+TEST(Music, StopWaitsForAHangingPlayerAboutTwoSecondsAtMost) {
+    // Static: the abandoned player still runs in the device after the test.
+    static HangingDevice device;
+    static FakeMixer mixer;
+    static std::vector<Text> traces;
+    static TMusic music(
+        device, mixer, [](DWORD) {}, [](const Text& line) { traces.push_back(line); });
+    device.ends = false;
+    music.PlayMusic("a.wav", 0);
+    ASSERT_TRUE(WaitUntil([&] { return music.IsPlaying(); }));
+    DWORD took = TimeOf([&] { music.StopMusic(0); });
+    EXPECT_GE(took, 1900u);
+    EXPECT_LT(took, 2600u);
+    ASSERT_EQ(traces.size(), 1u);
+    EXPECT_NE(traces[0].find("did not stop"), Text::npos) << traces[0];
+    // A new start is not held up by the old player.
+    device.hang = false;
+    took = TimeOf([&] { music.PlayMusic("b.wav", 0); });
+    EXPECT_LT(took, 500u);
+    ASSERT_TRUE(WaitUntil([&] { return device.opens == 2; }));
+    music.StopMusic(0);
+    EXPECT_EQ(device.closes, 2);
+}
