@@ -120,6 +120,14 @@ void TSMainForm::PlaceBackgroundImage(SIZE picture) {
     pictureBox_ = ControlBox(Image1);
 }
 
+Box TSMainForm::ClientAreaOnScreen() const {
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    POINT origin{0, 0};
+    ClientToScreen(Handle(), &origin);
+    return {origin.x, origin.y, client.right, client.bottom};
+}
+
 void TSMainForm::Timer(UINT_PTR id) {
     Route(*this, Timers, id);
 }

@@ -37,6 +37,9 @@ class TSMainForm : public TForm {
     void ForceCloseProg();
     HWND Wizard() const { return wizard_; }
     bool WizardShown() const { return wizardShown_; }
+    // The client area in screen coordinates: where the wizard and the floating volume window
+    // are placed while the background window exists.
+    Box ClientAreaOnScreen() const;
     // The picture's place in the client area (empty without a picture).
     Box PictureBox() const { return pictureBox_; }
 

@@ -101,6 +101,12 @@ TEST(Background, BlueByDefaultOverTheWorkAreaAndKeptBehindTheWizard) {
     EXPECT_EQ(ClientPixel(b.window, 5, 5), RGB(0, 0, 255)) << "solid blue";
     EXPECT_EQ(ClientPixel(b.window, 5, client.bottom - 1), RGB(0, 0, 255));
     EXPECT_EQ(GetWindow(b.wizard, GW_HWNDNEXT), b.window) << "directly behind the wizard";
+    // Centred in the client area on the screen (the host's wizard places itself so).
+    POINT origin{0, 0};
+    ClientToScreen(b.window, &origin);
+    RECT wizard = zkui::WindowBox(b.wizard);
+    EXPECT_EQ(wizard.left, origin.x + (client.right - (wizard.right - wizard.left)) / 2);
+    EXPECT_EQ(wizard.top, origin.y + (client.bottom - (wizard.bottom - wizard.top)) / 2);
     // Brought to the front by someone else: within a few ticks it is behind again.
     SetWindowPos(b.window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     EXPECT_TRUE(WaitFor([&] { return GetWindow(b.wizard, GW_HWNDNEXT) == b.window; }, 1000));
