@@ -9,6 +9,10 @@ inline constexpr const char* MsgBoxClass = "ZMsgBox";
 inline constexpr const char* AboutClass = "ZAboutForm";
 inline constexpr const char* SrvBarClass = "ZSrvBarDlg";
 inline constexpr const char* UninstallClass = "ZUninstallForm";
+inline constexpr const char* BillboardClass = "ZBillboardForm";
+inline constexpr const char* SliderClass = "ZSlider"; // the volume slider control
+inline constexpr const char* SliderFormClass = "ZSliderForm";
+inline constexpr const char* SetupMainClass = "ZSetupMainForm"; // the background window
 
 // ZMsgBox: the body and up to three buttons, left to right.
 inline constexpr int MsgBoxBody = 100;
@@ -39,6 +43,16 @@ inline constexpr int UnBrandLabel = 2033; // Label21
 inline constexpr int UnCompanyUrlLabel = 2034;
 inline constexpr int UnLogButton = 2035;
 inline constexpr int UnCloseButton = 2036;
+
+// Billboard window.
+inline constexpr int BillboardImage = 2400;       // Image1: the picture of a picture page
+inline constexpr int BillboardCloseButton = 2401; // Button1
+
+// Volume slider window; the slider control keeps its id wherever it sits.
+inline constexpr int SliderFormSlider = 2500; // Slider1 of the floating window
+
+// Background window (block 2600-2699).
+inline constexpr int SetupMainImage = 2600; // Image1: the background picture
 
 // Later windows take the next free block of 100 (wizard 1000-1999).
 

@@ -2,6 +2,11 @@
 #include "Ctrls.h"
 #include "MsgMarkup.h"
 
+#include <ole2.h>
+#include <olectl.h>
+
+#include <string>
+
 namespace zk {
 
 namespace {
@@ -74,6 +79,58 @@ void FillVerticalGradient(HDC dc, Rgb top, Rgb bottom, int width, int rows) {
 UniqueBitmap LoadPictureFile(const Text& path) {
     return UniqueBitmap(static_cast<HBITMAP>(
         LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+}
+
+UniqueBitmap LoadAnyPictureFile(const Text& path) {
+    if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
+    HRESULT com = CoInitialize(nullptr);
+    std::wstring wide(
+        static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    IPicture* picture = nullptr;
+    UniqueBitmap result;
+    if (SUCCEEDED(OleLoadPicturePath(wide.data(), nullptr, 0, 0, IID_IPicture,
+                                     reinterpret_cast<void**>(&picture))) &&
+        picture) {
+        OLE_XSIZE_HIMETRIC himetricWidth = 0;
+        OLE_YSIZE_HIMETRIC himetricHeight = 0;
+        picture->get_Width(&himetricWidth);
+        picture->get_Height(&himetricHeight);
+        HDC screen = GetDC(nullptr);
+        int width = MulDiv(himetricWidth, GetDeviceCaps(screen, LOGPIXELSX), 2540);
+        int height = MulDiv(himetricHeight, GetDeviceCaps(screen, LOGPIXELSY), 2540);
+        ReleaseDC(nullptr, screen);
+        if (width > 0 && height > 0)
+            result = PaintPicture(width, height, [&](HDC dc) {
+                RECT all{0, 0, width, height};
+                FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+                // The picture's own coordinates run bottom-up.
+                picture->Render(dc, 0, 0, width, height, 0, himetricHeight, himetricWidth,
+                                -himetricHeight, nullptr);
+            });
+        picture->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return result;
+}
+
+namespace {
+int CALLBACK NoteFontFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+} // namespace
+
+Text InstalledFontOr(const Text& face, const Text& fallback) {
+    if (face.empty() || face.size() >= LF_FACESIZE) return fallback;
+    LOGFONTA wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(wanted.lfFaceName, face.c_str(), LF_FACESIZE);
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExA(screen, &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found ? face : fallback;
 }
 
 SIZE PictureSize(HBITMAP picture) {

@@ -24,6 +24,11 @@ void FillVerticalGradient(HDC dc, Rgb top, Rgb bottom, int width, int rows);
 // A bitmap file (.bmp); empty when it cannot be loaded.
 UniqueBitmap LoadPictureFile(const Text& path);
 SIZE PictureSize(HBITMAP picture);
+// A picture file in any format the platform's picture loader reads (BMP, JPG, PNG, GIF, ICO),
+// as a screen bitmap of its pixel size; empty when it cannot be loaded.
+UniqueBitmap LoadAnyPictureFile(const Text& path);
+// The face name when a screen font of that name is installed, else `fallback`.
+Text InstalledFontOr(const Text& face, const Text& fallback);
 // A screen-compatible bitmap of width x height, painted by `paint` on a memory DC.
 UniqueBitmap PaintPicture(int width, int height, const std::function<void(HDC)>& paint);
 // Shows the bitmap in a static control made with SS_BITMAP (which takes the bitmap's size);

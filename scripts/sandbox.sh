@@ -105,6 +105,12 @@ if [ "${2:-}" = stop ]; then
 fi
 start_display
 [ -f "$sbx/ready" ] && [ -d "$prefix/drive_c" ] || make_prefix
+# No sound card on this machine: ALSA's null device as the default PCM lets the multimedia
+# calls play (their position advances) without one.
+if [ "$(cat "$HOME/.asoundrc" 2>/dev/null)" != 'pcm.!default {type null}' ]; then
+  echo 'pcm.!default {type null}' > "$HOME/.asoundrc"
+  [ ${#runas[@]} -gt 0 ] && chown zsandbox:zsandbox "$HOME/.asoundrc"
+fi
 # One persistent wineserver: later process starts are cheap. Its first process starts Wine's
 # background services and the desktop window; start them here, detached from every pipe,
 # or they inherit a test's output and the test runner waits on them until its time-out.

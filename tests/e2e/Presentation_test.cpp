@@ -1,0 +1,336 @@
+// The presentation during the copy, end to end: a host program shows the billboard slide show,
+// the floating volume window and the background music; the UI driver watches them from
+// outside and closes them mid-way. Music plays on the sandbox's null sound device, whose
+// position runs to the end: no test waits for the music itself to end.
+#include "ControlIds.h"
+#include "TestEnv.h"
+#include "UiDriver.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace ids = zk::ids;
+
+namespace {
+
+std::string Le(uint32_t v, int bytes) {
+    std::string s;
+    for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return s;
+}
+std::string Be(uint32_t v) {
+    std::string s;
+    for (int i = 3; i >= 0; --i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return s;
+}
+
+using Pixel = std::function<COLORREF(int x, int y)>;
+
+// A 24-bit bottom-up BMP.
+std::string Bmp(int w, int h, const Pixel& pixel) {
+    int row = (w * 3 + 3) / 4 * 4;
+    std::string data;
+    for (int y = h - 1; y >= 0; --y) {
+        std::string line;
+        for (int x = 0; x < w; ++x) {
+            COLORREF c = pixel(x, y);
+            line += static_cast<char>(GetBValue(c));
+            line += static_cast<char>(GetGValue(c));
+            line += static_cast<char>(GetRValue(c));
+        }
+        data += line + std::string(static_cast<size_t>(row - w * 3), '\0');
+    }
+    return "BM" + Le(static_cast<uint32_t>(54 + data.size()), 4) + Le(0, 4) + Le(54, 4) +
+           Le(40, 4) + Le(static_cast<uint32_t>(w), 4) + Le(static_cast<uint32_t>(h), 4) +
+           Le(1, 2) + Le(24, 2) + Le(0, 4) + Le(static_cast<uint32_t>(data.size()), 4) +
+           Le(2835, 4) + Le(2835, 4) + Le(0, 4) + Le(0, 4) + data;
+}
+
+std::string PngChunk(const std::string& type, const std::string& body) {
+    std::string typed = type + body;
+    uLong crc =
+        crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()));
+    return Be(static_cast<uint32_t>(body.size())) + typed + Be(static_cast<uint32_t>(crc));
+}
+
+// An 8-bit RGB PNG.
+std::string Png(int w, int h, const Pixel& pixel) {
+    std::string raw;
+    for (int y = 0; y < h; ++y) {
+        raw += '\0'; // no filter
+        for (int x = 0; x < w; ++x) {
+            COLORREF c = pixel(x, y);
+            raw += static_cast<char>(GetRValue(c));
+            raw += static_cast<char>(GetGValue(c));
+            raw += static_cast<char>(GetBValue(c));
+        }
+    }
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(size, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &size,
+             reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()));
+    packed.resize(size);
+    std::string header = Be(static_cast<uint32_t>(w)) + Be(static_cast<uint32_t>(h)) +
+                         std::string("\x08\x02\x00\x00\x00", 5);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) +
+           PngChunk("IDAT", packed) + PngChunk("IEND", "");
+}
+
+// Three seconds of a tone, 8 kHz mono 8-bit.
+std::string Wav() {
+    std::string samples;
+    for (int i = 0; i < 8000 * 3; ++i) samples += static_cast<char>(i % 40 < 20 ? 168 : 88);
+    return "RIFF" + Le(static_cast<uint32_t>(36 + samples.size()), 4) + "WAVEfmt " + Le(16, 4) +
+           Le(1, 2) + Le(1, 2) + Le(8000, 4) + Le(8000, 4) + Le(1, 2) + Le(8, 2) + "data" +
+           Le(static_cast<uint32_t>(samples.size()), 4) + samples;
+}
+
+// One note of a second, format 0.
+std::string Midi() {
+    std::string track = std::string("\x00\x90\x3c\x40", 4) +
+                        std::string("\x81\x40\x80\x3c\x40", 5) + std::string("\x00\xff\x2f\x00", 4);
+    return std::string("MThd") + Be(6) + std::string("\x00\x00\x00\x01\x00\x60", 6) + "MTrk" +
+           Be(static_cast<uint32_t>(track.size())) + track;
+}
+
+// A settings row of 19 items with the given ones set.
+std::string Row(std::initializer_list<std::pair<int, const char*>> items) {
+    std::vector<std::string> values(19);
+    for (auto& [n, v] : items) values[static_cast<size_t>(n)] = v;
+    std::string row = "|";
+    for (const std::string& v : values) row += v + "|";
+    return row;
+}
+
+struct Files {
+    std::string dir = zktest::ScratchDir("presentation");
+    std::string text = dir + "\\page.TXT", bmp = dir + "\\checks.bmp", png = dir + "\\green.png",
+                missing = dir + "\\missing.bmp", wav = dir + "\\tone.wav", mid = dir + "\\tune.MID";
+    Files() {
+        zktest::WriteBytes(text,
+                           "Welcome\r\n~Big line\r\nA longer line that wraps in the window\r\n");
+        zktest::WriteBytes(bmp, Bmp(160, 100, [](int x, int y) {
+                               return (x / 20 + y / 20) % 2 ? RGB(255, 0, 0) : RGB(255, 255, 0);
+                           }));
+        zktest::WriteBytes(png, Png(90, 60, [](int, int) { return RGB(0, 200, 0); }));
+        zktest::WriteBytes(wav, Wav());
+        zktest::WriteBytes(mid, Midi());
+    }
+};
+
+std::string Host() {
+    return zktest::BinDir() + "\\presenthost.exe";
+}
+
+zkui::Program StartHost(const std::string& cmd, const std::vector<std::string>& args) {
+    std::string line = cmd;
+    for (const std::string& a : args) line += " " + zkui::Quote(a);
+    return zkui::Start(Host(), line);
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD ms) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+RECT WorkArea() {
+    RECT r{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+    return r;
+}
+
+std::map<std::string, std::string> ReadReport(const std::string& path) {
+    std::map<std::string, std::string> values;
+    std::istringstream in(zktest::ReadBytes(path));
+    std::string line;
+    while (std::getline(in, line))
+        if (size_t eq = line.find('='); eq != std::string::npos)
+            values[line.substr(0, eq)] = line.substr(eq + 1);
+    return values;
+}
+
+int Num(std::map<std::string, std::string>& r, const std::string& key) {
+    return std::atoi(r[key].c_str());
+}
+
+} // namespace
+
+TEST(Presentation, SlideShowStepsThroughTextPicturesAndAMissingFile) {
+    Files f;
+    // Blue to black over 400 x 300 in the middle of the work area, a tick every half second.
+    std::string row = Row({{3, "1"},
+                           {5, "Center"},
+                           {8, "16711680"},
+                           {9, "0"},
+                           {11, "16"},
+                           {15, "400"},
+                           {16, "300"},
+                           {17, "10"},
+                           {18, "1"}});
+    zkui::Program host = StartHost("billboard", {row, f.text, f.bmp, f.png, f.missing});
+    HWND show = zkui::FindTopWindow(ids::BillboardClass, "Billboard", host.Pid());
+    ASSERT_TRUE(show);
+    RECT work = WorkArea();
+    const int left = work.left + (work.right - work.left - 400) / 2;
+    const int top = work.top + (work.bottom - work.top - 300) / 2;
+    ASSERT_TRUE(WaitFor([&] { return zkui::WindowBox(show).left == left; }, 3000))
+        << "placed at the first layout";
+    RECT box = zkui::WindowBox(show);
+    EXPECT_EQ(box.top, top);
+    EXPECT_EQ(box.right - box.left, 400);
+    EXPECT_EQ(box.bottom - box.top, 300);
+    EXPECT_FALSE(GetWindowLongA(show, GWL_STYLE) & WS_CAPTION) << "borderless";
+    EXPECT_NE(GetForegroundWindow(), show) << "the show takes no activation";
+
+    HWND image = zkui::ChildById(show, ids::BillboardImage);
+    EXPECT_FALSE(IsWindowVisible(image)) << "the text page first";
+    Sleep(200);
+    EXPECT_EQ(ScreenPixel(left + 390, top), RGB(0, 0, 255)) << "gradient from blue";
+    EXPECT_LT(GetBValue(ScreenPixel(left + 390, top + 299)), 10) << "towards black";
+
+    // The bitmap page, centred in the fixed size.
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(image); }, 3000));
+    RECT picture = zkui::ChildBox(image);
+    EXPECT_EQ(picture.left, 120);
+    EXPECT_EQ(picture.top, 100);
+    EXPECT_EQ(picture.right - picture.left, 160);
+    // The PNG page.
+    ASSERT_TRUE(WaitFor(
+        [&] { return zkui::ChildBox(image).right - zkui::ChildBox(image).left == 90; }, 3000));
+    EXPECT_EQ(zkui::ChildBox(image).top, 120);
+    Sleep(200);
+    EXPECT_EQ(ScreenPixel(left + 200, top + 150), RGB(0, 200, 0));
+    // The missing file: a text page again, and the show ends by itself.
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(image); }, 3000));
+    EXPECT_EQ(host.Wait(8000), 0);
+}
+
+TEST(Presentation, AutoSizeWithFramePlacedByTheRow) {
+    Files f;
+    std::string row =
+        Row({{1, "1"}, {2, "1"}, {5, "Top/Left"}, {6, "5"}, {7, "7"}, {17, "10"}, {18, "20"}});
+    zkui::Program host = StartHost("billboard", {row, f.bmp});
+    HWND show = zkui::FindTopWindow(ids::BillboardClass, "Billboard", host.Pid());
+    ASSERT_TRUE(show);
+    RECT work = WorkArea();
+    ASSERT_TRUE(WaitFor([&] { return zkui::WindowBox(show).left == work.left + 5; }, 3000));
+    EXPECT_EQ(zkui::WindowBox(show).top, work.top + 7);
+    RECT client = zkui::ClientBox(show);
+    EXPECT_EQ(client.right, 180) << "picture plus twice the margin";
+    EXPECT_EQ(client.bottom, 120);
+    EXPECT_TRUE(GetWindowLongA(show, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+    EXPECT_EQ(zkui::ChildBox(zkui::ChildById(show, ids::BillboardImage)).left, 10);
+    // Closed mid-way by its owner's window: the host ends at once.
+    zkui::PostClose(FindWindowA("ZkPresentHost", nullptr));
+    EXPECT_EQ(host.Wait(3000), 3);
+}
+
+TEST(Presentation, WaitForTheEndShowsCloseAndCloseEndsIt) {
+    Files f;
+    std::string row = Row({{15, "300"}, {16, "200"}, {18, "20"}}); // ten seconds a tick
+    zkui::Program host = StartHost("billboard-wait", {row, f.text, f.bmp});
+    HWND show = zkui::FindTopWindow(ids::BillboardClass, "Billboard", host.Pid());
+    ASSERT_TRUE(show);
+    HWND close = zkui::ChildById(show, ids::BillboardCloseButton);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(close) != 0; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return zkui::ChildBox(close).left == 300 - 41 - 8; }, 3000))
+        << "bottom-right corner";
+    EXPECT_EQ(zkui::ChildBox(close).top, 200 - 19 - 8);
+    EXPECT_EQ(zkui::TextOf(close), "Close");
+    zkui::Click(close);
+    EXPECT_EQ(host.Wait(2000), 0);
+    EXPECT_FALSE(IsWindow(show));
+}
+
+TEST(Presentation, FloatingVolumeWindowPlacedByItsRow) {
+    zkui::Program host = zkui::Start(Host(), "slider " + zkui::Quote("|Bottom/Left|5|-5|"));
+    HWND form = zkui::FindTopWindow(ids::SliderFormClass, "Volume", host.Pid());
+    ASSERT_TRUE(form);
+    RECT work = WorkArea();
+    RECT box = zkui::WindowBox(form);
+    EXPECT_EQ(box.left, work.left + 5);
+    EXPECT_EQ(box.bottom, work.bottom - 5);
+    EXPECT_EQ(zkui::ClientBox(form).right, 45);
+    EXPECT_TRUE(GetWindowLongA(form, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_NE(GetForegroundWindow(), form) << "shown without activation";
+    HWND slider = zkui::ChildById(form, ids::SliderFormSlider);
+    ASSERT_TRUE(slider);
+    RECT s = zkui::ChildBox(slider);
+    EXPECT_EQ(s.left, 8);
+    EXPECT_EQ(s.top, 6);
+    EXPECT_EQ(s.right - s.left, 30);
+    EXPECT_EQ(s.bottom - s.top, 130);
+    zkui::PostClose(form);
+    EXPECT_EQ(host.Wait(3000), 0);
+}
+
+TEST(Presentation, MusicPlaysOnTheNullDeviceAndStopsWithinASecond) {
+    Files f;
+    std::string report = f.dir + "\\music.txt";
+    zkui::Program host =
+        zkui::Start(Host(), "music " + zkui::Quote(f.wav) + " 0 " + zkui::Quote(report));
+    ASSERT_EQ(host.Wait(20000), 0);
+    auto r = ReadReport(report);
+    EXPECT_EQ(Num(r, "opens"), 1) << zktest::ReadBytes(report);
+    EXPECT_GE(Num(r, "plays"), 1);
+    EXPECT_EQ(Num(r, "playing"), 1);
+    EXPECT_EQ(Num(r, "length"), 3000);
+    EXPECT_GT(Num(r, "max_position"), 0) << "the null device plays";
+    EXPECT_LT(Num(r, "stop_ms"), 1000);
+    EXPECT_GE(Num(r, "open_while_playing"), 1);
+    EXPECT_EQ(Num(r, "open_after"), 0) << "the device is closed";
+    EXPECT_EQ(Num(r, "threads_round2"), Num(r, "threads_round1")) << "no player left behind";
+    EXPECT_EQ(r["last_error"], "");
+}
+
+TEST(Presentation, MusicThatCannotPlayLeavesThePlayerIdle) {
+    Files f;
+    for (const std::string& file : {f.dir + "\\absent.wav", f.mid}) {
+        std::string report = f.dir + "\\music.txt";
+        zkui::Program host =
+            zkui::Start(Host(), "music " + zkui::Quote(file) + " 0 " + zkui::Quote(report));
+        ASSERT_EQ(host.Wait(20000), 0) << file;
+        auto r = ReadReport(report);
+        EXPECT_LT(Num(r, "stop_ms"), 1000) << file;
+        EXPECT_EQ(Num(r, "open_after"), 0) << file;
+        EXPECT_EQ(Num(r, "threads_round2"), Num(r, "threads_round1")) << file;
+        if (file.find("absent") != std::string::npos) {
+            EXPECT_EQ(Num(r, "opens"), 0);
+            EXPECT_NE(r["last_error"], "") << "kept as the player's last error";
+        }
+    }
+}
+
+TEST(Presentation, EverythingClosedMidWayLeavesNothingBehind) {
+    Files f;
+    std::string row = Row({{3, "1"}, {8, "255"}, {15, "300"}, {16, "200"}, {18, "1"}});
+    zkui::Program host = StartHost("all", {f.wav, row, f.text, f.bmp});
+    HWND show = zkui::FindTopWindow(ids::BillboardClass, "Billboard", host.Pid());
+    HWND volume = zkui::FindTopWindow(ids::SliderFormClass, "Volume", host.Pid());
+    ASSERT_TRUE(show && volume);
+    Sleep(1500);
+    DWORD start = GetTickCount();
+    zkui::PostClose(FindWindowA("ZkPresentHost", nullptr));
+    EXPECT_EQ(host.Wait(3000), 0);
+    EXPECT_LT(GetTickCount() - start, 2000u) << "the fade and the stop, no more";
+    EXPECT_FALSE(IsWindow(show));
+    EXPECT_FALSE(IsWindow(volume));
+}
