@@ -150,7 +150,7 @@ const ControlDef<F> kControls[] = {
      5},
     {&F::TargetDirEdit, ids::TargetDirEdit, "EDIT", "", 18, 156, 329, 21, kEdit, 0, 5},
     {&F::GroupBox1, ids::GroupBox1, "BUTTON", " Destination Directory ", 8, 114, 350, 73,
-     BS_GROUPBOX, 0, 5},
+     BS_GROUPBOX | WS_CLIPSIBLINGS, 0, 5},
     {&F::Label22, ids::Label22, "STATIC", "", 16, 201, 169, 13, kLabel, 0, 5},
     {&F::Label23, ids::Label23, "STATIC", "", 16, 217, 169, 13, kLabel, 0, 5},
     {&F::Label24, ids::Label24, "STATIC", "", 190, 201, 158, 13, kLabel | SS_RIGHT, 0, 5},
@@ -173,15 +173,15 @@ const ControlDef<F> kControls[] = {
     {&F::Label20, ids::Label20, "STATIC", "Description:", 8, 197, 350, 13, kLabel, 0, 7},
     {&F::Memo4, ids::Memo4, "EDIT", "", 8, 211, 350, 54, kMemo, 0, 7},
     // Shortcuts
-    {&F::RichEdit3, ids::RichEdit3, kRich, "", 8, 8, 354, 56, kBlock, 0, 8},
-    {&F::Label9, ids::Label9, "STATIC", "", 8, 68, 350, 13, kLabel, 0, 8},
-    {&F::ProgramShortCutEdit, ids::ProgramShortCutEdit, "EDIT", "", 8, 84, 350, 21, kEdit, 0, 8},
+    {&F::RichEdit3, ids::RichEdit3, kRich, "", 8, 8, 354, 100, kBlock, 0, 8},
     {&F::StartMenuCheckBox, ids::StartMenuCheckBox, "BUTTON", "", 24, 112, 330, 17, kCheck, 0, 8},
     {&F::DesktopCheckBox, ids::DesktopCheckBox, "BUTTON", "", 24, 136, 330, 17, kCheck, 0, 8},
     {&F::SendToCheckBox, ids::SendToCheckBox, "BUTTON", "", 24, 160, 330, 17, kCheck, 0, 8},
     {&F::StartUpCheckBox, ids::StartUpCheckBox, "BUTTON", "", 24, 184, 330, 17, kCheck, 0, 8},
     {&F::QuickLaunchCheckBox, ids::QuickLaunchCheckBox, "BUTTON", "", 24, 208, 330, 17, kCheck, 0,
      8},
+    {&F::Label9, ids::Label9, "STATIC", "", 8, 232, 350, 13, kLabel, 0, 8},
+    {&F::ProgramShortCutEdit, ids::ProgramShortCutEdit, "EDIT", "", 8, 247, 350, 21, kEdit, 0, 8},
     // Confirm
     {&F::RichEdit4, ids::RichEdit4, kRich, "", 8, 8, 354, 50, kBlock, 0, 9},
     {&F::Memo1, ids::Memo1, "EDIT", "", 8, 62, 354, 182, kMemo, 0, 9},
@@ -273,6 +273,24 @@ Text LocalDateTimeText() {
 
 InstallationRoutine gInstallationRoutine = nullptr;
 
+constexpr const char* kGroupBoxSlot = "ZkWizardGroupBox";
+
+// A group box paints only its frame; its inside is filled first with the colour around it,
+// so nothing of an earlier sheet stays there.
+LRESULT CALLBACK GroupBoxProc(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_PAINT) {
+        RECT client;
+        GetClientRect(box, &client);
+        HDC dc = GetDC(box);
+        const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(box), WM_CTLCOLORSTATIC,
+                                                                 reinterpret_cast<WPARAM>(dc),
+                                                                 reinterpret_cast<LPARAM>(box)));
+        FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+        ReleaseDC(box, dc);
+    }
+    return CallPreviousProc(box, kGroupBoxSlot, msg, wp, lp);
+}
+
 } // namespace
 
 void SetInstallationRoutine(InstallationRoutine routine) {
@@ -332,6 +350,7 @@ void TSDialogForm::FormCreate() {
     SendMessageA(NoRadioButton, BM_SETCHECK, BST_CHECKED, 0);
     SendMessageA(TypicalRadioButton, BM_SETCHECK, BST_CHECKED, 0);
     for (HWND list : {CheckListBox1, CheckListBox2}) SendMessageA(list, LB_SETITEMHEIGHT, 0, 16);
+    for (HWND box : {GroupBox1, GroupBox2}) SubclassControl(box, kGroupBoxSlot, GroupBoxProc);
     HookFocusUnderline(Handle());
     StartTimer(SliderTimer, 100);
     LayoutClassic();
@@ -359,7 +378,7 @@ void TSDialogForm::ShowSheet(int sheet) {
         HWND h = this->*c.member;
         ShowWindow(h, c.sheet == sheet && !IsHiddenByPage(h) ? SW_SHOW : SW_HIDE);
     }
-    InvalidateRect(Handle(), nullptr, TRUE);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 bool TSDialogForm::IsPageAreaControl(HWND control) const {
@@ -513,7 +532,7 @@ void TSDialogForm::PlacePageArea(int left, int top, int width, int height) {
     SetControlBox(Panel0, area);
     for (const SheetControl& c : SheetControls())
         SetControlBox(this->*c.member, SheetControlBox(c.design, area, c.stretch));
-    InvalidateRect(Handle(), nullptr, TRUE);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TSDialogForm::LayoutClassic() {
@@ -818,6 +837,10 @@ void TSDialogForm::Timer(UINT_PTR id) {
 
 bool TSDialogForm::Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
+    case WM_ERASEBKGND:
+        EraseBackground(reinterpret_cast<HDC>(wp));
+        result = 1;
+        return true;
     case DM_GETDEFID: // Enter presses Next
         result = MAKELRESULT(ids::NextButton, DC_HASDEFID);
         return true;
@@ -851,6 +874,18 @@ bool TSDialogForm::Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
     }
     return false;
+}
+
+void TSDialogForm::EraseBackground(HDC dc) {
+    RECT client;
+    GetClientRect(Handle(), &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    for (HWND white : {pageAreaWhite_ ? Panel0 : nullptr, headerWhite_ ? Panel1 : nullptr}) {
+        if (!white) continue;
+        const Box b = ControlBox(white);
+        RECT r{b.left, b.top, b.left + b.width, b.top + b.height};
+        FillRect(dc, &r, whiteBrush_.get());
+    }
 }
 
 // A check list item: the check box from the item data (1 checked), then the first field.

@@ -229,6 +229,7 @@ class TSDialogForm : public TForm {
     void WriteSetupLogFile();
     bool IsPageAreaControl(HWND control) const;
     void DrawCheckListItem(const DRAWITEMSTRUCT& item);
+    void EraseBackground(HDC dc);
     void ShowTargetDir();
 
     int activeSheet_ = 0;
