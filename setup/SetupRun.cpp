@@ -123,8 +123,8 @@ void WarnIfProgramRunning(const TScript& script) {
 }
 
 void ReadOriginalInfoFiles(TScript& script) {
-    const Text base = OriginalInfoFileValue(GetCommandTail());
-    if (base.empty() || base == "TRUE") return;
+    const Text base = OriginalInfoFileValue(GetCommandLineA());
+    if (base.empty()) return;
     const Text original = ChangeFileExtension(base, ".original");
     if (FileExists(original)) {
         SetApplicationFolderOverride(IniReadString(original, "Directories", "TargetDir", ""));

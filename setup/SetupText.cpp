@@ -47,10 +47,11 @@ std::vector<Text> SplitCommandArguments(const Text& commandLine) {
     return args;
 }
 
-Text OriginalInfoFileValue(const Text& commandTail) {
+Text OriginalInfoFileValue(const Text& commandLine) {
     static const Text kSwitch = "/OriginalInfoFile=";
-    for (const Text& arg : SplitCommandArguments(commandTail))
-        if (StartsText(kSwitch, arg)) return Trim(arg.substr(kSwitch.size()));
+    const std::vector<Text> args = SplitCommandArguments(commandLine);
+    for (size_t i = 1; i < args.size(); ++i)
+        if (StartsText(kSwitch, args[i])) return Trim(args[i].substr(kSwitch.size()));
     return {};
 }
 

@@ -21,9 +21,10 @@ Text DotNetMissingText(const Text& progName);
 // Arguments of a command line as the C run-time splits them: blanks separate, double quotes
 // group (and are dropped), a backslash is an ordinary character.
 std::vector<Text> SplitCommandArguments(const Text& commandLine);
-// The companion-file base of "/OriginalInfoFile=": the rest of the first argument that starts
-// with the switch (case ignored). Empty for a missing switch or an empty value.
-Text OriginalInfoFileValue(const Text& commandTail);
+// The companion-file base of "/OriginalInfoFile=" in a whole command line (the program's own
+// path first): the rest of the first argument that starts with the switch (case ignored), so a
+// quoted argument keeps its blanks. Empty for a missing switch, a bare one or an empty value.
+Text OriginalInfoFileValue(const Text& commandLine);
 // The file-name rule: from the last "." of the name part on replaced, else appended.
 Text ChangeFileExtension(const Text& path, const Text& extension);
 
