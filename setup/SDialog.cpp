@@ -723,9 +723,10 @@ bool WriteAt(HANDLE file, unsigned long long offset, const Text& bytes) {
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(offset);
     DWORD written = 0;
+    // A continued line is the old one and more, so the file never has to shrink.
     return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size() && SetEndOfFile(file);
+           written == bytes.size();
 }
 
 } // namespace
