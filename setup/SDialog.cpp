@@ -13,6 +13,7 @@
 #include "RunTimeDir.h"
 #include "SLang.h"
 #include "SLayout.h"
+#include "SetupText.h"
 #include "U_DEBUG0.h"
 #include "UtilPlus.h"
 #include "UtilPlusText.h"
@@ -255,10 +256,6 @@ bool IsHiddenByPage(HWND control) {
            gHiddenControls.end();
 }
 
-bool HasPathMarks(const Text& name) {
-    return name.find_first_of("\\/:") != Text::npos || name.find("..") != Text::npos;
-}
-
 char LocaleDecimalSeparator() {
     char sep[8] = {};
     return GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, sep, sizeof sep) > 1 ? sep[0] : '.';
@@ -406,7 +403,7 @@ void TSDialogForm::InitFromScript() {
     SetRunTimeDirs();
     ExtensionBinding = std::make_unique<TExecDll>(Handle());
     const Text dllName = Script->GetExecutionDllName();
-    if (HasPathMarks(dllName))
+    if (!IsPlainDllName(dllName))
         TraceLine(ExpandEscapes(DllNotFoundText(dllName)) + " (refused: not a plain file name)");
     else if (!dllName.empty())
         ExtensionBinding->LoadDllAliases(GetSourceDirPath(true) + dllName, false, false);

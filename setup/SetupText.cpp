@@ -55,6 +55,10 @@ Text OriginalInfoFileValue(const Text& commandLine) {
     return {};
 }
 
+bool IsPlainDllName(const Text& name) {
+    return name.find_first_of("\\/:") == Text::npos && name.find("..") == Text::npos;
+}
+
 Text FileNamePartOf(const Text& path) {
     const size_t slash = path.find_last_of("\\/:");
     return slash == Text::npos ? path : path.substr(slash + 1);

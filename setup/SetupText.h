@@ -40,6 +40,10 @@ CommandSplit SplitProgramFromCommand(const Text& commandLine,
 // The program quoted, followed by the parameters.
 Text QuotedCommandLine(const CommandSplit& command);
 
+// An extension DLL is named by a plain file name of the engine's folder: no "\\", "/", ":"
+// or "..". An empty name is plain (no DLL).
+bool IsPlainDllName(const Text& name);
+
 Text FileNamePartOf(const Text& path);
 // The folder part without trailing backslash ("" when there is none).
 Text FolderPartOf(const Text& path);

@@ -365,6 +365,33 @@ TEST(SetupLog, ShownPagesAreLoggedAndLinesEndInCrLf) {
     zktest::RemoveScratch(f.root);
 }
 
+TEST(SetupLog, ANewTargetFolderGetsTheWholeLogTheEarlierKeepsItsPart) {
+    const SetupFolder f =
+        MakeSetup("setup_logmove", BaseScript("C:\\zktest\\setup_logmove\\First",
+                                              "WelcomeDlg,DestinationDlg,CompleteDlg"));
+    for (const char* dir : {"First", "Second"}) CreateDirectoryA(f.Path(dir).c_str(), nullptr);
+    SetupRun r = StartSetup(f);
+    ASSERT_TRUE(r.FindWizard());
+    r.Next();
+    ASSERT_TRUE(r.WaitTitle("Choose Destination Location"));
+    zkui::SetEditText(r.Control(ids::TargetDirEdit), f.Path("Second"));
+    r.Next();
+    ASSERT_TRUE(r.WaitTitle("Setup Complete"));
+    r.Next();
+    EXPECT_EQ(r.program.Wait(), kExitDone);
+    const std::string first = zktest::ReadBytes(f.Path("First\\Setup.log"));
+    const std::string second = zktest::ReadBytes(f.Path("Second\\Setup.log"));
+    EXPECT_EQ(second.rfind("Setup Log of: Demo\r\n", 0), 0u) << "the header came along";
+    const std::string tail = "Execute Before Dialogs\r\n"
+                             "Show Screen: Welcome\r\n"
+                             "Show Screen: Choose Destination Location\r\n";
+    EXPECT_EQ(second.substr(second.find("Execute Before")),
+              tail + "Show Screen: Setup Complete\r\nExecute After Dialogs\r\n");
+    EXPECT_EQ(first.substr(first.find("Execute Before")), tail);
+    EXPECT_EQ(first, second.substr(0, first.size()));
+    zktest::RemoveScratch(f.root);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Companion files
 
@@ -523,6 +550,9 @@ TEST(SetupWizard, ExitWhileBusyClosesOnceBusyClears) {
     ASSERT_TRUE(r.FindWizard());
     r.Next();
     ASSERT_TRUE(r.WaitTitle("Installing"));
+    for (DWORD t = GetTickCount();
+         IsWindowEnabled(r.Control(ids::NextButton)) && GetTickCount() - t < 5000;)
+        Sleep(20); // the installation starts 10 ms after the page
     EXPECT_FALSE(IsWindowEnabled(r.Control(ids::NextButton)));
     EXPECT_FALSE(IsWindowEnabled(r.Control(ids::BackButton)));
     ASSERT_TRUE(r.CancelAndAnswer(ids::ExitSetupExit));

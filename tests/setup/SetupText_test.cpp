@@ -86,3 +86,11 @@ TEST(SetupText, PathParts) {
     EXPECT_EQ(ExtensionOf("C:\\a.b\\README"), "");
     EXPECT_EQ(ExtensionOf("C:\\a\\Read.Me.TXT"), ".TXT");
 }
+
+TEST(SetupText, ExtensionDllNamesArePlainFileNames) {
+    for (const char* plain : {"", "ext.dll", "my ext.dll", "a.b.dll"})
+        EXPECT_TRUE(IsPlainDllName(plain)) << plain;
+    for (const char* refused : {"..\\ext.dll", "sub\\ext.dll", "sub/ext.dll", "C:ext.dll",
+                                "\\\\server\\ext.dll", "..", "a..dll"})
+        EXPECT_FALSE(IsPlainDllName(refused)) << refused;
+}
