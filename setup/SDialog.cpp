@@ -6,6 +6,7 @@
 #include "ExecHost.h"
 #include "ExitSetup.h"
 #include "FileFlags.h"
+#include "Files.h"
 #include "MsgMarkup.h"
 #include "Process.h"
 #include "RegOp.h"
@@ -22,6 +23,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <ostream>
 
 namespace zk {
 
@@ -772,6 +774,50 @@ void TSDialogForm::WriteSetupLogHeader() {
     AddSetupLogLine("");
 }
 
+// --- Developer aid (DVR): copies the engine's temporary folder aside ---
+
+namespace {
+
+constexpr const char* kDevKey = "HKEY_CURRENT_USER\\Software\\Morvane\\Zelkon";
+constexpr const char* kDevValue = "CopyAllSetupFilesFromTempDir";
+
+void CreateFolderWithParents(const Text& folder) {
+    for (size_t at = folder.find('\\', 3); at != Text::npos; at = folder.find('\\', at + 1))
+        CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+} // namespace
+
+void TSDialogForm::FormClick() {
+    if (IsDevSwitchDVR()) DebugCopyTempDir();
+}
+
+void TSDialogForm::DebugCopyTempDirOnClose() {
+    if (!IsDevSwitchDVR() || RegPathReadString(kDevKey, kDevValue, "0") != "1") return;
+    RegPathDeleteValue(kDevKey, kDevValue);
+    DebugCopyTempDir();
+}
+
+void TSDialogForm::DebugCopyTempDir() {
+    std::ostream& out = DebugStream();
+    const Text source = GetSourceDirPath(false);
+    if (Pos("SETUP_", source) == 0) {
+        out << "\r\n" << source << "\r\nNot a SETUP_NNNNN directory!\r\n" << std::flush;
+        return;
+    }
+    const Text target = source + "_XXX";
+    CreateFolderWithParents(target);
+    const Text names = ListFiles(source + "\\*.*", true);
+    for (int i = 0, n = ListCount(names); i < n; ++i) {
+        const Text name = ListItem(names, i);
+        out << name << "\r\n";
+        CopyFileA((source + "\\" + name).c_str(),
+                  (target + "\\" + StripFileNumberPrefix(name)).c_str(), FALSE);
+    }
+    out << "TargetDir = " << target << "\r\n" << std::flush;
+}
+
 // --- Close protocol ---
 
 bool TSDialogForm::FormCloseQuery() {
@@ -800,6 +846,7 @@ void TSDialogForm::FormClose() {
     ComFiles.clear();
     FontFiles.clear();
     logFile_.reset();
+    DebugCopyTempDirOnClose();
     if (BackgroundWindow && IsWindow(BackgroundWindow))
         PostMessageA(BackgroundWindow, WM_CLOSE, 0, 0);
 }
@@ -839,6 +886,9 @@ bool TSDialogForm::Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         EraseBackground(reinterpret_cast<HDC>(wp));
         result = 1;
         return true;
+    case WM_LBUTTONDOWN: // on the form itself, not on a control
+        FormClick();
+        return false;
     case DM_GETDEFID: // Enter presses Next
         result = MAKELRESULT(ids::NextButton, DC_HASDEFID);
         return true;

@@ -197,6 +197,11 @@ class TSDialogForm : public TForm {
     // --- Close protocol. ---
     void StopTimerTimer();
 
+    // --- Developer aid (the DVR switch). ---
+    void FormClick();
+    void DebugCopyTempDir();
+    void DebugCopyTempDirOnClose();
+
   protected:
     void FormCreate() override;
     bool FormCloseQuery() override;
