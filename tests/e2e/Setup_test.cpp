@@ -486,6 +486,80 @@ TEST(SetupWizard, PlacementByDialogLocation) {
     }
 }
 
+// A 24-bit bitmap file of that size.
+std::string BitmapBytes(int width, int height) {
+    const int row = (width * 3 + 3) / 4 * 4, size = 54 + row * height;
+    std::string b(static_cast<size_t>(size), '\x80');
+    auto put = [&b](size_t at, uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    b[0] = 'B', b[1] = 'M';
+    put(2, size, 4), put(6, 0, 4), put(10, 54, 4), put(14, 40, 4), put(18, width, 4);
+    put(22, height, 4), put(26, 1, 2), put(28, 24, 2), put(30, 0, 4), put(34, row * height, 4);
+    put(38, 2835, 4), put(42, 2835, 4), put(46, 0, 4), put(50, 0, 4);
+    return b;
+}
+
+bool SameBox(const RECT& r, int left, int top, int width, int height) {
+    return r.left == left && r.top == top && r.right - r.left == width &&
+           r.bottom - r.top == height;
+}
+
+std::string BoxOf(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+           std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+}
+
+TEST(SetupWizard, ClassicAndModernLayouts) {
+    for (const bool modern : {false, true}) {
+        const SetupFolder f = MakeSetup(
+            "setup_layout", BaseScript("C:\\zktest\\setup_layout\\App", "WelcomeDlg,SetupTypeDlg") +
+                                (modern ? Line("SET_DIALOG_STYLE_MODERN") : ""));
+        zktest::WriteBytes(f.Path("Modern_Setup.bmp"), BitmapBytes(100, 50));
+        zktest::WriteBytes(f.Path("Modern_Icon.bmp"), BitmapBytes(40, 30));
+        SetupRun r = StartSetup(f);
+        ASSERT_TRUE(r.FindWizard());
+        const RECT page = zkui::ChildBox(r.Control(ids::Panel0));
+        const RECT picture = zkui::ChildBox(r.Control(ids::Panel1));
+        const RECT image = zkui::ChildBox(r.Control(ids::Image1));
+        if (!modern) {
+            EXPECT_TRUE(SameBox(page, 141, 6, 370, 275)) << BoxOf(page);
+            EXPECT_TRUE(IsWindowVisible(r.Control(ids::Label21)));
+        } else {
+            EXPECT_TRUE(SameBox(picture, 0, 0, 120, 307)) << BoxOf(picture);
+            EXPECT_TRUE(SameBox(image, 10, 128, 100, 50)) << "centred: " << BoxOf(image);
+            EXPECT_TRUE(SameBox(page, 120, 0, 395, 307)) << BoxOf(page);
+            EXPECT_FALSE(IsWindowVisible(r.Control(ids::Label2)));
+        }
+        r.Next();
+        ASSERT_TRUE(r.WaitTitle("Setup Type"));
+        const RECT typePage = zkui::ChildBox(r.Control(ids::Panel0));
+        if (modern) {
+            EXPECT_TRUE(SameBox(typePage, 50, 60, 415, 241)) << BoxOf(typePage);
+            EXPECT_TRUE(IsWindowVisible(r.Control(ids::Label2)));
+            EXPECT_EQ(zkui::TextOf(r.Control(ids::Label2)), "Setup Type");
+            EXPECT_TRUE(IsWindowVisible(r.Control(ids::Bevel2)));
+            const RECT icon = zkui::ChildBox(r.Control(ids::Image1));
+            EXPECT_TRUE(SameBox(icon, 515 - 40 - 14, 14, 40, 30)) << BoxOf(icon);
+        } else {
+            EXPECT_TRUE(SameBox(typePage, 141, 6, 370, 275)) << BoxOf(typePage);
+            EXPECT_FALSE(IsWindowVisible(r.Control(ids::Label2)));
+        }
+        // Every control of the shown sheet lies inside the page area.
+        for (int id :
+             {ids::RichEdit7, ids::TypicalRadioButton, ids::CustomRadioButton, ids::Label19}) {
+            const RECT c = zkui::ChildBox(r.Control(id));
+            EXPECT_TRUE(IsWindowVisible(r.Control(id))) << id;
+            EXPECT_GE(c.left, typePage.left) << id;
+            EXPECT_GE(c.top, typePage.top) << id;
+            EXPECT_LE(c.bottom, typePage.bottom) << id;
+        }
+        EXPECT_TRUE(r.CancelAndAnswer(ids::ExitSetupExit));
+        EXPECT_EQ(r.program.Wait(), kExitDone);
+        zktest::RemoveScratch(f.root);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Close protocol
 
