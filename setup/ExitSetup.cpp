@@ -34,7 +34,7 @@ bool ConfirmExitSetup(HWND owner) {
     TExitSetupForm form;
     if (!form.Make(owner)) return false;
     SetExitDialogShowing(true);
-    const int result = form.ShowModal(); // the close box gives 0: Resume
+    const int result = form.ShowModal(true); // the close box gives 0: Resume
     SetExitDialogShowing(false);
     gExitConfirmed = result == IDOK;
     return gExitConfirmed;
@@ -95,6 +95,10 @@ void TExitSetupForm::Command(int id, int code, HWND) {
 }
 
 bool TExitSetupForm::Message(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg == DM_GETDEFID) { // Enter presses Resume
+        result = MAKELRESULT(ids::ExitSetupResume, DC_HASDEFID);
+        return true;
+    }
     // The read-only memo keeps the form's colour, as a label would.
     if (msg != WM_CTLCOLORSTATIC) return false;
     SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));

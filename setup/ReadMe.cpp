@@ -41,6 +41,10 @@ void TReadmeForm::FormCreate() {
     SetWindowTextA(RichEdit1, "");
 }
 
+void TReadmeForm::Command(int id, int, HWND) {
+    if (id == IDCANCEL) Close(); // Escape
+}
+
 bool TReadmeForm::Message(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
     if (msg != WM_SIZE || !RichEdit1) return false;
     SendMessageA(StatusBar1, WM_SIZE, 0, 0);
@@ -81,7 +85,7 @@ void ShowReadmeWindow(HWND owner, const Text& path) {
     RECT client;
     GetClientRect(form.Handle(), &client);
     SendMessageA(form.Handle(), WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
-    form.ShowModal();
+    form.ShowModal(true);
 }
 
 } // namespace zk

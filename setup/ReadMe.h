@@ -12,6 +12,7 @@ class TReadmeForm : public TForm {
 
   protected:
     void FormCreate() override;
+    void Command(int id, int code, HWND control) override;
     bool Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };
 

@@ -594,6 +594,13 @@ TEST(SetupWizard, ResumeKeepsThePageAndAsksAgainExitEnds) {
     zkui::PostClose(dialog);
     ASSERT_TRUE(zkui::WaitGone(dialog));
     EXPECT_TRUE(r.program.Running());
+    // Escape in the dialog is Resume as well.
+    zkui::Click(r.Control(ids::CancelButton));
+    dialog = r.ExitDialog();
+    ASSERT_TRUE(dialog);
+    PostMessageA(zkui::ChildById(dialog, ids::ExitSetupResume), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(zkui::WaitGone(dialog));
+    EXPECT_EQ(r.Title(), "Setup Type");
     EXPECT_TRUE(r.CancelAndAnswer(ids::ExitSetupExit));
     EXPECT_EQ(r.program.Wait(), kExitDone);
     zktest::RemoveScratch(f.root);
