@@ -250,14 +250,6 @@ const std::vector<SheetControl>& SheetControls() {
     return list;
 }
 
-// Controls the page logic has hidden (a hidden control stays hidden when its sheet shows).
-std::vector<HWND> gHiddenControls;
-
-bool IsHiddenByPage(HWND control) {
-    return std::find(gHiddenControls.begin(), gHiddenControls.end(), control) !=
-           gHiddenControls.end();
-}
-
 char LocaleDecimalSeparator() {
     char sep[8] = {};
     return GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, sep, sizeof sep) > 1 ? sep[0] : '.';
@@ -318,7 +310,7 @@ bool TSDialogForm::Make(HWND owner) {
 void TSDialogForm::FormCreate() {
     HiddenPlacement = Busy = CopyRunning = RestartNeeded = false;
     ShortcutsFirstShow = FirstShow = true;
-    gHiddenControls.clear();
+    hiddenControls_.clear();
     CreateControls(*this, kControls);
     FontDesc font{"Tahoma", -11};
     font.charset = GetLangCharset();
@@ -356,9 +348,9 @@ void TSDialogForm::FormCreate() {
 }
 
 void TSDialogForm::SetSheetControlVisible(HWND control, bool visible) {
-    auto it = std::find(gHiddenControls.begin(), gHiddenControls.end(), control);
-    if (visible && it != gHiddenControls.end()) gHiddenControls.erase(it);
-    if (!visible && it == gHiddenControls.end()) gHiddenControls.push_back(control);
+    auto it = std::find(hiddenControls_.begin(), hiddenControls_.end(), control);
+    if (visible && it != hiddenControls_.end()) hiddenControls_.erase(it);
+    if (!visible && it == hiddenControls_.end()) hiddenControls_.push_back(control);
     for (const SheetControl& c : SheetControls())
         if (this->*c.member == control) {
             ShowWindow(control, visible && c.sheet == activeSheet_ ? SW_SHOW : SW_HIDE);
@@ -368,14 +360,15 @@ void TSDialogForm::SetSheetControlVisible(HWND control, bool visible) {
 }
 
 bool TSDialogForm::IsSheetControlVisible(HWND control) const {
-    return !IsHiddenByPage(control);
+    return std::find(hiddenControls_.begin(), hiddenControls_.end(), control) ==
+           hiddenControls_.end();
 }
 
 void TSDialogForm::ShowSheet(int sheet) {
     activeSheet_ = sheet;
     for (const SheetControl& c : SheetControls()) {
         HWND h = this->*c.member;
-        ShowWindow(h, c.sheet == sheet && !IsHiddenByPage(h) ? SW_SHOW : SW_HIDE);
+        ShowWindow(h, c.sheet == sheet && IsSheetControlVisible(h) ? SW_SHOW : SW_HIDE);
     }
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
@@ -524,6 +517,10 @@ void TSDialogForm::SetDialogLocation() {
     PlaceWindowByLocation(Handle(), Script->GetDialogLocation());
 }
 
+void TSDialogForm::SetSliderLocation(HWND slider) const {
+    PlaceWindowByLocation(slider, Script->GetBgWaveLocation());
+}
+
 // --- Layouts ---
 
 void TSDialogForm::PlacePageArea(int left, int top, int width, int height) {
@@ -603,7 +600,25 @@ void TSDialogForm::ShowCompanyUrlLabel() {
     SetControlBox(CompanyUrlLabel, {label.left, back.top + 3, label.width, label.height});
     companyHint_ = Script->GetCompanyUrl();
     SetWindowTextTo(CompanyUrlLabel, companyHint_);
+    ShowCompanyHint();
     ShowWindow(CompanyUrlLabel, SW_SHOW);
+}
+
+// The label's hint: a tool tip with the address.
+void TSDialogForm::ShowCompanyHint() {
+    if (!hintWindow_)
+        hintWindow_ =
+            CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX, 0, 0,
+                            0, 0, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    TOOLINFOA tip{};
+    tip.cbSize = TTTOOLINFOA_V1_SIZE;
+    tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tip.hwnd = Handle();
+    tip.uId = reinterpret_cast<UINT_PTR>(CompanyUrlLabel);
+    tip.lpszText = companyHint_.data();
+    SendMessageA(hintWindow_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tip));
+    if (!companyHint_.empty())
+        SendMessageA(hintWindow_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tip));
 }
 
 void TSDialogForm::CompanyUrlLabelClick() {

@@ -121,6 +121,8 @@ class TSDialogForm : public TForm {
 
     // --- Placement and layouts. ---
     void SetDialogLocation();
+    // The floating volume window by SET_BG_WAVE_LOCATION.
+    void SetSliderLocation(HWND slider) const;
     // Places another window (the volume slider) by a location setting, never hidden.
     void PlaceWindowByLocation(HWND window, const Text& location) const;
     void LayoutClassic();
@@ -237,7 +239,11 @@ class TSDialogForm : public TForm {
     void EraseBackground(HDC dc);
     void ShowTargetDir();
 
+    void ShowCompanyHint();
+
     int activeSheet_ = 0;
+    std::vector<HWND> hiddenControls_; // hidden by the page logic; stay hidden with their sheet
+    HWND hintWindow_ = nullptr;
     bool pageAreaWhite_ = false, headerWhite_ = false;
     Text companyHint_;
     Text lastBitmapPath_;
