@@ -836,6 +836,7 @@ void TSDialogForm::DebugCopyTempDir() {
 // --- Close protocol ---
 
 bool TSDialogForm::FormCloseQuery() {
+    if (IsExitDialogShowing()) return false; // the question on screen answers this request too
     bool mayClose = ConfirmExitSetup(Handle());
     SetAbortRequested(mayClose);
     if (mayClose && Busy) {
