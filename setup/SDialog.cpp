@@ -273,6 +273,15 @@ LRESULT CALLBACK GroupBoxProc(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
         RECT client;
         GetClientRect(box, &client);
         HDC dc = GetDC(box);
+        // The controls standing in the box are its siblings above it: left as they are.
+        for (HWND above = GetWindow(box, GW_HWNDPREV); above;
+             above = GetWindow(above, GW_HWNDPREV)) {
+            if (!IsWindowVisible(above)) continue;
+            RECT r;
+            GetWindowRect(above, &r);
+            MapWindowPoints(HWND_DESKTOP, box, reinterpret_cast<POINT*>(&r), 2);
+            ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+        }
         const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(box), WM_CTLCOLORSTATIC,
                                                                  reinterpret_cast<WPARAM>(dc),
                                                                  reinterpret_cast<LPARAM>(box)));
