@@ -174,6 +174,7 @@ class TSDialogForm : public TForm {
     void ApplyPageStyle(const Text& section);
     void SetCaptionFromSection(const Text& section);
     void UpdateButtons();
+    void KeepFocusUsable();
     void NextButtonClick();
     void BackButtonClick();
     void CancelButtonClick();

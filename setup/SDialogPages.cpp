@@ -99,6 +99,7 @@ bool TSDialogForm::ShowPageByName(const Text& name) {
     }
     ShowSheet(page->sheet);
     UpdateButtons();
+    KeepFocusUsable();
     switch (page->sheet) {
     case 4:
         if (IsSheetControlVisible(NameEdit) && WindowText(NameEdit).empty())
@@ -211,12 +212,25 @@ void TSDialogForm::SetCaptionFromSection(const Text& section) {
     SetWindowTextTo(Label2, caption);
 }
 
+// A focus left on a control of the previous sheet, or on a button just disabled, goes to Next
+// (or Cancel), so the keyboard keeps working.
+void TSDialogForm::KeepFocusUsable() {
+    HWND focus = GetFocus();
+    if (focus && IsWindowVisible(focus) && IsWindowEnabled(focus)) return;
+    if (!IsWindowVisible(Handle())) return;
+    if (IsWindowEnabled(NextButton))
+        SetFocus(NextButton);
+    else if (IsWindowVisible(CancelButton))
+        SetFocus(CancelButton);
+}
+
 void TSDialogForm::UpdateButtons() {
     const Text page = Script->GetCurrentPage();
     const bool copying = TextEquals(page, "CopyFilesDlg") || TextEquals(page, "CopyFilesDlgHide");
     EnableWindow(BackButton,
                  Script->GetPageIndex() > 0 && !copying && !TextEquals(page, "CompleteDlg"));
     EnableWindow(NextButton, !copying);
+    if (copying) KeepFocusUsable();
     SetWindowTextTo(BackButton, LangString("Buttons", "Back", "< &Back"));
     if (!TextEquals(page, "CompleteDlg"))
         SetWindowTextTo(NextButton, LangString("Buttons", "Next", "&Next >"));
