@@ -121,7 +121,7 @@ bool TForm::RunUntilClosed(HWND dialogKeysFor) {
     return false;
 }
 
-int TForm::ShowModal() {
+int TForm::ShowModal(bool dialogKeys) {
     HWND owner = GetWindow(Handle(), GW_OWNER);
     if (owner && IsWindowEnabled(owner)) {
         modalOwner_ = owner;
@@ -130,7 +130,7 @@ int TForm::ShowModal() {
     ShowWindow(Handle(), SW_SHOW);
     FormShow();
     UpdateWindow(Handle());
-    if (!RunUntilClosed()) return 0;
+    if (!RunUntilClosed(dialogKeys ? Handle() : nullptr)) return 0;
     return modalResult_;
 }
 

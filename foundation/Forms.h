@@ -67,7 +67,8 @@ class TForm {
 
     // Disables the owner, shows the form (FormShow) and dispatches messages until the form is
     // destroyed; returns ModalResult. WM_QUIT destroys the form (result 0) and is posted again.
-    int ShowModal();
+    // With `dialogKeys`, Tab, Enter and Escape work as in a dialog.
+    int ShowModal(bool dialogKeys = false);
     // Dispatches messages until the form is gone; false when a WM_QUIT ended it.
     bool RunUntilClosed(HWND dialogKeysFor = nullptr);
     // Sets the result and asks the form to close.
