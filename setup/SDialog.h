@@ -186,6 +186,17 @@ class TSDialogForm : public TForm {
     void CopyFilesTimerTimer();
     // The installation (SInstall.cpp).
     void RunInstallation();
+    // --- The copy bar, billboards and music around the copy (SInstallShow.cpp). ---
+    void ShowCopyBar();
+    void FreeCopyBar();
+    bool HasCopyBar() const;
+    void CloseCopyBar();             // the copy bar's own close, when there is one
+    bool IsCopyBarCancelled() const; // its Cancel was confirmed during the run
+    // The bar that takes the copy's steps: ProgressBar1, or the copy bar's while it shows.
+    HWND CopyProgressBar() const;
+    // `musicPath` stays empty when the script names no music file that is there.
+    void StartBackgroundMusic(Text& musicPath, int& savedBarWidth);
+    void StopBackgroundMusic(int savedBarWidth);
     void FinishSetup();
     // Folder macros with the wizard's three install folders.
     Text ExpandDirMacros(const Text& text, const Text& suffix) const;
