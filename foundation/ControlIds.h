@@ -16,6 +16,7 @@ inline constexpr const char* SetupMainClass = "ZSetupMainForm"; // the backgroun
 inline constexpr const char* WizardClass = ".SDialog_Class_Name.";
 inline constexpr const char* ExitSetupClass = "ZExitSetupForm";
 inline constexpr const char* ReadmeClass = "ZReadmeForm";
+inline constexpr const char* CopyBarClass = "ZCopyBarForm";
 
 // ZMsgBox: the body and up to three buttons, left to right.
 inline constexpr int MsgBoxBody = 100;
@@ -46,6 +47,10 @@ inline constexpr int UnBrandLabel = 2033; // Label21
 inline constexpr int UnCompanyUrlLabel = 2034;
 inline constexpr int UnLogButton = 2035;
 inline constexpr int UnCloseButton = 2036;
+
+// Copy-progress window (block 2300-2399).
+inline constexpr int CopyBarProgress = 2300; // ProgressBar1
+inline constexpr int CopyBarCancel = 2301;   // CancelButton
 
 // Billboard window.
 inline constexpr int BillboardImage = 2400;       // Image1: the picture of a picture page
@@ -128,6 +133,7 @@ inline constexpr int Label7 = 1501;
 inline constexpr int ProgressBar1 = 1502;
 inline constexpr int ProgressBar2 = 1503;
 inline constexpr int Slider1 = 1504;
+inline constexpr int Image2 = 1505; // the speaker beside Slider1
 // Complete (TabSheet11)
 inline constexpr int RichEdit5 = 1550;
 inline constexpr int DisplayReadmeCheckBox = 1551;

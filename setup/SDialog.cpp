@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "Common.h"
 #include "ControlIds.h"
+#include "CopyBar.h"
 #include "ExecHost.h"
 #include "ExitSetup.h"
 #include "FileFlags.h"
@@ -11,9 +12,13 @@
 #include "Process.h"
 #include "RegOp.h"
 #include "RichEd.h"
+#include "Music.h"
 #include "RunTimeDir.h"
 #include "SLang.h"
 #include "SLayout.h"
+#include "SMain.h"
+#include "Slider.h"
+#include "SliderDlg.h"
 #include "SetupText.h"
 #include "U_DEBUG0.h"
 #include "UtilPlus.h"
@@ -317,6 +322,8 @@ bool TSDialogForm::Make(HWND owner) {
 }
 
 void TSDialogForm::FormCreate() {
+    StopMusic(500);
+    CopyBarWindow.reset();
     HiddenPlacement = Busy = CopyRunning = RestartNeeded = false;
     ShortcutsFirstShow = FirstShow = true;
     hiddenControls_.clear();
@@ -352,6 +359,7 @@ void TSDialogForm::FormCreate() {
     for (HWND list : {CheckListBox1, CheckListBox2}) SendMessageA(list, LB_SETITEMHEIGHT, 0, 16);
     for (HWND box : {GroupBox1, GroupBox2}) SubclassControl(box, kGroupBoxSlot, GroupBoxProc);
     HookFocusUnderline(Handle());
+    CreateFixedSlider();
     StartTimer(SliderTimer, 100);
     LayoutClassic();
 }
@@ -864,6 +872,8 @@ void TSDialogForm::StopTimerTimer() {
 }
 
 void TSDialogForm::FormClose() {
+    FreeCopyBar();
+    VolumeWindow.reset();
     for (UINT_PTR t : {SliderTimer, SpaceReqTimer, CopyFilesTimer, StopTimer})
         KillTimer(Handle(), t);
     SetExecHostCallbacks(nullptr, nullptr);
@@ -872,7 +882,7 @@ void TSDialogForm::FormClose() {
     FontFiles.clear();
     logFile_.reset();
     DebugCopyTempDirOnClose();
-    if (BackgroundWindow && IsWindow(BackgroundWindow))
+    if (BackgroundWindow && IsWindow(BackgroundWindow) && !IsBackgroundClosing())
         PostMessageA(BackgroundWindow, WM_CLOSE, 0, 0);
 }
 
@@ -901,6 +911,7 @@ void TSDialogForm::Timer(UINT_PTR id) {
     static const TimerRoute<F> routes[] = {
         {StopTimer, &F::StopTimerTimer},
         {CopyFilesTimer, &F::CopyFilesTimerTimer},
+        {SliderTimer, &F::SliderTimerTimer},
     };
     Route(*this, routes, id);
 }

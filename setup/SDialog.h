@@ -13,6 +13,10 @@
 
 namespace zk {
 
+class TCopyBarForm;
+class TSlider;
+class TSliderForm;
+
 // WizardSharedState: values that outlive the wizard window, read by the start-up block after
 // the message loop. All start empty or false.
 void SetAbortRequested(bool requested);
@@ -105,6 +109,12 @@ class TSDialogForm : public TForm {
     // The background window, when one covers the screen: its client area places the wizard,
     // and it is closed with the wizard.
     HWND BackgroundWindow = nullptr;
+    // The copy-progress window while billboards show; the floating volume window while music
+    // plays with SET_BG_WAVE_SLIDER "Floating"; the Copy sheet's own volume slider (Slider1).
+    std::unique_ptr<TCopyBarForm> CopyBarWindow;
+    std::unique_ptr<TSliderForm> VolumeWindow;
+    std::unique_ptr<TSlider> Slider1Control;
+    HWND Image2 = nullptr; // the speaker beside Slider1
 
     // --- Life cycle (SDialog.cpp). ---
     // Creates the window, hidden; the script is set afterwards.
@@ -197,6 +207,10 @@ class TSDialogForm : public TForm {
     // `musicPath` stays empty when the script names no music file that is there.
     void StartBackgroundMusic(Text& musicPath, int& savedBarWidth);
     void StopBackgroundMusic(int savedBarWidth);
+    // Slider1 and Image2, hidden, made with the window.
+    void CreateFixedSlider();
+    void SliderTimerTimer();
+    void Slider1ValueChange();
     void FinishSetup();
     // Folder macros with the wizard's three install folders.
     Text ExpandDirMacros(const Text& text, const Text& suffix) const;
@@ -259,7 +273,7 @@ class TSDialogForm : public TForm {
     bool pageAreaWhite_ = false, headerWhite_ = false;
     Text companyHint_;
     Text lastBitmapPath_;
-    UniqueBitmap pageBitmap_;
+    UniqueBitmap pageBitmap_, speakerBitmap_;
     UniqueBrush whiteBrush_;
     // The file written so far: path, size and where its last line starts.
     Text logPath_;

@@ -167,6 +167,7 @@ void TSMainForm::FormClose() {
     ShowWindow(Handle(), SW_SHOW);
     closing = true;
     DeleteRegKey(DynDataKey);
+    if (hooks_.closing) hooks_.closing();
 }
 
 bool TSMainForm::Message(UINT msg, WPARAM, LPARAM, LRESULT& result) {

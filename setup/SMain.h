@@ -26,6 +26,8 @@ class TSMainForm : public TForm {
         std::function<bool(HWND owner)> confirmExit;
         // Marks the exit as confirmed (SetExitConfirmed(true)).
         std::function<void()> setExitConfirmed;
+        // The window is closing: the wizard is asked to close with it.
+        std::function<void()> closing;
     };
     TSMainForm(const TScript& script, Hooks hooks);
 

@@ -7,6 +7,7 @@
 #include "RegOp.h"
 #include "SDialog.h"
 #include "SLang.h"
+#include "SMain.h"
 #include "SScriptRead.h"
 #include "SetupText.h"
 #include "U_DEBUG0.h"
@@ -77,6 +78,41 @@ bool RunWizard(TScript& script) {
     wizard.ShowWizard();
     wizard.RunUntilClosed(wizard.Handle());
     return true;
+}
+
+// The background window over the work area, which creates and starts the wizard in front of
+// itself; the run ends when the background window has closed.
+void RunWithBackground(TScript& script) {
+    TSDialogForm wizard;
+    TSMainForm::Hooks hooks;
+    hooks.createWizard = [&](TSMainForm& background) -> HWND {
+        if (!wizard.Make(nullptr)) return nullptr;
+        wizard.Script = &script;
+        wizard.BackgroundWindow = background.Handle();
+        return wizard.Handle();
+    };
+    hooks.startWizard = [&] {
+        if (!wizard.Exists()) return false;
+        wizard.InitFromScript();
+        if (wizard.RunBeforeDialogs()) return false;
+        wizard.ShowWizard();
+        return true;
+    };
+    hooks.confirmExit = ConfirmExitSetup;
+    hooks.setExitConfirmed = [] { SetExitConfirmed(true); };
+    // Through the wizard's close protocol: an installation under way stops first.
+    hooks.closing = [&] {
+        if (wizard.Exists()) wizard.Close();
+    };
+    TSMainForm background(script, hooks);
+    if (!background.Make()) return;
+    background.Show();
+    background.RunUntilClosed(wizard.Exists() ? wizard.Handle() : nullptr);
+    // A wizard not yet closed (its close was posted) goes now; it leaves the background alone.
+    if (wizard.Exists()) {
+        wizard.CloseWizard();
+        wizard.RunUntilClosed(wizard.Handle());
+    }
 }
 
 } // namespace
@@ -156,9 +192,10 @@ int RunSetup() {
         if (error.empty()) {
             WarnIfProgramRunning(script);
             ReadOriginalInfoFiles(script);
-            // The background window takes the wizard's place as the first window when the
-            // script asks for one; until that window is in, the wizard opens alone.
-            RunWizard(script);
+            if (script.GetSetupBackground() && !gBackgroundUpdateMode)
+                RunWithBackground(script);
+            else
+                RunWizard(script);
             LaunchProgram();
             RunPostSetupCommand();
             RestartIfRequested(nullptr);
