@@ -3,6 +3,7 @@
 // sliders around a stub copy (the test host's installation, which runs the presentation steps
 // in the installation's order and reports what it saw).
 #include "ControlIds.h"
+#include "ExecItemBuilder.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
 
@@ -287,6 +288,7 @@ TEST(Music, FixedSliderOnTheCopyPageWhileTheMusicPlays) {
     EXPECT_EQ(after.right - after.left, before.right - before.left) << "back to its width";
     auto rep = r.Report();
     EXPECT_EQ(rep["music"], r.dir + "\\tone.wav") << "its file name in the engine's folder";
+    EXPECT_EQ(rep["played_during_copy"], "1") << "the device opened with the copy";
     EXPECT_LT(std::atoi(rep["stop_ms"].c_str()), 1200) << "the fade and the stop";
     zkui::PostClose(r.wizard);
     EXPECT_EQ(r.program.Wait(5000), 0);
@@ -422,6 +424,19 @@ TEST(SetupBackground, GradientAndTheWizardsCancelClosingBoth) {
     ASSERT_TRUE(r.Answer(ids::ExitSetupExit));
     EXPECT_EQ(r.program.Wait(5000), 0) << "the wizard's close closes the background";
     EXPECT_EQ(r.Top(ids::ExitSetupClass, 200), nullptr) << "asked once";
+}
+
+TEST(SetupBackground, SetupStartExitClosesWithoutAQuestionOrAWindow) {
+    zktest::ExecItemDef exit;
+    exit.kind = "UnConditional";
+    exit.slot[0] = {"1", "Exit", "", "", ""};
+    EngineRun r("present_startexit",
+                Script("present_startexit", "WelcomeDlg") + Line("SET_SETUP_BACKGROUND") +
+                    Line("SET_PERFORM_EXECUTE_OP", zktest::BuildExecItem(exit)),
+                false);
+    EXPECT_EQ(r.program.Wait(5000), 0);
+    EXPECT_EQ(r.Top(ids::ExitSetupClass, 200), nullptr);
+    EXPECT_EQ(r.Top(ids::WizardClass, 200), nullptr) << "the wizard was never shown";
 }
 
 // Every window closed in the middle of a run with billboards and music: the program ends
