@@ -127,7 +127,7 @@ void DecompressString(const Text& compressed, Text& inflated, ProgressProc progr
 
 namespace {
 // The stream of in, inflated chunk by chunk into out; raises for a bad stream.
-bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress) {
+bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress, int64_t& written) {
     std::vector<Bytef> inBuf(FileInChunk), outBuf(FileOutChunk);
     const ProgressReport report(progress, size);
     int64_t consumed = 0;
@@ -152,6 +152,7 @@ bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress) 
         filled = outBuf.size() - s.avail_out;
         if (filled == outBuf.size() || ended) {
             if (!WriteAll(out, outBuf.data(), filled)) return false;
+            written += static_cast<int64_t>(filled);
             filled = 0;
         }
     }
@@ -160,7 +161,8 @@ bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress) 
 }
 } // namespace
 
-bool InflateFile(const Text& source, const Text& target, ProgressProc progress) {
+bool InflateFile(const Text& source, const Text& target, ProgressProc progress,
+                 int64_t* inflatedSize) {
     UniqueFile in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     DWORD high = 0, low = in ? GetFileSize(in.get(), &high) : INVALID_FILE_SIZE;
@@ -171,7 +173,9 @@ bool InflateFile(const Text& source, const Text& target, ProgressProc progress) 
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!out) return false;
     const int64_t size = (static_cast<int64_t>(high) << 32) | low;
-    if (!InflateHandles(in.get(), out.get(), size, progress)) return false;
+    int64_t written = 0;
+    if (!InflateHandles(in.get(), out.get(), size, progress, written)) return false;
+    if (inflatedSize) *inflatedSize = written;
     // Closed before the rename; an exception above closes it before the temporary goes.
     if (!CloseHandle(out.release()) || !ReplaceFileWith(temp.path(), target)) return false;
     temp.Keep();

@@ -30,6 +30,8 @@ void DecompressString(const Text& compressed, Text& inflated, ProgressProc progr
 // temporary file beside the target, which takes the target's name only once the stream ended
 // with a good Adler-32. False when the source cannot be read or the target not written; a bad
 // or truncated stream raises EZLibError. On failure the target is as it was before.
-bool InflateFile(const Text& source, const Text& target, ProgressProc progress);
+// inflatedSize, when given, receives the number of bytes the stream gave.
+bool InflateFile(const Text& source, const Text& target, ProgressProc progress,
+                 int64_t* inflatedSize = nullptr);
 
 } // namespace zk
