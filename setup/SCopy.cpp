@@ -67,21 +67,6 @@ bool SameFile(const Text& a, const Text& b) {
     return !fa.empty() && TextEquals(fa, FullPathOf(b));
 }
 
-int64_t SizeOnDisk(const Text& path) {
-    WIN32_FILE_ATTRIBUTE_DATA d;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return -1;
-    return (static_cast<int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
-}
-
-// The staged file takes the date of the stream it came from, as a copy keeps its source's.
-void CopyWriteTime(const Text& from, const Text& to) {
-    WIN32_FILE_ATTRIBUTE_DATA d;
-    if (!GetFileAttributesExA(from.c_str(), GetFileExInfoStandard, &d)) return;
-    UniqueFile f(CreateFileA(to.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                             OPEN_EXISTING, 0, nullptr));
-    if (f) SetFileTime(f.get(), nullptr, nullptr, &d.ftLastWriteTime);
-}
-
 Text ShortPathOf(const Text& path) {
     char buf[MAX_PATH];
     DWORD n = GetShortPathNameA(path.c_str(), buf, MAX_PATH);
@@ -126,9 +111,9 @@ CopyPlatform CurrentCopyPlatform() {
 
 bool ShouldOverwrite(const Text& source, const Text& target, int mode, FileFlags flags) {
     mode = EffectiveMode(mode, flags);
+    if (mode < 2 || mode > 4) return true;
     const bool targetThere = IsFile(target);
     if (mode == 4) return !targetThere;
-    if (mode != 2 && mode != 3) return true;
     if (!targetThere || !IsFile(source)) return true;
     int order;
     Text vs = GetFileVersionText(source, 4), vt = GetFileVersionText(target, 4);
@@ -317,36 +302,51 @@ int TCopyEngine::InstallFileList(const Text& sourceDir, const Text& folder, bool
     return count;
 }
 
-bool TCopyEngine::LocateSourceFile(Text& source, bool& packed) {
-    packed = false;
+void TCopyEngine::ListSourceTree() {
+    if (treeListed_) return;
+    treeListed_ = true;
     Text& list = inputs_.sourceDirList;
     if (list.empty()) {
         Text origin = RegPathReadString(DynDataKey, "OriginDir", "");
         list = ListFolderTree(origin.empty() ? inputs_.engineDir : origin);
         if (list.empty()) list.assign(1, '|');
     }
-    if (list == "|") return false;
+    // Each folder's names once: probing a missing name costs a scan of a large folder.
+    for (size_t start = 1; start < list.size();) {
+        size_t end = list.find('|', start);
+        if (end == Text::npos) end = list.size();
+        if (end > start) {
+            SourceFolder folder{WithoutBackslash(list.substr(start, end - start)), {}};
+            WIN32_FIND_DATAA fd;
+            UniqueFind find(FindFirstFileA((folder.path + "\\*").c_str(), &fd));
+            if (find) {
+                do {
+                    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                        folder.names.insert(UpperCase(fd.cFileName));
+                } while (FindNextFileA(find.get(), &fd));
+            }
+            sourceTree_.push_back(std::move(folder));
+        }
+        start = end + 1;
+    }
+}
+
+bool TCopyEngine::LocateSourceFile(Text& source, bool& packed) {
+    packed = false;
+    ListSourceTree();
     // The numbered name is the very file; the bare one is a fallback for trees that lost it.
     const Text numbered = NameOf(source), bare = NameOf(StripFileNumberPrefix(source));
     TextList names{numbered};
     if (!TextEquals(bare, numbered)) names.push_back(bare);
-    TextList folders;
-    for (size_t start = 1; start < list.size();) {
-        size_t end = list.find('|', start);
-        if (end == Text::npos) end = list.size();
-        if (end > start) folders.push_back(WithoutBackslash(list.substr(start, end - start)));
-        start = end + 1;
-    }
     for (const Text& name : names) {
-        for (const Text& folder : folders) {
-            Text plain = folder + "\\" + name;
-            if (IsFile(plain)) {
-                source = plain;
-                return true;
-            }
-            if (IsFile(plain + "._z")) {
-                source = plain + "._z";
-                packed = true;
+        const Text upper = UpperCase(name);
+        for (const SourceFolder& folder : sourceTree_) {
+            for (bool z : {false, true}) {
+                if (!folder.names.count(z ? upper + "._Z" : upper)) continue;
+                Text path = folder.path + "\\" + name + (z ? "._z" : "");
+                if (!IsFile(path)) continue; // gone since the listing (a consumed source)
+                source = path;
+                packed = z;
                 return true;
             }
         }
@@ -387,15 +387,26 @@ bool CopyOneFile(const Text& source, const Text& target, bool withProgress,
 
 bool TCopyEngine::PutInPlace(const Text& source, const Text& staged, const Text& target,
                              bool move) {
-    if (IsFile(target)) SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!staged.empty()) return ReplaceFileWith(staged, target);
-    if (!move) return CopyOneFile(source, target, inputs_.script.GetShowProgBar2(), cb_.progress);
-    Step(CopyStep{CopyStep::Kind::Bytes, Text(), 5, 10});
-    bool ok = MoveFileExA(source.c_str(), target.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
-                              MOVEFILE_WRITE_THROUGH) != 0;
-    Step(CopyStep{CopyStep::Kind::Bytes, Text(), 10, 10});
-    return ok;
+    auto attempt = [&] {
+        if (!staged.empty()) return ReplaceFileWith(staged, target);
+        if (!move)
+            return CopyOneFile(source, target, inputs_.script.GetShowProgBar2(), cb_.progress);
+        Step(CopyStep{CopyStep::Kind::Bytes, Text(), 5, 10});
+        bool ok = MoveFileExA(source.c_str(), target.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
+                                  MOVEFILE_WRITE_THROUGH) != 0;
+        Step(CopyStep{CopyStep::Kind::Bytes, Text(), 10, 10});
+        return ok;
+    };
+    if (attempt()) return true;
+    // A read-only, hidden or system target refuses to be replaced until its marks are gone.
+    // Asked only after a failure: a lookup of a missing name is slow in large folders.
+    DWORD a = GetFileAttributesA(target.c_str());
+    const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY) || !(a & marks))
+        return false;
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return attempt();
 }
 
 bool TCopyEngine::StageForRestart(const Text& source, Text& staged, const Text& target) {
@@ -472,7 +483,7 @@ bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
         bool ok = false;
         try {
             ProgressScope scope(cb_.progress);
-            ok = InflateFile(source, staged, BytesProgress, &size) && SizeOnDisk(staged) == size;
+            ok = InflateFileInto(source, staged, BytesProgress, &size);
         } catch (const EZLibError&) {
             DeleteFileA(staged.c_str());
             return FailFile(source, target, FileOutcome::BadStream, BadStreamKey, BadStreamText,
@@ -483,7 +494,6 @@ bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
             return FailFile(source, target, FileOutcome::Failed, NotCopiedKey, NotCopiedText,
                             target);
         }
-        CopyWriteTime(source, staged);
     }
     if (!job.force && !ShouldOverwrite(packed ? staged : source, target, job.mode, job.flags)) {
         if (!staged.empty()) DeleteFileA(staged.c_str());
@@ -502,8 +512,10 @@ bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
     if (inPlace) {
         staged.clear();
         Log(Text(Continue) + "OK");
+        // A copy takes its source's marks (read-only from a CD); a fresh inflate has none.
         uint32_t attributes = FileFlagAttributes(job.flags);
-        SetFileAttributesA(target.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+        if (attributes || !packed)
+            SetFileAttributesA(target.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
         int pause = StrToIntDef(script.GetBgWaveDelay(), 0);
         if (pause > 0 && !script.GetBgWaveFileName().empty() && Ask(cb_.isMusicPlaying))
             WaitWithAppMessages(static_cast<DWORD>(pause));

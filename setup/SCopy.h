@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <set>
+#include <unordered_set>
 
 namespace zk {
 
@@ -146,12 +147,20 @@ class TCopyEngine {
     bool FailFile(const Text& source, const Text& target, FileOutcome outcome, const Text& key,
                   const Text& def, const Text& value);
     bool CreatedHere(const Text& folder) const;
+    void ListSourceTree();
+
+    struct SourceFolder {
+        Text path;
+        std::unordered_set<Text> names; // upper case
+    };
 
     CopyInputs inputs_;
     CopyCallbacks cb_;
     CopyPlatform platform_;
     TextList wellKnownFolders_;
     std::set<Text> createdFolders_; // upper case, as this engine made them
+    std::vector<SourceFolder> sourceTree_;
+    bool treeListed_ = false;
     TextList comFiles_, fontFiles_;
     bool failed_ = false, running_ = false, restartNeeded_ = false;
     int installed_ = 0, failedFiles_ = 0;

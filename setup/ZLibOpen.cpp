@@ -161,23 +161,35 @@ bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress, 
 }
 } // namespace
 
-bool InflateFile(const Text& source, const Text& target, ProgressProc progress,
-                 int64_t* inflatedSize) {
+bool InflateFileInto(const Text& source, const Text& path, ProgressProc progress,
+                     int64_t* inflatedSize) {
     UniqueFile in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     DWORD high = 0, low = in ? GetFileSize(in.get(), &high) : INVALID_FILE_SIZE;
     if (!in || (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)) return false;
-    TempFile temp(CreateTempFileBeside(target));
-    if (temp.path().empty()) return false;
-    UniqueFile out(CreateFileA(temp.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    UniqueFile out(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!out) return false;
     const int64_t size = (static_cast<int64_t>(high) << 32) | low;
     int64_t written = 0;
     if (!InflateHandles(in.get(), out.get(), size, progress, written)) return false;
     if (inflatedSize) *inflatedSize = written;
-    // Closed before the rename; an exception above closes it before the temporary goes.
-    if (!CloseHandle(out.release()) || !ReplaceFileWith(temp.path(), target)) return false;
+    // What the disk holds, not what the writes said: a full disk must not pass as done.
+    LARGE_INTEGER onDisk{};
+    FILETIME stamp;
+    if (!GetFileSizeEx(out.get(), &onDisk) || onDisk.QuadPart != written) return false;
+    if (GetFileTime(in.get(), nullptr, nullptr, &stamp))
+        SetFileTime(out.get(), nullptr, nullptr, &stamp);
+    return CloseHandle(out.release()) != 0;
+}
+
+bool InflateFile(const Text& source, const Text& target, ProgressProc progress) {
+    TempFile temp(CreateTempFileBeside(target));
+    if (temp.path().empty()) return false;
+    // An exception leaves InflateFileInto with its handles closed; the temporary goes here.
+    if (!InflateFileInto(source, temp.path(), progress, nullptr) ||
+        !ReplaceFileWith(temp.path(), target))
+        return false;
     temp.Keep();
     return true;
 }

@@ -552,6 +552,7 @@ TEST(CopyEngine, ReadOnlySourceFolderStaysAsItWas) {
     Text packed;
     DecompressString(ReadBytes(cd + "\\packed.txt._z"), packed, nullptr);
     EXPECT_EQ(ReadBytes(app + "\\packed.txt"), packed);
+    EXPECT_EQ(GetFileDateByName(app + "\\packed.txt"), GetFileDateByName(cd + "\\packed.txt._z"));
     EXPECT_EQ(ReadBytes(app + "\\readme.txt"), ReadBytes(cd + "\\sub\\00002#readme.txt"));
     EXPECT_EQ(NamesIn(app), (std::set<Text>{"plain.txt", "packed.txt", "readme.txt"}));
     EXPECT_EQ(NamesIn(cd), before);
