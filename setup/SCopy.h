@@ -105,7 +105,9 @@ class TCopyEngine {
                 CopyPlatform platform = CurrentCopyPlatform());
 
     // Every copy row of the selected groups; true when all were installed and the run was not
-    // stopped (abort, exit question, run-time folder, a failed file or uninstall line).
+    // stopped (abort, exit question, run-time folder, a failed file or uninstall line). A
+    // failure has shown its box and left its lines; the driver then closes the wizard and
+    // skips the post-copy changes.
     bool CopySelectedComponents();
     // One copy row "overwrite|folder|files" from sourceDir.
     bool InstallCopyRow(const Text& sourceDir, const Text& row);
