@@ -626,3 +626,24 @@ TEST(CopyEngine, FailedUninstallWriteStopsBeforeTheFile) {
     EXPECT_FALSE(Exists(p.dst + "\\app\\one.txt")) << "no file without its undo line";
     EXPECT_TRUE(Exists(p.src + "\\one.txt"));
 }
+
+// A Partial setup passes over a missing source that carries the partial bit; others still fail.
+TEST(CopyEngine, PartialSetupSkipsFlaggedMissingSources) {
+    Place p("partial");
+    WriteBytes(p.src + "\\one.txt", "1");
+    TScript s = MakeScript({{"SET_SUB_DIR", "<Application Folder>\\app"},
+                            {"SET_COPY_FILES", "64*absent.txt|one.txt|absent2.txt"}});
+    Host h;
+    CopyInputs in = p.Inputs(s);
+    in.setupTypeName = "partial";
+    TCopyEngine engine(in, h.Callbacks());
+    EXPECT_FALSE(engine.CopySelectedComponents());
+    EXPECT_EQ(h.OutcomeOf("absent.txt"), FileOutcome::Skipped);
+    EXPECT_EQ(ReadBytes(p.dst + "\\app\\one.txt"), "1");
+    ASSERT_EQ(h.errors.size(), 1u);
+    EXPECT_NE(h.errors[0].find("absent2.txt"), Text::npos);
+    EXPECT_EQ(FileLines(h.log),
+              FileLines({"", "Start Copy Directory", "  (" + p.dst + "\\app)",
+                         "  Copy File: " + p.dst + "\\app\\one.txt ... OK",
+                         "  Copy File: " + p.dst + "\\app\\absent2.txt ... File not Found!"}));
+}
