@@ -9,6 +9,7 @@
 #include "Global.h"
 #include "MsgMarkup.h"
 #include "Process.h"
+#include "RegOp.h"
 #include "RichEd.h"
 #include "RunTimeDir.h"
 #include "Scramble.h"
@@ -150,6 +151,16 @@ void RemovalRun::ProcessExecuteList(int stage) {
 }
 
 bool RemovalRun::Perform(const RemovalHooks& hooks, const Text& executionDllPath) {
+    // Every key deletion of the run keeps to the shared-key rule, the rows', the Open With
+    // verbs' and the execute items' too.
+    SetRegKeyDeleteGuard([](const Text& key) {
+        if (!IsProtectedRegistryKey(key)) return true;
+        TraceLine("DeleteRegKey(" + key + ") refused: shared or top-level key");
+        return false;
+    });
+    struct GuardEnd {
+        ~GuardEnd() { SetRegKeyDeleteGuard(nullptr); }
+    } guardEnd;
     AddMemoHeader(kExecuteHeader);
     ProcessExecuteList(kUninstallStartStage);
     if (exitRequest_) return false;
