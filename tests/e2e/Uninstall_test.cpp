@@ -327,11 +327,11 @@ TEST(Uninstall, SharedRegistryKeysStayWhateverTheSpellingAndTheProductsOwnKeysGo
         ASSERT_TRUE(zk::WriteRegValue(key + canary, "v", "keep", false)) << key;
     const std::string refusedLines =
         Line("REMOVE_REG_KEY", hklm + cv + "\\Run") +
-        Line("REMOVE_REG_KEY", "hkey_current_user\\software\\microsoft\\windows\\currentversion"
-                               "\\runonce\\") +
+        RemoveKeyItem("hkey_current_user\\software\\microsoft\\windows\\currentversion"
+                      "\\runonce\\") +
         Line("REMOVE_REG_KEY", user + "\\Control Panel\\Desktop") +
         RemoveKeyRow(hkcu + cv + "\\Explorer\\Shell Folders") +
-        RemoveKeyItem(hkcu + "Environment") +
+        Line("REMOVE_REG_KEY", hkcu + "Environment") +
         Line("REMOVE_REG_KEY", wow + "\\Microsoft\\Windows\\CurrentVersion\\Uninstall") +
         // Wine has no ControlSet001; on Windows it is the current control set.
         Line("REMOVE_REG_KEY", hklm + "SYSTEM\\ControlSet001\\Services\\\\") +
