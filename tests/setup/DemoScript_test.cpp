@@ -1,13 +1,16 @@
 // The demo product's setup script (demo/Setup.txt, copied to bin\demo with its files) read as
 // the engine reads it: every line known, and what the demo shows is still there and still
-// names files the setup folder ships.
+// names files the setup folder ships. The laid-out setup folder is checked by the entry
+// setup_DemoLayout (tests/fixtures/demo_layout), which names it in ZK_DEMO_SETUP.
 #include "SLang.h"
 #include "SSelect.h"
+#include "ZLibOpen.h"
 
 #include "TestEnv.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 using namespace zk;
@@ -194,4 +197,34 @@ TEST(DemoScript, GermanForAGermanUserBuiltInEnglishOtherwise) {
         EXPECT_EQ(GetLangCharset(), 0);
     }
     FinalizeLanguage();
+}
+
+TEST(DemoLayout, TheSetupFolderHoldsEverySourceTheEngineLooksFor) {
+    const char* folder = std::getenv("ZK_DEMO_SETUP");
+    if (!folder) GTEST_SKIP() << "run by setup_DemoLayout after the packer";
+    const Text setup = folder;
+    const TScript& s = Demo().script;
+    for (const char* file : {"UnInstall.exe", "Setup.txt", "LANG\\German.lng"})
+        EXPECT_TRUE(zktest::Exists(setup + "\\" + file)) << file;
+    EXPECT_EQ(zktest::ReadBytes(setup + "\\Setup.txt"),
+              zktest::ReadBytes(DemoDir() + "\\Setup.txt"));
+    for (const Text& file : {s.GetLicenseFileName(), s.GetReadmeFileName()})
+        EXPECT_TRUE(zktest::Exists(setup + "\\" + file)) << file;
+    int packed = 0;
+    for (const FileGroup& g : s.GetFileGroups())
+        for (const Text& entry : g.entries)
+            for (const Text& name : SplitCopyRow(entry).files) {
+                const Text plain = setup + "\\" + name, z = plain + "._z";
+                ASSERT_NE(zktest::Exists(plain), zktest::Exists(z))
+                    << name << ": once, plain or packed";
+                if (!zktest::Exists(z)) continue;
+                ++packed;
+                // What the host's compressor wrote, as the engine inflates it.
+                Text inflated;
+                ASSERT_NO_THROW(DecompressString(zktest::ReadBytes(z), inflated, nullptr)) << name;
+                const Text original = name == "DemoApp.exe" ? zktest::BinDir() + "\\DemoApp.exe"
+                                                            : DemoDir() + "\\packed\\" + name;
+                EXPECT_EQ(inflated, zktest::ReadBytes(original)) << name;
+            }
+    EXPECT_GT(packed, 0);
 }
