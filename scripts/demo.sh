@@ -36,7 +36,7 @@ pages=(WelcomeDlg LicenseDlg ReadmeDlg UserInformationDlg DestinationDlg SetupTy
 step() { printf '\n== %s\n' "$*"; }
 fail() {
   echo "demo: $*" >&2
-  [ -n "${DISPLAY:-}" ] && shot "failed" >/dev/null 2>&1 || true
+  if [ -n "${DISPLAY:-}" ] && [ -d "$shots" ]; then shot failed >&2 || true; fi
   exit 1
 }
 
@@ -193,8 +193,9 @@ else
     [ "$page" = CompleteDlg ] && timeout=120 # after the copy
     wait_caption "$wizard" "$timeout" || fail "the wizard closed before $page"
     echo "  $page: $caption"
-    shot "$page"
     on_page "$page"
+    sleep 0.3 # the page as the user leaves it: entries typed, choices ticked
+    shot "$page"
     [ "$page" = CopyFilesDlg ] || ui click "$(control NextButton)"
   done
   ui gone "$wizard" 20000 || fail "the wizard stayed open after Finish"
