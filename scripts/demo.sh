@@ -33,10 +33,11 @@ wizard_controls=(NextButton YesRadioButton NameEdit CompanyEdit CustomRadioButto
 pages=(WelcomeDlg LicenseDlg ReadmeDlg UserInformationDlg DestinationDlg SetupTypeDlg CustomDlg
        AssociateDlg ShortcutsDlg ConfirmSetupDlg CopyFilesDlg CompleteDlg)
 
+windows_up=false # a failure from here on saves what the screen shows
 step() { printf '\n== %s\n' "$*"; }
 fail() {
   echo "demo: $*" >&2
-  if [ -n "${DISPLAY:-}" ] && [ -d "$shots" ]; then shot failed >&2 || true; fi
+  if $windows_up; then shot failed >&2 || true; fi
   exit 1
 }
 
@@ -146,6 +147,7 @@ fi
 
 step "Installing through the wizard ($setup_win\\Setup.exe)"
 start_program "\"$setup_win\\Setup.exe\""
+windows_up=true
 setup_pid=$last_pid
 wizard=""
 for _ in $(seq 60); do
@@ -157,13 +159,19 @@ done
 [ -n "$wizard" ] || fail "the wizard did not come up (see ${out#"$root"/}/programs.log)"
 
 # Waits until the window shows another caption than $caption and sets it; false when the
-# window is gone. A message box on the way ends the demo with its text.
+# window is gone. A message box on the way ends the demo with its text (by hand: it is the
+# user's to answer, and it is saved as a screenshot).
+box_seen=""
 wait_caption() { # window seconds
   local until=$(($(date +%s) + $2)) now text
   while [ "$(date +%s)" -lt "$until" ]; do
     [ "$(ui visible "$1")" = 1 ] || return 1
     text=$(box_text)
-    [ -z "$text" ] || fail "a message came up: $text"
+    if [ -n "$text" ] && ! $by_hand; then fail "a message came up: $text"; fi
+    if [ "$text" != "$box_seen" ]; then
+      box_seen=$text
+      [ -z "$text" ] || shot Message
+    fi
     now=$(ui text "$1")
     if [ -n "$now" ] && [ "$now" != "$caption" ]; then
       caption=$now
