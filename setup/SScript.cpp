@@ -1,23 +1,10 @@
 #include "SScript.h"
 
+#include "SFileItem.h"
+
 #include <utility>
 
 namespace zk {
-
-namespace {
-
-// "flags*name" -> "name"; an item without "*" is a name already.
-Text FileNameOfItem(const Text& item) {
-    size_t star = item.find('*');
-    return star == Text::npos ? item : item.substr(star + 1);
-}
-
-Text FileNamePart(const Text& path) {
-    size_t cut = path.find_last_of("\\/:");
-    return cut == Text::npos ? path : path.substr(cut + 1);
-}
-
-} // namespace
 
 bool TScript::AddGroup(const Text& row) {
     bool flushed = SetSubDir(Text());
@@ -44,15 +31,8 @@ bool TScript::AddCopyFiles(const Text& files) {
     row.reserve(row.size() + subDir_.size() + files.size() + 2);
     row.append(1, '|').append(subDir_).append(1, '|').append(files);
     fileGroups_.back().entries.push_back(std::move(row));
-    if (files.empty()) return true;
-    size_t start = 0;
-    while (true) {
-        size_t bar = files.find('|', start);
-        Text item = files.substr(start, bar == Text::npos ? Text::npos : bar - start);
-        ++sourceFileUses_[UpperCase(FileNameOfItem(item))];
-        if (bar == Text::npos) return true;
-        start = bar + 1;
-    }
+    for (const FileItem& item : ParseFileList(files)) ++sourceFileUses_[SourceFileKey(item.name)];
+    return true;
 }
 
 bool TScript::SetPageList(const Text& pages) {
@@ -79,7 +59,7 @@ bool TScript::HasPage(const Text& text) const {
 }
 
 bool TScript::ReleaseFileName(const Text& path) {
-    auto it = sourceFileUses_.find(UpperCase(FileNamePart(path)));
+    auto it = sourceFileUses_.find(SourceFileKey(path));
     if (it == sourceFileUses_.end()) return false;
     if (--it->second > 0) return true;
     sourceFileUses_.erase(it);

@@ -127,7 +127,7 @@ void DecompressString(const Text& compressed, Text& inflated, ProgressProc progr
 
 namespace {
 // The stream of in, inflated chunk by chunk into out; raises for a bad stream.
-bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress) {
+bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress, int64_t& written) {
     std::vector<Bytef> inBuf(FileInChunk), outBuf(FileOutChunk);
     const ProgressReport report(progress, size);
     int64_t consumed = 0;
@@ -152,6 +152,7 @@ bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress) 
         filled = outBuf.size() - s.avail_out;
         if (filled == outBuf.size() || ended) {
             if (!WriteAll(out, outBuf.data(), filled)) return false;
+            written += static_cast<int64_t>(filled);
             filled = 0;
         }
     }
@@ -160,20 +161,35 @@ bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress) 
 }
 } // namespace
 
-bool InflateFile(const Text& source, const Text& target, ProgressProc progress) {
+bool InflateFileInto(const Text& source, const Text& path, ProgressProc progress,
+                     int64_t* inflatedSize) {
     UniqueFile in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     DWORD high = 0, low = in ? GetFileSize(in.get(), &high) : INVALID_FILE_SIZE;
     if (!in || (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)) return false;
-    TempFile temp(CreateTempFileBeside(target));
-    if (temp.path().empty()) return false;
-    UniqueFile out(CreateFileA(temp.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    UniqueFile out(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!out) return false;
     const int64_t size = (static_cast<int64_t>(high) << 32) | low;
-    if (!InflateHandles(in.get(), out.get(), size, progress)) return false;
-    // Closed before the rename; an exception above closes it before the temporary goes.
-    if (!CloseHandle(out.release()) || !ReplaceFileWith(temp.path(), target)) return false;
+    int64_t written = 0;
+    if (!InflateHandles(in.get(), out.get(), size, progress, written)) return false;
+    if (inflatedSize) *inflatedSize = written;
+    // What the disk holds, not what the writes said: a full disk must not pass as done.
+    LARGE_INTEGER onDisk{};
+    FILETIME stamp;
+    if (!GetFileSizeEx(out.get(), &onDisk) || onDisk.QuadPart != written) return false;
+    if (GetFileTime(in.get(), nullptr, nullptr, &stamp))
+        SetFileTime(out.get(), nullptr, nullptr, &stamp);
+    return CloseHandle(out.release()) != 0;
+}
+
+bool InflateFile(const Text& source, const Text& target, ProgressProc progress) {
+    TempFile temp(CreateTempFileBeside(target));
+    if (temp.path().empty()) return false;
+    // An exception leaves InflateFileInto with its handles closed; the temporary goes here.
+    if (!InflateFileInto(source, temp.path(), progress, nullptr) ||
+        !ReplaceFileWith(temp.path(), target))
+        return false;
     temp.Keep();
     return true;
 }

@@ -31,5 +31,10 @@ void DecompressString(const Text& compressed, Text& inflated, ProgressProc progr
 // with a good Adler-32. False when the source cannot be read or the target not written; a bad
 // or truncated stream raises EZLibError. On failure the target is as it was before.
 bool InflateFile(const Text& source, const Text& target, ProgressProc progress);
+// The same straight into the file at path (created or emptied), for a caller that holds a
+// temporary file of its own and removes it on failure. True only when the file's size is the
+// stream's; the file takes the stream file's date. inflatedSize gets the bytes written.
+bool InflateFileInto(const Text& source, const Text& path, ProgressProc progress,
+                     int64_t* inflatedSize);
 
 } // namespace zk

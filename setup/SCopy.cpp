@@ -1,0 +1,537 @@
+#include "SCopy.h"
+
+#include "Common.h"
+#include "Files.h"
+#include "Global.h"
+#include "RegOp.h"
+#include "RunTimeDir.h"
+#include "SFileItem.h"
+#include "SLang.h"
+#include "UtilPlus.h"
+#include "VerInfo.h"
+#include "ZLibOpen.h"
+#include "ZMsgBox.h"
+
+namespace zk {
+
+namespace {
+
+const char Continue[] = "\\\\x ... "; // Setup.log: continues the file's line
+
+const char NotFoundKey[] = "s1";
+const char NotFoundText[] =
+    "%s<p>File not found!<p><p>Correct the problem and run Setup once again!";
+const char NoFolderKey[] = "s2";
+const char NoFolderText[] = "Unable to create directory:<p>%s<p><p>Setup will now close.<p>"
+                            "Correct the problem and run Setup once again!";
+const char BadStreamKey[] = "s4";
+const char BadStreamText[] = "%s<p>The compressed file is damaged and cannot be unpacked!<p><p>"
+                             "Setup will now close.<p>Correct the problem and run Setup once "
+                             "again!";
+const char NotCopiedKey[] = "s5";
+const char NotCopiedText[] = "%s<p>The file cannot be copied!<p><p>Setup will now close.<p>"
+                             "Correct the problem and run Setup once again!";
+
+bool Ask(const std::function<bool()>& f) {
+    return f && f();
+}
+
+bool IsFile(const Text& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+Text WithoutBackslash(Text path) {
+    while (path.size() > 1 && path.back() == '\\' && path[path.size() - 2] != ':') path.pop_back();
+    return path;
+}
+
+Text FolderOf(const Text& path) {
+    size_t cut = path.rfind('\\');
+    return cut == Text::npos ? Text() : path.substr(0, cut);
+}
+
+Text NameOf(const Text& path) {
+    size_t cut = path.find_last_of("\\/:");
+    return cut == Text::npos ? path : path.substr(cut + 1);
+}
+
+Text FullPathOf(const Text& path) {
+    char buf[MAX_PATH];
+    DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, buf, nullptr);
+    return n == 0 || n >= MAX_PATH ? Text() : Text(buf, n);
+}
+
+bool SameFile(const Text& a, const Text& b) {
+    Text fa = FullPathOf(a);
+    return !fa.empty() && TextEquals(fa, FullPathOf(b));
+}
+
+Text ShortPathOf(const Text& path) {
+    char buf[MAX_PATH];
+    DWORD n = GetShortPathNameA(path.c_str(), buf, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? path : Text(buf, n);
+}
+
+int EffectiveMode(int mode, FileFlags flags) {
+    int own = FileFlagOverwriteMode(flags);
+    return own ? own : mode;
+}
+
+// The byte progress of the transfer under way, for the plain ProgressProc of Files.
+thread_local const std::function<void(const CopyStep&)>* activeProgress = nullptr;
+
+void BytesProgress(int kind, int, int max, int position, int) {
+    if (kind == 0 && activeProgress && *activeProgress)
+        (*activeProgress)(CopyStep{CopyStep::Kind::Bytes, Text(), position, max});
+}
+
+class ProgressScope {
+  public:
+    explicit ProgressScope(const std::function<void(const CopyStep&)>& p) : saved_(activeProgress) {
+        activeProgress = &p;
+    }
+    ~ProgressScope() { activeProgress = saved_; }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+  private:
+    const std::function<void(const CopyStep&)>* saved_;
+};
+
+} // namespace
+
+CopyPlatform CurrentCopyPlatform() {
+    CopyPlatform p;
+    p.nt = IsWinNT();
+    p.windowsMask = static_cast<uint32_t>(GetWindowsMask());
+    p.winInitPath = GetWindowsDir(true) + "WININIT.INI";
+    return p;
+}
+
+bool ShouldOverwrite(const Text& source, const Text& target, int mode, FileFlags flags) {
+    mode = EffectiveMode(mode, flags);
+    if (mode < 2 || mode > 4) return true;
+    const bool targetThere = IsFile(target);
+    if (mode == 4) return !targetThere;
+    if (!targetThere || !IsFile(source)) return true;
+    int order;
+    Text vs = GetFileVersionText(source, 4), vt = GetFileVersionText(target, 4);
+    if (!vs.empty() && !vt.empty()) {
+        order = CompareVersionTexts(vs, vt);
+    } else {
+        uint32_t ds = GetFileDateByName(source), dt = GetFileDateByName(target);
+        if (ds == 0 || dt == 0) return true;
+        order = ds < dt ? -1 : ds > dt ? 1 : 0;
+    }
+    return mode == 2 ? order >= 0 : order > 0;
+}
+
+TCopyEngine::TCopyEngine(CopyInputs inputs, CopyCallbacks callbacks, CopyPlatform platform)
+    : inputs_(std::move(inputs)), cb_(std::move(callbacks)), platform_(std::move(platform)) {
+    for (const Text& f :
+         {GetWindowsDir(false), GetSystemDir(false), GetTempDir(false), GetSystem16Dir(),
+          GetFontsDir(), GetProgramFilesDir(), GetCommonFilesDir()})
+        if (!f.empty()) wellKnownFolders_.push_back(WithoutBackslash(f));
+}
+
+bool TCopyEngine::Stopped() const {
+    return failed_ || Ask(cb_.isAbortRequested) || RunTimeDirAbortRequested();
+}
+
+void TCopyEngine::Log(const Text& line) const {
+    if (cb_.addSetupLogLine) cb_.addSetupLogLine(line);
+}
+
+bool TCopyEngine::AddLine(const Text& line, bool forced) {
+    if (!cb_.addUninstallLine || cb_.addUninstallLine(line, forced)) return true;
+    failed_ = true;
+    return false;
+}
+
+void TCopyEngine::Step(const CopyStep& step) const {
+    if (cb_.progress) cb_.progress(step);
+}
+
+void TCopyEngine::Report(const Text& source, const Text& target, FileOutcome outcome) const {
+    if (cb_.fileDone) cb_.fileDone(FileReport{source, target, outcome});
+}
+
+void TCopyEngine::ShowFailure(const Text& key, const Text& def, const Text& value) {
+    failed_ = true;
+    Text text = FillTemplate(LangString("Messages", key, def), value);
+    if (cb_.showError) {
+        cb_.showError(text);
+        return;
+    }
+    ShowErrorBox(inputs_.errorOwner, text, LangString("MsgBox", "Error", "Error"),
+                 LangString("MsgBox", "BtnText", DefaultButtonCaptions), GetLangCharset());
+}
+
+bool TCopyEngine::FailFile(const Text& source, const Text& target, FileOutcome outcome,
+                           const Text& key, const Text& def, const Text& value) {
+    ++failedFiles_;
+    Log(Text(Continue) + (outcome == FileOutcome::NotFound ? "File not Found!" : "FAILED"));
+    Report(source, target, outcome);
+    if (key.empty())
+        failed_ = true; // the uninstall writer reports its own failure
+    else
+        ShowFailure(key, def, value);
+    return false;
+}
+
+Text TCopyEngine::ExpandDirMacros(const Text& text) const {
+    SetInstallFolders(inputs_.targetDir, inputs_.commonDir, inputs_.auxDir);
+    return ExpandFolderMacros(text, "\\");
+}
+
+bool TCopyEngine::CopySelectedComponents() {
+    running_ = true;
+    bool complete = true;
+    const auto& groups = inputs_.script.GetFileGroups();
+    for (int index : inputs_.selectedGroups) {
+        if (index < 0 || index >= static_cast<int>(groups.size())) continue;
+        for (const Text& row : groups[index].entries) {
+            if (Stopped() || Ask(cb_.isExitDialogShowing)) {
+                complete = false;
+                break;
+            }
+            InstallCopyRow(inputs_.engineDir, row);
+        }
+        if (!complete) break;
+    }
+    running_ = false;
+    return complete && !Stopped();
+}
+
+bool TCopyEngine::InstallCopyRow(const Text& sourceDir, const Text& row) {
+    size_t bar1 = row.find('|');
+    size_t bar2 = bar1 == Text::npos ? Text::npos : row.find('|', bar1 + 1);
+    int mode = StrToIntDef(row.substr(0, bar1), 0);
+    if (mode == 0) mode = inputs_.script.GetGlobalOverwriteFlag();
+    Text folder = bar1 == Text::npos ? Text() : row.substr(bar1 + 1, bar2 - bar1 - 1);
+    Text files = bar2 == Text::npos ? Text() : row.substr(bar2 + 1);
+    return InstallDirectory(sourceDir, folder, mode, files);
+}
+
+bool TCopyEngine::InstallDirectory(const Text& sourceDir, const Text& folderEntry, int mode,
+                                   const Text& files) {
+    if (folderEntry.empty()) return true;
+    Text folder = folderEntry;
+    char removeMode = 0;
+    if (folder[0] == '*') {
+        removeMode = folder.size() > 1 ? folder[1] : 0;
+        folder.erase(0, 2);
+    }
+    folder = WithoutBackslash(ExpandDirMacros(folder));
+    if (!IsAbsolutePath(folder) || !CreateDirLogged(folder, true, removeMode)) {
+        if (!failed_) ShowFailure(NoFolderKey, NoFolderText, folder);
+        return false;
+    }
+    if (failed_) return false;
+    bool neverRemoveSeen = false;
+    InstallFileList(sourceDir, folder, neverRemoveSeen, mode, files);
+    if (neverRemoveSeen) AddLine("AVOID_ERR_REMOVE_DIR(" + folder + ")");
+    AddLine(Text(), true);
+    return !failed_;
+}
+
+bool TCopyEngine::CreatedHere(const Text& folder) const {
+    return createdFolders_.count(UpperCase(WithoutBackslash(folder))) > 0;
+}
+
+bool TCopyEngine::CreateDirLogged(const Text& folderIn, bool withLine, char removeMode) {
+    const Text folder = WithoutBackslash(folderIn);
+    if (!IsAbsolutePath(folder)) return false;
+    const bool existed = IsExistingDir(folder);
+    if (!existed) {
+        // Top down, noting each level made here.
+        TextList missing;
+        for (Text f = folder; !f.empty() && !IsExistingDir(f + (f.back() == ':' ? "\\" : ""));
+             f = FolderOf(f))
+            missing.push_back(f);
+        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+            if (!CreateDirectoryA(it->c_str(), nullptr) && !IsExistingDir(*it)) return false;
+            createdFolders_.insert(UpperCase(*it));
+        }
+    }
+    if (!withLine) return true;
+    for (const Text& f : wellKnownFolders_)
+        if (TextEquals(f, folder)) return true;
+    const char* command = "REMOVE_DIR(";
+    switch (removeMode) {
+    case '1':
+        // A folder that was there before the installation holds what is not ours.
+        if (!existed || CreatedHere(folder)) command = "FORCE_REMOVE_DIR(";
+        break;
+    case '2':
+        command = "DONT_REMOVE_DIR(";
+        break;
+    case '3':
+        command = "DONT_REMOVE_JUST_DIR(";
+        break;
+    default:
+        break;
+    }
+    AddLine(command + folder + ")");
+    return true;
+}
+
+int TCopyEngine::InstallFileList(const Text& sourceDir, const Text& folder, bool& neverRemoveSeen,
+                                 int mode, const Text& files) {
+    std::vector<FileItem> items = ParseFileList(files);
+    if (items.empty()) return 0;
+    Log(Text());
+    Log("Start Copy Directory");
+    Log("  (" + folder + ")");
+    int count = 0;
+    for (const FileItem& item : items) {
+        if (Stopped()) break;
+        Step(CopyStep{CopyStep::Kind::Item, Text()});
+        if (FileFlagKeep(item.flags)) neverRemoveSeen = true;
+        if (FileSkippedOnThisOS(item.flags, platform_.windowsMask)) continue;
+        FileJob job;
+        job.source = sourceDir + "\\" + item.name;
+        job.target = folder + "\\" + item.name;
+        job.mode = mode;
+        job.flags = item.flags;
+        bool delayed = false;
+        if (!InstallFile(job, delayed)) break;
+        ++count;
+    }
+    return count;
+}
+
+void TCopyEngine::ListSourceTree() {
+    if (treeListed_) return;
+    treeListed_ = true;
+    Text& list = inputs_.sourceDirList;
+    if (list.empty()) {
+        Text origin = RegPathReadString(DynDataKey, "OriginDir", "");
+        list = ListFolderTree(origin.empty() ? inputs_.engineDir : origin);
+        if (list.empty()) list.assign(1, '|');
+    }
+    // Each folder's names once: probing a missing name costs a scan of a large folder.
+    for (size_t start = 1; start < list.size();) {
+        size_t end = list.find('|', start);
+        if (end == Text::npos) end = list.size();
+        if (end > start) {
+            SourceFolder folder{WithoutBackslash(list.substr(start, end - start)), {}};
+            WIN32_FIND_DATAA fd;
+            UniqueFind find(FindFirstFileA((folder.path + "\\*").c_str(), &fd));
+            if (find) {
+                do {
+                    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                        folder.names.insert(UpperCase(fd.cFileName));
+                } while (FindNextFileA(find.get(), &fd));
+            }
+            sourceTree_.push_back(std::move(folder));
+        }
+        start = end + 1;
+    }
+}
+
+bool TCopyEngine::LocateSourceFile(Text& source, bool& packed) {
+    packed = false;
+    ListSourceTree();
+    // The numbered name is the very file; the bare one is a fallback for trees that lost it.
+    const Text numbered = NameOf(source), bare = NameOf(StripFileNumberPrefix(source));
+    TextList names{numbered};
+    if (!TextEquals(bare, numbered)) names.push_back(bare);
+    for (const Text& name : names) {
+        const Text upper = UpperCase(name);
+        for (const SourceFolder& folder : sourceTree_) {
+            for (bool z : {false, true}) {
+                if (!folder.names.count(z ? upper + "._Z" : upper)) continue;
+                Text path = folder.path + "\\" + name + (z ? "._z" : "");
+                if (!IsFile(path)) continue; // gone since the listing (a consumed source)
+                source = path;
+                packed = z;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool TCopyEngine::WriteRemovalLines(const FileJob& job, const Text& target) {
+    const bool shared = FileFlagShared(job.flags);
+    const bool lines = job.removalLines && !FileFlagKeep(job.flags);
+    const Text removal = (shared ? "REMOVE_SHARED_FILE(" : "REMOVE_FILE(") + target + ")";
+    // A re-install finds its own line: its count was raised by the first run and comes down
+    // once at uninstall.
+    const bool known = lines && cb_.uninstallHasLine && cb_.uninstallHasLine(removal);
+    if (shared && !known) IncrementSharedDllCount(target);
+    if (lines) {
+        if (FileFlagReadOnly(job.flags) && !AddLine("UNMARK_READONLY_FILE(" + target + ")"))
+            return false;
+        if (!AddLine(removal)) return false;
+    }
+    return !job.serviceLine || AddLine("REMOVE_SERVICE_FILE(" + target + ")");
+}
+
+namespace {
+
+bool CopyOneFile(const Text& source, const Text& target, bool withProgress,
+                 const std::function<void(const CopyStep&)>& progress) {
+    if (withProgress) {
+        ProgressScope scope(progress);
+        return CopyFileWithProgress(source, target, BytesProgress);
+    }
+    bool ok = CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+    if (ok && progress) progress(CopyStep{CopyStep::Kind::Bytes, Text(), 10, 10});
+    return ok;
+}
+
+} // namespace
+
+bool TCopyEngine::PutInPlace(const Text& source, const Text& staged, const Text& target,
+                             bool move) {
+    auto attempt = [&] {
+        if (!staged.empty()) return ReplaceFileWith(staged, target);
+        if (!move)
+            return CopyOneFile(source, target, inputs_.script.GetShowProgBar2(), cb_.progress);
+        Step(CopyStep{CopyStep::Kind::Bytes, Text(), 5, 10});
+        bool ok = MoveFileExA(source.c_str(), target.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
+                                  MOVEFILE_WRITE_THROUGH) != 0;
+        Step(CopyStep{CopyStep::Kind::Bytes, Text(), 10, 10});
+        return ok;
+    };
+    if (attempt()) return true;
+    // A read-only, hidden or system target refuses to be replaced until its marks are gone.
+    // Asked only after a failure: a lookup of a missing name is slow in large folders.
+    DWORD a = GetFileAttributesA(target.c_str());
+    const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY) || !(a & marks))
+        return false;
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return attempt();
+}
+
+bool TCopyEngine::StageForRestart(const Text& source, Text& staged, const Text& target) {
+    if (staged.empty()) {
+        // A name of its own beside the target: an unrelated file is never overwritten.
+        staged = CreateTempFileBeside(target);
+        if (staged.empty()) return false;
+        if (!CopyOneFile(source, staged, inputs_.script.GetShowProgBar2(), cb_.progress)) {
+            DeleteFileA(staged.c_str());
+            staged.clear();
+            return false;
+        }
+    }
+    SetFileAttributesA(staged.c_str(), FILE_ATTRIBUTE_NORMAL);
+    bool ok;
+    if (platform_.nt)
+        ok = MoveFileExA(staged.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+    else
+        ok = WritePrivateProfileStringA("Rename", ShortPathOf(target).c_str(),
+                                        ShortPathOf(staged).c_str(),
+                                        platform_.winInitPath.c_str()) != 0;
+    if (!ok) {
+        DeleteFileA(staged.c_str());
+        staged.clear();
+    }
+    return ok;
+}
+
+bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
+    delayed = false;
+    TScript& script = inputs_.script;
+    const bool stillUsed = script.ReleaseFileName(job.source);
+    bool keep = job.keepSource || stillUsed;
+    const Text target = StripFileNumberPrefix(job.target);
+    Step(CopyStep{CopyStep::Kind::File, target});
+
+    Text source = job.source;
+    bool packed = false;
+    if (!IsFile(source)) {
+        keep = true; // a file found elsewhere is the setup's, not a working copy
+        if (TextEquals(inputs_.setupTypeName, "Partial") && FileFlagSkipPartial(job.flags)) {
+            ++installed_;
+            Report(source, target, FileOutcome::Skipped);
+            return true;
+        }
+        Log("  Copy File: " + target);
+        if (!LocateSourceFile(source, packed))
+            return FailFile(job.source, target, FileOutcome::NotFound, NotFoundKey, NotFoundText,
+                            job.source);
+    } else {
+        Log("  Copy File: " + target);
+    }
+    if (SameFile(source, target)) { // installed onto itself: nothing to move, nothing to drop
+        Log(Text(Continue) + "OK");
+        ++installed_;
+        Report(source, target, FileOutcome::Installed);
+        return true;
+    }
+
+    // A stream is inflated beside its target before anything is decided or written, so a bad
+    // one leaves neither a partial file nor an uninstall line.
+    Text staged;
+    if (packed) {
+        if (!job.force && EffectiveMode(job.mode, job.flags) == 4 && IsFile(target)) {
+            Report(source, target, FileOutcome::Kept);
+            return true;
+        }
+        staged = CreateTempFileBeside(target);
+        if (staged.empty())
+            return FailFile(source, target, FileOutcome::Failed, NotCopiedKey, NotCopiedText,
+                            target);
+        int64_t size = -1;
+        bool ok = false;
+        try {
+            ProgressScope scope(cb_.progress);
+            ok = InflateFileInto(source, staged, BytesProgress, &size);
+        } catch (const EZLibError&) {
+            DeleteFileA(staged.c_str());
+            return FailFile(source, target, FileOutcome::BadStream, BadStreamKey, BadStreamText,
+                            source);
+        }
+        if (!ok) {
+            DeleteFileA(staged.c_str());
+            return FailFile(source, target, FileOutcome::Failed, NotCopiedKey, NotCopiedText,
+                            target);
+        }
+    }
+    if (!job.force && !ShouldOverwrite(packed ? staged : source, target, job.mode, job.flags)) {
+        if (!staged.empty()) DeleteFileA(staged.c_str());
+        Report(source, target, FileOutcome::Kept);
+        return true;
+    }
+    if (!WriteRemovalLines(job, target)) {
+        if (!staged.empty()) DeleteFileA(staged.c_str());
+        return FailFile(source, target, FileOutcome::Failed, Text(), Text(), Text());
+    }
+
+    const bool move = !packed && !keep && !script.GetUseCopy() && platform_.nt &&
+                      source.size() >= 3 && target.size() >= 3 &&
+                      TextEquals(source.substr(0, 3), target.substr(0, 3));
+    const bool inPlace = PutInPlace(source, staged, target, move);
+    if (inPlace) {
+        staged.clear();
+        Log(Text(Continue) + "OK");
+        // A copy takes its source's marks (read-only from a CD); a fresh inflate has none.
+        uint32_t attributes = FileFlagAttributes(job.flags);
+        if (attributes || !packed)
+            SetFileAttributesA(target.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+        int pause = StrToIntDef(script.GetBgWaveDelay(), 0);
+        if (pause > 0 && !script.GetBgWaveFileName().empty() && Ask(cb_.isMusicPlaying))
+            WaitWithAppMessages(static_cast<DWORD>(pause));
+    } else if (StageForRestart(source, staged, target)) {
+        Log(Text(Continue) + "OK Delayed");
+        delayed = restartNeeded_ = true;
+    } else {
+        return FailFile(source, target, FileOutcome::Failed, NotCopiedKey, NotCopiedText, target);
+    }
+    if (FileFlagRegister(job.flags)) comFiles_.push_back(target);
+    if (FileFlagFont(job.flags)) fontFiles_.push_back(target);
+    // Only now that the target is in place (or staged) may the working copy go.
+    if (!keep && IsFile(source)) DeleteFileA(source.c_str());
+    ++installed_;
+    Report(source, target, delayed ? FileOutcome::Delayed : FileOutcome::Installed);
+    return true;
+}
+
+} // namespace zk
