@@ -98,7 +98,10 @@ void RunWithBackground(TScript& script) {
         wizard.ShowWizard();
         return true;
     };
-    hooks.confirmExit = ConfirmExitSetup;
+    // A close while the wizard's question is up waits for that answer, as the wizard's does.
+    hooks.confirmExit = [](HWND owner) {
+        return !IsExitDialogShowing() && ConfirmExitSetup(owner);
+    };
     hooks.setExitConfirmed = [] { SetExitConfirmed(true); };
     // Through the wizard's close protocol: an installation under way stops first.
     hooks.closing = [&] {

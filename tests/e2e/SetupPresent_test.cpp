@@ -420,6 +420,17 @@ TEST(SetupBackground, GradientAndTheWizardsCancelClosingBoth) {
     const COLORREF middle = ScreenPixel(origin.x + client.right - 3, origin.y + client.bottom / 2);
     EXPECT_GT(GetBValue(middle), 100);
     EXPECT_LT(GetBValue(middle), 160);
+    // The background's close while the wizard asks: no second question, the answer holds.
+    zkui::Click(r.Control(ids::CancelButton));
+    HWND question = r.Top(ids::ExitSetupClass);
+    ASSERT_TRUE(question);
+    zkui::PostClose(background);
+    Sleep(300);
+    EXPECT_EQ(zkui::TopWindows(r.program.Pid()).size(), 3u) << "background, wizard, question";
+    zkui::Click(zkui::ChildById(question, ids::ExitSetupResume));
+    ASSERT_TRUE(zkui::WaitGone(question, 3000));
+    Sleep(200);
+    EXPECT_TRUE(IsWindowVisible(background));
     zkui::Click(r.Control(ids::CancelButton));
     ASSERT_TRUE(r.Answer(ids::ExitSetupExit));
     EXPECT_EQ(r.program.Wait(5000), 0) << "the wizard's close closes the background";
