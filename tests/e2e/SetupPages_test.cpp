@@ -300,6 +300,30 @@ TEST(SetupPages, SetupTypeComponentsAndRequiredSpace) {
     ASSERT_TRUE(w.Exit());
 }
 
+// A CD setup installs every group: Complete counts their sizes, Partial their partial sizes;
+// there is no Custom button, and Compact shows as Partial without being asked for.
+TEST(SetupPages, CdSetupCompleteAndPartial) {
+    Wizard w;
+    StartWizard(w, "pages_cd", "SetupTypeDlg,CustomDlg,DestinationDlg",
+                Line("SET_CD_SETUP") + kGroups, "Q:\\App");
+    ASSERT_TRUE(w.window);
+    EXPECT_EQ(w.Text(ids::TypicalRadioButton), "C&omplete");
+    EXPECT_EQ(w.Text(ids::CompactRadioButton), "&Partial");
+    EXPECT_TRUE(IsWindowVisible(w.Control(ids::CompactRadioButton)));
+    EXPECT_FALSE(IsWindowVisible(w.Control(ids::CustomRadioButton)));
+    struct Case {
+        int button;
+        const char* required;
+    } cases[] = {{ids::TypicalRadioButton, "1.29 MB"}, {ids::CompactRadioButton, "0.586 MB"}};
+    for (const Case& c : cases) {
+        zkui::Click(w.Control(c.button));
+        ASSERT_EQ(w.NextTo("P-Destination"), "P-Destination") << "no components page";
+        EXPECT_EQ(w.Text(ids::Label24), c.required) << c.button;
+        ASSERT_EQ(w.BackTo("P-Type"), "P-Type");
+    }
+    ASSERT_TRUE(w.Exit());
+}
+
 TEST(SetupPages, AnnouncedSpaceWinsAndTheOnlyComponentIsGreyed) {
     Wizard w;
     StartWizard(w, "pages_announced", "CustomDlg,DestinationDlg",
