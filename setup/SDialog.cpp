@@ -188,8 +188,8 @@ const ControlDef<F> kControls[] = {
     {&F::Label9, ids::Label9, "STATIC", "", 8, 232, 350, 13, kLabel, 0, 8},
     {&F::ProgramShortCutEdit, ids::ProgramShortCutEdit, "EDIT", "", 8, 247, 350, 21, kEdit, 0, 8},
     // Confirm
-    {&F::RichEdit4, ids::RichEdit4, kRich, "", 8, 8, 354, 50, kBlock, 0, 9},
-    {&F::Memo1, ids::Memo1, "EDIT", "", 8, 62, 354, 182, kMemo, 0, 9},
+    {&F::RichEdit4, ids::RichEdit4, kRich, "", 8, 8, 354, 54, kBlock, 0, 9},
+    {&F::Memo1, ids::Memo1, "EDIT", "", 8, 64, 354, 180, kMemo, 0, 9},
     {&F::Panel4, ids::Panel4, "STATIC", "", 8, 250, 354, 17, kLabel, 0, 9},
     // Copy
     {&F::Label5, ids::Label5, "STATIC", "", 8, 24, 354, 13, kLabel | SS_PATHELLIPSIS, 0, 10},
