@@ -135,10 +135,10 @@ const ControlDef<F> kControls[] = {
     // License
     {&F::Label1, ids::Label1, "STATIC", "", 8, 8, 354, 26, kLabel, 0, 2},
     {&F::RichEdit11, ids::RichEdit11, kRich, "", 8, 34, 354, 140, kTextBox, 0, 2},
-    {&F::Label3, ids::Label3, "STATIC", "", 8, 180, 354, 40, kLabel, 0, 2},
-    {&F::YesRadioButton, ids::YesRadioButton, "BUTTON", "YES - I Accept", 8, 224, 354, 17,
+    {&F::Label3, ids::Label3, "STATIC", "", 8, 176, 354, 46, kLabel, 0, 2},
+    {&F::YesRadioButton, ids::YesRadioButton, "BUTTON", "YES - I Accept", 8, 226, 354, 17,
      kRadioFirst, 0, 2},
-    {&F::NoRadioButton, ids::NoRadioButton, "BUTTON", "NO  - I Decline", 8, 245, 354, 17, kRadio, 0,
+    {&F::NoRadioButton, ids::NoRadioButton, "BUTTON", "NO  - I Decline", 8, 246, 354, 17, kRadio, 0,
      2},
     // Readme
     {&F::Label10, ids::Label10, "STATIC", "", 8, 8, 354, 26, kLabel | WS_GROUP, 0, 3},
