@@ -415,6 +415,30 @@ TEST(SetupPages, ShortcutBoxesPackedAndAHostileGroupRefused) {
     ASSERT_TRUE(w.Exit());
 }
 
+// Every association offered checked; a click on the box or the space bar on the selected item
+// clears it.
+TEST(SetupPages, AssociationsListedCheckedAndToggledByMouseAndKey) {
+    Wizard w;
+    StartWizard(w, "pages_assoc", "AssociateDlg,CompleteDlg",
+                Line("SET_ADD_ASSOCIATION_ITEM", "|dmo|Demo document|.dmo|") +
+                    Line("SET_ADD_ASSOCIATION_ITEM", "|dmt|Demo template|.dmt|"));
+    ASSERT_TRUE(w.window);
+    ASSERT_EQ(w.Title(), "P-Associate");
+    HWND list = w.Control(ids::CheckListBox2);
+    EXPECT_EQ(zkui::ListItems(list),
+              (std::vector<std::string>{"|dmo|Demo document|.dmo|", "|dmt|Demo template|.dmt|"}));
+    EXPECT_EQ(ItemData(list, 0), 1);
+    EXPECT_EQ(ItemData(list, 1), 1);
+    zkui::ClickAt(list, 8, 8);
+    for (DWORD t = GetTickCount(); ItemData(list, 0) != 0 && GetTickCount() - t < 3000;) Sleep(20);
+    EXPECT_EQ(ItemData(list, 0), 0) << "box clicked";
+    SendMessageW(list, LB_SETCURSEL, 1, 0);
+    PostMessageW(list, WM_CHAR, ' ', 0);
+    for (DWORD t = GetTickCount(); ItemData(list, 1) != 0 && GetTickCount() - t < 3000;) Sleep(20);
+    EXPECT_EQ(ItemData(list, 1), 0) << "space";
+    ASSERT_TRUE(w.Exit());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Finish
 
