@@ -417,6 +417,7 @@ void TSDialogForm::InitFromScript() {
     SetWindowTextTo(ProgramShortCutEdit, Script->GetStartProgramLinkFolder());
     InitLinkNames();
     InitUserFields();
+    FillComponentSelection(*Script, Components);
 }
 
 void TSDialogForm::ShowTargetDir() {
@@ -725,7 +726,7 @@ Text TSDialogForm::DllGetValue(const Text& name) {
 }
 
 Text TSDialogForm::GetGroupNames() const {
-    return {}; // the component list comes with the page logic
+    return zk::GetGroupNames(*Script, Components);
 }
 
 // --- Setup.log ---

@@ -6,8 +6,12 @@
 #pragma once
 #include "ExecDll.h"
 #include "Forms.h"
+#include "SPostCopy.h"
+#include "SCopy.h"
 #include "SLogText.h"
 #include "SScript.h"
+#include "SSelect.h"
+#include "SUnWriter.h"
 
 #include <memory>
 
@@ -186,6 +190,31 @@ class TSDialogForm : public TForm {
     void CopyFilesTimerTimer();
     // The installation (SInstall.cpp).
     void RunInstallation();
+    // Creates the folder and its parents, logged with `label`; on failure the error box and the
+    // wizard's close. False when the folder is not there afterwards.
+    bool CreateDirOrFail(const Text& folder, const char* label);
+    Text GetUninstallScriptPath() const;
+    // Through the wizard's one uninstall writer; false when the script could not be written.
+    bool AddUninstallLine(const Text& line, bool forced = false);
+    bool WriteUninstallHeader();
+    bool WriteAppRegistrationAndInfo();
+    bool CopySelectedComponents();
+    // The changes after the copy, one method per step in the order the driver calls them.
+    void ApplyRegistryOps();
+    void ApplyIniFileOps();
+    bool ApplyEnvironmentOps();
+    void ApplyAssociations();
+    void ApplyOpenWith();
+    bool CreateShortcuts();
+    bool RegisterComServers();
+    bool InstallFonts();
+    bool WriteUserInfoKey();
+    bool AddScriptUninstallLines();
+    // --- The components the setup-type and components pages chose. ---
+    ComponentSelection Components;
+    // Indexes of the selected file groups, ascending.
+    std::vector<int> SelectedGroups() const;
+    int CountSelectedFiles() const;
     // --- The copy bar, billboards and music around the copy (SInstallShow.cpp). ---
     void ShowCopyBar();
     void FreeCopyBar();
@@ -252,6 +281,18 @@ class TSDialogForm : public TForm {
     void ShowTargetDir();
 
     void ShowCompanyHint();
+    // The installation's parts (SInstall.cpp).
+    TUninstallWriter& Uninstall();
+    InstallHost MakeInstallHost();
+    PostCopyHost MakePostCopyHost() const;
+    void MakeCopyEngine();
+    void ShowCopyStep(const CopyStep& step);
+    bool FailRun(bool boxShown);
+    void EndInstallation();
+    std::unique_ptr<TUninstallWriter> uninstall_; // one per wizard: its set of lines lives on
+    std::unique_ptr<TCopyEngine> copyEngine_;
+    TOriginalInfoFile originalInfo_;
+    bool musicPlays_ = false;
 
     int activeSheet_ = 0;
     std::vector<HWND> hiddenControls_; // hidden by the page logic; stay hidden with their sheet
