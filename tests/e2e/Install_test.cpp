@@ -1,0 +1,370 @@
+// Installations end to end, with their uninstallation as the other half of the pair: a copy of
+// Setup.exe and UnInstall.exe beside a Setup.txt and its sources in a scratch folder, run
+// silently, then the uninstaller started from the Add/Remove entry. Checked by the whole
+// "UnInstall.txt", Setup.log, the registry and the files; canaries beside every target.
+#include "ControlIds.h"
+#include "TestEnv.h"
+#include "UiDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ids = zk::ids;
+
+namespace {
+
+const char kCanary[] = "canary, never touched";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\UnInstall\\";
+
+std::string Line(const std::string& command, const std::string& argument = "") {
+    return command + "(" + argument + ")\r\n";
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    if (start < text.size()) lines.push_back(text.substr(start) + "<no CR LF>");
+    return lines;
+}
+
+std::string ReadValue(HKEY root, const std::string& subkey, const std::string& name) {
+    char data[2048];
+    DWORD size = sizeof data, type = 0;
+    if (RegGetValueA(root, subkey.c_str(), name.c_str(), RRF_RT_ANY, &type, data, &size) !=
+        ERROR_SUCCESS)
+        return "<none>";
+    if (type == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(data));
+    return std::string(data, size && data[size - 1] == 0 ? size - 1 : size);
+}
+
+bool KeyExists(HKEY root, const std::string& subkey) {
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// A setup package in root\src that installs into root\App, with canaries around both.
+struct Package {
+    std::string name, root, src, app;
+    explicit Package(const std::string& n) : name(n) {
+        root = zktest::ScratchDir(n);
+        src = root + "\\src";
+        app = root + "\\App";
+        CreateDirectoryA(src.c_str(), nullptr);
+        zktest::WriteBytes(root + "\\canary.txt", kCanary);
+        Stock();
+    }
+    // The engine and its uninstaller: the installation consumes the engine folder's copies.
+    void Stock() const {
+        for (const char* exe : {"Setup.exe", "UnInstall.exe"})
+            CopyFileA((zktest::BinDir() + "\\" + exe).c_str(), (src + "\\" + exe).c_str(), FALSE);
+    }
+    void Source(const std::string& file, const std::string& bytes) const {
+        ASSERT_TRUE(zktest::WriteBytes(src + "\\" + file, bytes)) << file;
+    }
+    void CopyIn(const std::string& from, const std::string& file) const {
+        ASSERT_TRUE(CopyFileA(from.c_str(), (src + "\\" + file).c_str(), FALSE)) << from;
+    }
+    void Script(const std::string& text) const { zktest::WriteBytes(src + "\\Setup.txt", text); }
+    std::string App(const std::string& file) const { return app + "\\" + file; }
+    std::string EntryKey() const { return std::string(kUninstallKey) + name; }
+    // The script's lines, from the script's path (a stamp changes it).
+    std::vector<std::string> Uninstall(const std::string& file = "UnInstall.txt") const {
+        return SplitLines(zktest::ReadBytes(App(file)));
+    }
+    std::vector<std::string> Log() const { return SplitLines(zktest::ReadBytes(App("Setup.log"))); }
+};
+
+// The head of every script here; `files` are SET_GROUP_DATA, SET_SUB_DIR, SET_COPY_FILES rows.
+std::string SilentScript(const Package& p, const std::string& more) {
+    return Line("SET_PROG_NAME", p.name) + Line("SET_PROG_VERSION", "2.1") +
+           Line("SET_COMPANY_NAME", "Acme") + Line("SET_COMPOSER_BUILD", "77") +
+           Line("SET_TARGET_DIR", p.app) +
+           Line("SET_DIALOGS", "WelcomeDlg,CopyFilesDlg,CompleteDlg") +
+           Line("SET_CREATE_SETUP_LOG") + Line("SET_CREATE_UNINSTALL") + Line("SET_SILENT_SETUP") +
+           more;
+}
+
+// Setup.exe of the package to its end; its exit code (-1: still running after the wait).
+long RunSetup(const Package& p, DWORD ms = 60000) {
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    return setup.Wait(ms);
+}
+
+// The uninstaller from the Add/Remove entry's UnInstallString, as the control panel starts it:
+// confirmation answered Yes, the removal waited for, the window closed, its own removal
+// waited for. Returns the summary box's text ("" when none came).
+std::string UninstallFromEntry(const Package& p) {
+    std::string command = ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "UnInstallString");
+    if (command.size() > 1 && command[0] == '"')
+        command = command.substr(1, command.find('"', 1) - 1);
+    if (!zktest::Exists(command)) {
+        ADD_FAILURE() << "no uninstaller at " << command;
+        return {};
+    }
+    zkui::Program un = zkui::Start(command, "", p.app);
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", un.Pid());
+    if (!box) {
+        ADD_FAILURE() << "no confirmation";
+        return {};
+    }
+    zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+    zkui::WaitGone(box);
+    HWND form = zkui::FindTopWindow(ids::UninstallClass, "", un.Pid());
+    if (!form) {
+        ADD_FAILURE() << "no uninstall window";
+        return {};
+    }
+    std::string summary;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(50)) {
+        for (HWND w : zkui::TopWindows(un.Pid())) {
+            if (zkui::ClassOf(w) != ids::MsgBoxClass) continue;
+            summary = zkui::TextOf(zkui::ChildById(w, ids::MsgBoxBody));
+            zkui::Click(zkui::ChildById(w, ids::MsgBoxButton1));
+            zkui::WaitGone(w);
+        }
+        if (IsWindowEnabled(zkui::ChildById(form, ids::UnCloseButton))) break;
+    }
+    zkui::Click(zkui::ChildById(form, ids::UnCloseButton));
+    EXPECT_GE(un.Wait(), 0);
+    return summary;
+}
+
+bool WaitRemoved(const std::string& path, DWORD ms = 40000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(100))
+        if (!zktest::Exists(path)) return true;
+    return false;
+}
+
+void ExpectLines(const std::vector<std::string>& actual, const std::vector<std::string>& expected,
+                 const std::string& what) {
+    for (size_t i = 0; i < std::max(actual.size(), expected.size()); ++i)
+        EXPECT_EQ(i < actual.size() ? actual[i] : "<missing>",
+                  i < expected.size() ? expected[i] : "<extra>")
+            << what << " line " << i + 1;
+}
+
+// Setup.log without its date and system lines (they change from run to run).
+std::vector<std::string> StableLog(const Package& p) {
+    std::vector<std::string> lines;
+    for (const std::string& l : p.Log())
+        if (l.rfind("Date: ", 0) != 0 && l.rfind("Operating System: ", 0) != 0) lines.push_back(l);
+    return lines;
+}
+
+std::string SharedCount(const std::string& file) {
+    return ReadValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+                     file);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// The product of the base script: a plain file, a number-prefixed one, a "._z" stream, a
+// read-only one, a shared one, and in a second folder (removed with its contents) a COM server
+// and a font.
+std::string BaseFiles() {
+    return Line("SET_GROUP_DATA", "|Main|Main files|10|7|0|1|1|1|0|") +
+           Line("SET_SUB_DIR", "<Application Folder>") +
+           Line("SET_COPY_FILES", "a.txt|00002#readme.txt|packed.txt|256*ro.txt|*zkshared.dll") +
+           Line("SET_SUB_DIR", "*1<Application Folder>\\Bin") +
+           Line("SET_COPY_FILES", "2*zkcom_ok.dll|1073741824*zkinst_font.ttf");
+}
+
+void StockBase(const Package& p) {
+    p.Source("a.txt", "plain a");
+    p.Source("00002#readme.txt", "the numbered readme");
+    p.CopyIn(zktest::BinDir() + "\\copysrc\\packed.txt._z", "packed.txt._z");
+    p.Source("ro.txt", "read-only");
+    p.Source("zkshared.dll", "shared");
+    p.CopyIn(zktest::BinDir() + "\\zkcom_ok.dll", "zkcom_ok.dll");
+    p.CopyIn(zktest::BinDir() + "\\zkfont.ttf", "zkinst_font.ttf");
+}
+
+std::vector<std::string> BaseHeader(const Package& p, const std::string& scriptName) {
+    const std::string a = p.app;
+    return {"SetupType=Typical",
+            "GroupNames=|Main|",
+            "UserData=|||",
+            "Version=1.0",
+            "ComposerVersion=77",
+            "",
+            "PROG_NAME=" + p.name,
+            "COMPANY_URL=",
+            "CHAR_SET=0",
+            "GET_DIALOG_BITMAP_3D_FRAME=0",
+            "GET_AUTO_UPDATE_EXE_FILE_NAME=",
+            "GET_PROG_EXE_NAME=",
+            "IS_RUNNING_TEST=0",
+            "IS_RUNNING_CAPTION=Attention",
+            "IS_RUNNING_TEXT=<b>PROG_NAME</b> --- is running!<p><p>Please close the program and "
+            "then click OK to continue with UnInstall.",
+            "CONFIRM_CAPTION=Confirm",
+            "CONFIRM_TEXT=Are you sure you want to completely remove <b>PROG_NAME</b> and all of "
+            "its components?",
+            "BTN_TEXT=|OK|Cancel|Yes|No|Abort|Retry|Ignore|",
+            "BUTTON_CLOSE=&Close",
+            "BUTTON_LOG=View &Log",
+            "S1=<b>PROG_NAME</b> is being removed from your computer.",
+            "S2=UnInstall completed successfully !",
+            "GET_TEST_ADMIN_RIGHTS_UNINSTALL=0",
+            "GET_HIDE_ERR_MSG_UNINSTALL=0",
+            "GET_HIDE_LOG_BTN_UNINSTALL=0",
+            "LABEL1=Shared program files...",
+            "LABEL2=Standard program files...",
+            "LABEL3=Folder items...",
+            "LABEL4=Program folders...",
+            "LABEL5=Program directories...",
+            "LABEL6=Program registry entries...",
+            "",
+            "REMOVE_FILE(" + a + "\\" + scriptName + ");",
+            "REMOVE_FILE(" + a + "\\Setup.log);",
+            "RunTimeDir_1=",
+            "RunTimeDir_2=",
+            "RunTimeDir_3=",
+            "REMOVE_REG_KEY(HKEY_LOCAL_MACHINE\\" + p.EntryKey() + ");"};
+}
+
+// The user-information key, under the company and the product.
+std::string UserInfoKey(const Package& p) {
+    return "Software\\Acme\\" + p.name + "\\2.1";
+}
+
+std::vector<std::string> BaseBody(const Package& p) {
+    const std::string a = p.app;
+    return {"",
+            "TargetDir=" + a,
+            "SharedDir=",
+            "AuxiliaryDir=",
+            "REMOVE_DIR(" + a + ");",
+            "REMOVE_FILE(" + a + "\\a.txt);",
+            "REMOVE_FILE(" + a + "\\readme.txt);",
+            "REMOVE_FILE(" + a + "\\packed.txt);",
+            "UNMARK_READONLY_FILE(" + a + "\\ro.txt);",
+            "REMOVE_FILE(" + a + "\\ro.txt);",
+            "REMOVE_SHARED_FILE(" + a + "\\zkshared.dll);",
+            "",
+            "FORCE_REMOVE_DIR(" + a + "\\Bin);",
+            "REMOVE_FILE(" + a + "\\Bin\\zkcom_ok.dll);",
+            "REMOVE_FILE(" + a + "\\Bin\\zkinst_font.ttf);",
+            "",
+            "UN_REG_OCX_FILE(" + a + "\\Bin\\zkcom_ok.dll);",
+            "UN_REG_FONT_FILE(" + a + "\\Bin\\zkinst_font.ttf);",
+            "REMOVE_REG_KEY(HKEY_LOCAL_MACHINE\\" + UserInfoKey(p) + ");"};
+}
+
+std::vector<std::string> Joined(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct StampCase {
+    const char* name;
+    const char* stampLine; // SET_PROG_STAMP row or ""
+    const char* scriptName;
+};
+
+class SilentInstall : public ::testing::TestWithParam<StampCase> {};
+
+TEST_P(SilentInstall, BaseScriptInstallsAndItsUninstallLeavesNothing) {
+    const StampCase& c = GetParam();
+    Package p(c.name);
+    StockBase(p);
+    p.Script(SilentScript(p, c.stampLine + BaseFiles()));
+    const std::string comKey = "Software\\ZkTest\\ComServer";
+    RegDeleteKeyA(HKEY_CURRENT_USER, comKey.c_str());
+
+    ASSERT_EQ(RunSetup(p), 0);
+
+    const std::string scriptName = c.scriptName;
+    const std::string raw = zktest::ReadBytes(p.App(scriptName));
+    ASSERT_FALSE(raw.empty()) << scriptName;
+    EXPECT_NE(raw.substr(0, 3), "\xEF\xBB\xBF");
+    const std::vector<std::string> lines = p.Uninstall(scriptName);
+    ExpectLines(lines, Joined(BaseHeader(p, scriptName), BaseBody(p)), scriptName);
+    for (size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_FALSE(lines[i].empty() && lines[i - 1].empty()) << "two empty lines at " << i;
+    }
+    for (const std::string& l : lines) {
+        if (l.find('(') != std::string::npos && l.find('=') == std::string::npos)
+            EXPECT_EQ(l.substr(l.size() - 2), ");") << l;
+    }
+
+    const std::string a = p.app;
+    ExpectLines(
+        StableLog(p),
+        {"Setup Log of: " + p.name,
+         "Version: 2.1",
+         "",
+         "Composer Version: 77",
+         "",
+         "WinTempDir: C:\\users\\zsandbox\\Temp",
+         "SourceDir:  " + p.src,
+         "",
+         "Execute Before Dialogs",
+         "Create Target Directory: " + a + " ... TRUE",
+         "Show Screen: Installing",
+         "Execute Before Copy",
+         "Handle First UnInstall Data",
+         "  Copy File: " + a + "\\" + scriptName.substr(0, scriptName.size() - 4) + ".exe ... OK",
+         "",
+         "Start Copy Directory",
+         "  (" + a + ")",
+         "  Copy File: " + a + "\\a.txt ... OK",
+         "  Copy File: " + a + "\\readme.txt ... OK",
+         "  Copy File: " + a + "\\packed.txt ... OK",
+         "  Copy File: " + a + "\\ro.txt ... OK",
+         "  Copy File: " + a + "\\zkshared.dll ... OK",
+         "",
+         "Start Copy Directory",
+         "  (" + a + "\\Bin)",
+         "  Copy File: " + a + "\\Bin\\zkcom_ok.dll ... OK",
+         "  Copy File: " + a + "\\Bin\\zkinst_font.ttf ... OK",
+         "",
+         "Execute After Copy",
+         "Create Start/Program Link(s):"},
+        "Setup.log");
+
+    // The files in place, the engine folder's working copies consumed (same drive, moved).
+    EXPECT_EQ(zktest::ReadBytes(p.App("a.txt")), "plain a");
+    EXPECT_EQ(zktest::ReadBytes(p.App("readme.txt")), "the numbered readme");
+    EXPECT_EQ(zktest::ReadBytes(p.App("packed.txt")).substr(0, 13), "packed file i");
+    EXPECT_TRUE(GetFileAttributesA(p.App("ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    for (const char* gone : {"a.txt", "00002#readme.txt", "ro.txt", "Setup.exe"})
+        EXPECT_EQ(gone == std::string("Setup.exe"), zktest::Exists(p.src + "\\" + gone)) << gone;
+    EXPECT_FALSE(zktest::Exists(p.src + "\\UnInstall.exe"));
+    EXPECT_TRUE(zktest::Exists(p.src + "\\packed.txt._z")); // a stream is the setup's own
+    EXPECT_EQ(SharedCount(p.App("zkshared.dll")), "1");
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, comKey, "Server"), p.App("Bin\\zkcom_ok.dll"));
+
+    // The Add/Remove entry names the uninstaller that is there.
+    const std::string engine = p.App(scriptName.substr(0, scriptName.size() - 4) + ".exe");
+    EXPECT_TRUE(zktest::Exists(engine));
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "DisplayName"), p.name);
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "UnInstallString"), engine);
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "DisplayVersion"), "2.1");
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "Publisher"), "Acme");
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "UserCount"), "1");
+
+    UninstallFromEntry(p);
+    EXPECT_TRUE(WaitRemoved(p.app)) << "the product folder stays";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_EQ(SharedCount(p.App("zkshared.dll")), "<none>");
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, comKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UserInfoKey(p)));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stamps, SilentInstall,
+                         ::testing::Values(StampCase{"inst_base", "", "UnInstall.txt"},
+                                           StampCase{"inst_stamp", "SET_PROG_STAMP(v7)\r\n",
+                                                     "UnInstall_v7.txt"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
