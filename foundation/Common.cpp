@@ -234,8 +234,12 @@ Text LongPathName(const Text& path) {
     return {};
 }
 
-// The long form of the longest part of the path that exists; the rest is kept.
+// The long form of the longest part of the path that exists; the rest is kept. Short names
+// carry a '~' (Windows and Wine make them so): without one the long form could differ only
+// in case, which no comparison of paths heeds, and its lookup per component costs more than
+// the removal of a file.
 Text LongFormOfExistingHead(const Text& full) {
+    if (full.find('~') == Text::npos) return full;
     for (size_t end = full.size(); end > 3;) {
         Text head = full.substr(0, end), longHead = LongPathName(head);
         if (!longHead.empty()) return longHead + full.substr(end);
@@ -340,13 +344,30 @@ std::vector<Text> ProtectedFolders() {
 
 } // namespace
 
+namespace {
+
+// The canonical forms of the protected folders, computed on the first question of a run (a
+// score of registry reads and path lookups, far more than one removal costs): Windows does
+// not move these folders while a program runs.
+const std::vector<Text>& CanonicalProtectedFolders() {
+    static const std::vector<Text> folders = [] {
+        std::vector<Text> canonical;
+        for (const Text& f : ProtectedFolders()) {
+            Text known = CanonicalizePath(f);
+            if (!known.empty()) canonical.push_back(std::move(known));
+        }
+        return canonical;
+    }();
+    return folders;
+}
+
+} // namespace
+
 bool IsSystemFolder(const std::string& path) {
     Text folder = CanonicalizePath(path);
     if (folder.empty() || IsRootPath(folder)) return true;
-    for (const Text& f : ProtectedFolders()) {
-        Text known = CanonicalizePath(f);
-        if (!known.empty() && IsSameOrAncestor(folder, known)) return true;
-    }
+    for (const Text& known : CanonicalProtectedFolders())
+        if (IsSameOrAncestor(folder, known)) return true;
     return false;
 }
 

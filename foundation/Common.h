@@ -46,6 +46,7 @@ std::string CanonicalizePath(const std::string& path);
 // the temporary or fonts folder, Program Files or Common Files, a profile or the folder of
 // the profiles, or a shell folder of the user or of all users. A relative or empty path
 // answers true: nothing may be removed through it.
+// The protected folders are looked up once per run, on the first call.
 bool IsSystemFolder(const std::string& path);
 
 } // namespace zk

@@ -95,7 +95,16 @@ bool WriteRegValue(const Text& path, const Text& valueName, const Text& text, bo
                     : SetString(key.get(), valueName, text);
 }
 
+namespace {
+RegKeyDeleteGuard keyDeleteGuard = nullptr;
+} // namespace
+
+void SetRegKeyDeleteGuard(RegKeyDeleteGuard guard) {
+    keyDeleteGuard = guard;
+}
+
 bool DeleteRegKey(const Text& path) {
+    if (keyDeleteGuard && !keyDeleteGuard(path)) return true;
     HKEY root;
     Text subkey;
     SplitRegPath(path, root, subkey);

@@ -22,6 +22,11 @@ bool WriteRegValue(const Text& path, const Text& valueName, const Text& text, bo
 // The key with everything below it; true when it is gone or never was. Refuses (false) a path
 // whose subkey is empty or only backslashes: that would be the whole root.
 bool DeleteRegKey(const Text& path);
+// A judge of every DeleteRegKey of the process (null: none): a key it refuses (false) is left
+// as it is and DeleteRegKey answers true, as for a missing key. The uninstaller sets its
+// shared-key rule for a run, so rows, Open With verbs and execute items keep to it too.
+using RegKeyDeleteGuard = bool (*)(const Text& path);
+void SetRegKeyDeleteGuard(RegKeyDeleteGuard guard);
 // typeWord "String", "Integer" or "Hex"; any other creates the key and writes nothing.
 // "(Default)" names the default value.
 bool WriteRegValueTyped(const Text& path, const Text& valueName, const Text& data,

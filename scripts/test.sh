@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds, runs every test and then fuzzes the setup-script reader.
+# Sets up the machine, builds, runs every test and then fuzzes the readers of files from disk.
 # Usage: scripts/test.sh
 # Both steps always run; the exit code is non-zero when either failed, and the last lines
 # printed are ctest's summary and the fuzzing result.
@@ -17,7 +17,7 @@ log=$build/ctest.log
 ctest_rc=0
 ctest --test-dir "$build" -j"$(nproc)" --output-on-failure --timeout 600 2>&1 | tee "$log" ||
   ctest_rc=$?
-# The setup-script reader under libFuzzer and the sanitizers, about a minute.
+# The script and language-file readers under libFuzzer and the sanitizers, a minute in all.
 fuzz_rc=0
 "$root/scripts/fuzz.sh" || fuzz_rc=$?
 

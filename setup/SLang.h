@@ -1,23 +1,10 @@
 // Language texts of the install engine: the built-in English text (resource "ENGLISH" of type
 // "TEXT") and the ".lng" file chosen from the "LANG" folder by the user's language.
 #pragma once
-#include <unordered_map>
-
+#include "SLangTable.h"
 #include "SScript.h"
 
 namespace zk {
-
-// One LanguageFile: INI sections and keys, matched without regard to case; the first line of
-// a key and the first section of a name win; values are trimmed and taken as they stand.
-class TLangTable {
-  public:
-    TLangTable() = default;
-    explicit TLangTable(const Text& text);
-    bool Find(const Text& section, const Text& key, Text& value) const;
-
-  private:
-    std::unordered_map<Text, Text> values_; // "SECTION\nKEY" in upper case
-};
 
 // Built-in table from the resource; LangString and GetLangCharset call it on first use.
 void InitializeLanguage();

@@ -30,8 +30,14 @@ bool IsInProtectedDir(const ProtectionLists& p, const Text& dir);
 // A failed REMOVE_DIR is excused when an AVOID_ERR_REMOVE_DIR entry is the folder or lies below.
 bool IsDirFailureExcused(const ProtectionLists& p, const Text& dir);
 
-// Registry keys no uninstall line may delete: an empty subkey, a subkey of one component, the
-// shared keys under Software\Microsoft\Windows\CurrentVersion and everything above them.
+// Registry keys no uninstall line may delete, judged by the key reached, not its spelling
+// (case, doubled or trailing backslashes, HKEY_CLASSES_ROOT or Software\Classes, the
+// Wow6432Node view, ControlSetNNN, a user's hive under HKEY_USERS). Under the branches Windows
+// shares (Software\Microsoft, Software\Policies, the classes, Control Panel, Environment,
+// System ...) a key may go only below a container whose children are one product's each
+// (Uninstall, App Paths, ARPCache, Services, CLSID, an extension or class of its own ...);
+// the containers and every key above them are refused. Elsewhere a key needs two
+// components below its root (Software\Maker may go, Software may not).
 bool IsProtectedRegistryKey(const Text& registryPath);
 // A registry row whose uninstall action is "Remove Key" of such a key.
 bool IsRefusedRegistryRow(const Text& row);

@@ -9,6 +9,7 @@
 #include "Global.h"
 #include "MsgMarkup.h"
 #include "Process.h"
+#include "RegOp.h"
 #include "RichEd.h"
 #include "RunTimeDir.h"
 #include "Scramble.h"
@@ -150,6 +151,16 @@ void RemovalRun::ProcessExecuteList(int stage) {
 }
 
 bool RemovalRun::Perform(const RemovalHooks& hooks, const Text& executionDllPath) {
+    // Every key deletion of the run keeps to the shared-key rule, the rows', the Open With
+    // verbs' and the execute items' too.
+    SetRegKeyDeleteGuard([](const Text& key) {
+        if (!IsProtectedRegistryKey(key)) return true;
+        TraceLine("DeleteRegKey(" + key + ") refused: shared or top-level key");
+        return false;
+    });
+    struct GuardEnd {
+        ~GuardEnd() { SetRegKeyDeleteGuard(nullptr); }
+    } guardEnd;
     AddMemoHeader(kExecuteHeader);
     ProcessExecuteList(kUninstallStartStage);
     if (exitRequest_) return false;
@@ -407,9 +418,21 @@ void TMainForm::ShowStageMark(int stage) {
     if (stage >= 1 && stage <= 6) ShowWindow(StageMark(stage), SW_SHOW);
 }
 
+// The run's memo only grows (one run per window): what is new goes in at the end. Setting the
+// whole text again after every stage lays every earlier line out again and made long runs
+// superlinear.
 void TMainForm::ShowMemo(const Text& memo) {
-    SetWindowTextTo(Memo1, memo);
-    SendMessageA(Memo1, EM_SETSEL, memo.size(), memo.size());
+    if (memo.size() < memoShown_) {
+        SetWindowTextTo(Memo1, "");
+        memoShown_ = 0;
+    }
+    const WPARAM end = GetWindowTextLengthA(Memo1);
+    SendMessageA(Memo1, EM_SETSEL, end, end);
+    if (memo.size() > memoShown_) {
+        const Text added = memo.substr(memoShown_);
+        SendMessageA(Memo1, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
+    }
+    memoShown_ = memo.size();
     SendMessageA(Memo1, EM_SCROLLCARET, 0, 0);
 }
 

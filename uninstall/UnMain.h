@@ -107,6 +107,7 @@ class TMainForm : public TForm {
     UninstallWorkLists lists_;
     TExecDll execDll_{nullptr};
     Text log_;
+    size_t memoShown_ = 0; // how much of the run's memo the memo control holds
     bool running_ = false;
     UniqueModule richEditLibrary_;
 };

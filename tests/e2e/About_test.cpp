@@ -11,47 +11,63 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace ids = zk::ids;
 
 namespace {
 
 constexpr const char* BrowserKey = "Software\\Wine\\WineBrowser";
+// Wine's launcher reads at most this much of the "Browsers" value; a longer one it drops
+// without a word and tries its built-in browsers instead.
+constexpr size_t BrowsersLimit = 254;
+// The recorder appends to a file of the Unix home that Wine gives every process of the
+// sandbox, so the command names no path of the checkout and stays far below the limit.
+constexpr std::string_view RecorderCommand =
+    "/bin/sh -c \"printf '%s\\n' \\\"$0\\\" >> \\\"$HOME/zk-browser-urls.txt\\\"\"";
+static_assert(RecorderCommand.size() < BrowsersLimit / 2,
+              "Wine's browser launcher would drop the recorder command");
 
-std::string UnixPath(const std::string& path) {
-    using ToUnix = char*(CDECL*)(LPCWSTR);
-    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix) return {};
-    std::wstring wide(path.begin(), path.end());
-    char* unix = toUnix(wide.c_str());
-    if (!unix) return {};
-    std::string r = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
-    return r;
+// The same file seen from Windows: Wine names the Unix home in WINEHOMEDIR, an NT path
+// ("\??\T:\..." or "\??\unix\..." when no drive holds it).
+std::string RecordedUrlsFile() {
+    char home[1024];
+    DWORD n = GetEnvironmentVariableA("WINEHOMEDIR", home, sizeof home);
+    if (n == 0 || n >= sizeof home) return {};
+    std::string dir(home, n);
+    if (dir.rfind("\\??\\", 0) != 0) return {};
+    dir[1] = '\\'; // "\\?\" opens the same path through the Win32 calls
+    return dir + "\\zk-browser-urls.txt";
 }
 
-// Wine's browser launcher runs the "Browsers" value with the address as its last argument:
-// here a script that appends it to a file. The earlier value comes back at the end.
+// Sets Wine's browser to the recorder for the test's lifetime; the earlier value comes back
+// at the end.
 class BrowserRecorder {
   public:
     BrowserRecorder() {
-        std::string dir = zktest::ScratchDir("about_browser");
-        urls_ = dir + "\\urls.txt";
-        std::string script = dir + "\\record-url.sh";
-        zktest::WriteBytes(script, "printf '%s\\n' \"$2\" >> \"$1\"\n");
-        std::string command = "/bin/sh \"" + UnixPath(script) + "\" \"" + UnixPath(urls_) + "\"";
-        RegCreateKeyExA(HKEY_CURRENT_USER, BrowserKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key_, nullptr);
+        urls_ = RecordedUrlsFile();
+        if (urls_.empty()) {
+            problem_ = "Wine names no home folder (WINEHOMEDIR)";
+            return;
+        }
+        DeleteFileA(urls_.c_str());
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, BrowserKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key_, nullptr) != ERROR_SUCCESS) {
+            problem_ = "cannot open HKCU\\" + std::string(BrowserKey);
+            return;
+        }
         char old[1024];
         DWORD size = sizeof old, type = 0;
         if (RegQueryValueExA(key_, "Browsers", nullptr, &type, reinterpret_cast<BYTE*>(old),
                              &size) == ERROR_SUCCESS)
             old_.assign(old, size), hadOld_ = true, oldType_ = type;
+        const std::string command(RecorderCommand);
         RegSetValueExA(key_, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                        static_cast<DWORD>(command.size() + 1));
     }
     ~BrowserRecorder() {
+        if (!urls_.empty()) DeleteFileA(urls_.c_str());
+        if (!key_) return;
         if (hadOld_)
             RegSetValueExA(key_, "Browsers", 0, oldType_,
                            reinterpret_cast<const BYTE*>(old_.data()),
@@ -60,6 +76,8 @@ class BrowserRecorder {
             RegDeleteValueA(key_, "Browsers");
         RegCloseKey(key_);
     }
+    // Why the recorder cannot record, or "".
+    const std::string& Problem() const { return problem_; }
     // What was opened, waiting up to `ms` for a first line.
     std::string Urls(DWORD ms) const {
         DWORD start = GetTickCount();
@@ -70,7 +88,7 @@ class BrowserRecorder {
 
   private:
     HKEY key_ = nullptr;
-    std::string urls_, old_;
+    std::string urls_, old_, problem_;
     bool hadOld_ = false;
     DWORD oldType_ = REG_SZ;
 };
@@ -148,6 +166,7 @@ TEST(AboutBox, ProgramNameIsTheFirstLineAsTyped) {
 
 TEST(AboutBox, OnlyTheLinkOpensTheBuiltInAddress) {
     BrowserRecorder browser;
+    ASSERT_EQ(browser.Problem(), "");
     About a = OpenAbout("Demo Product");
     ASSERT_TRUE(a.text);
     std::string text = zkui::TextOf(a.text);

@@ -3,12 +3,14 @@
 // Canary files and keys around every target must survive.
 #include "ControlIds.h"
 #include "ExecItemBuilder.h"
+#include "RegOp.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <string>
 #include <vector>
@@ -265,6 +267,129 @@ TEST(Uninstall, MainRoadRemovesWhatTheScriptNamesAndNothingElse) {
     EXPECT_TRUE(KeyExists(canaryKey));
     EXPECT_TRUE(ValueExists(rowKey, "Theirs"));
     EXPECT_EQ(IniValue(ini, "Demo", "Theirs"), "keep");
+}
+
+namespace {
+
+// The current user's hive under HKEY_USERS ("HKEY_USERS\S-1-5-...").
+std::string UserHive() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    char buffer[256];
+    DWORD size = 0;
+    std::string hive;
+    char* text = nullptr;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+        hive = std::string("HKEY_USERS\\") + text;
+        LocalFree(text);
+    }
+    CloseHandle(token);
+    return hive;
+}
+
+std::string RemoveKeyItem(const std::string& key) {
+    zktest::ExecItemDef item;
+    item.stage = "UnInstall Start";
+    item.kind = "UnConditional";
+    item.slot[0] = {"1", "Remove Registry Key", key, "", ""};
+    return Line("SET_PERFORM_EXECUTE_OP", zktest::BuildExecItem(item));
+}
+
+std::string RemoveKeyRow(const std::string& key) {
+    return Line("SET_PERFORM_REGISTRY_OP", "|" + key + "|||Create|Remove Key|String|");
+}
+
+} // namespace
+
+TEST(Uninstall, SharedRegistryKeysStayWhateverTheSpellingAndTheProductsOwnKeysGo) {
+    const Product p = MakeProduct("un_shared_keys");
+    const std::string hklm = "HKEY_LOCAL_MACHINE\\", hkcu = "HKEY_CURRENT_USER\\";
+    const std::string cv = "Software\\Microsoft\\Windows\\CurrentVersion";
+    const std::string wow = hklm + "Software\\Wow6432Node";
+    const bool hadWow = zk::RegKeyExists(wow);
+    const std::string user = UserHive();
+    ASSERT_FALSE(user.empty());
+    // Every line a crafted script might hold against keys that other products share, by the
+    // uninstaller's lines, a replayed row and an execute item; a canary below each.
+    const std::string canary = "\\ZkTestCanary";
+    const std::string sharedKeys[] = {
+        hklm + cv + "\\Run",
+        hkcu + cv + "\\RunOnce",
+        hkcu + "Control Panel\\Desktop",
+        hkcu + cv + "\\Explorer\\Shell Folders",
+        hkcu + "Environment",
+        wow + "\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+        hklm + "SYSTEM\\CurrentControlSet\\Services",
+        "HKEY_CLASSES_ROOT\\CLSID",
+    };
+    for (const std::string& key : sharedKeys)
+        ASSERT_TRUE(zk::WriteRegValue(key + canary, "v", "keep", false)) << key;
+    const std::string refusedLines =
+        Line("REMOVE_REG_KEY", hklm + cv + "\\Run") +
+        RemoveKeyItem("hkey_current_user\\software\\microsoft\\windows\\currentversion"
+                      "\\runonce\\") +
+        Line("REMOVE_REG_KEY", user + "\\Control Panel\\Desktop") +
+        RemoveKeyRow(hkcu + cv + "\\Explorer\\Shell Folders") +
+        Line("REMOVE_REG_KEY", hkcu + "Environment") +
+        Line("REMOVE_REG_KEY", wow + "\\Microsoft\\Windows\\CurrentVersion\\Uninstall") +
+        // Wine has no ControlSet001; on Windows it is the current control set.
+        Line("REMOVE_REG_KEY", hklm + "SYSTEM\\ControlSet001\\Services\\\\") +
+        Line("REMOVE_REG_KEY", hklm + "SYSTEM\\CurrentControlSet\\Services") +
+        Line("REMOVE_REG_KEY", hklm + "Software\\Classes\\CLSID");
+
+    // A product's own registration, with a canary of another product beside each key.
+    const std::string ownKeys[] = {
+        hklm + cv + "\\Uninstall\\ZkTestDemo",
+        hklm + cv + "\\App Paths\\zktestdemo.exe",
+        hklm + cv + "\\App Management\\ARPCache\\ZkTestDemo",
+        "HKEY_CLASSES_ROOT\\.zktestdemo",
+        "HKEY_CLASSES_ROOT\\ZkTestDemo.Document",
+        "HKEY_CLASSES_ROOT\\CLSID\\{ZkTestDemo}",
+        hklm + "SYSTEM\\CurrentControlSet\\Services\\ZkTestDemoSvc",
+        hkcu + "Software\\ZkTestVendor\\Demo",
+    };
+    const std::string ownCanaries[] = {
+        hklm + cv + "\\Uninstall\\ZkTestCanary",
+        hklm + cv + "\\App Paths\\zktestcanary.exe",
+        hklm + cv + "\\App Management\\ARPCache\\ZkTestCanary",
+        "HKEY_CLASSES_ROOT\\.zktestcanary",
+        hkcu + "Software\\ZkTestVendor\\Keep",
+    };
+    for (const std::string& key : ownKeys)
+        ASSERT_TRUE(zk::WriteRegValue(key + "\\Sub", "v", "x", false)) << key;
+    for (const std::string& key : ownCanaries)
+        ASSERT_TRUE(zk::WriteRegValue(key, "v", "keep", false)) << key;
+    const std::string ownLines =
+        Line("REMOVE_REG_KEY", ownKeys[0]) + Line("REMOVE_REG_KEY", ownKeys[1] + "\\") +
+        Line("REMOVE_REG_KEY", ownKeys[2]) +
+        Line("REMOVE_REG_KEY", "hkey_classes_root\\.ZKTESTDEMO") + RemoveKeyRow(ownKeys[4]) +
+        Line("REMOVE_REG_KEY", ownKeys[5]) +
+        Line("REMOVE_REG_KEY", hklm + "system\\currentcontrolset\\services\\zktestdemosvc") +
+        RemoveKeyItem(ownKeys[7]);
+
+    WriteScript(p, refusedLines + ownLines + Line("REMOVE_FILE", p.Script()));
+    UninstallRun r = StartUninstaller(p);
+    ASSERT_TRUE(r.Answer(ids::MsgBoxButton1));
+    EXPECT_EQ(r.WaitForEnd(), "") << "a refused key is no failure";
+    EXPECT_TRUE(Contains(r.Memo(), "\t" + hklm + cv + "\\Run \r\n")) << r.Memo();
+    EXPECT_EQ(r.Close(), 0);
+    EXPECT_TRUE(WaitRemoved(p.app));
+
+    for (const std::string& key : sharedKeys) {
+        EXPECT_TRUE(zk::RegKeyExists(key + canary)) << key;
+        zk::DeleteRegKey(key + canary);
+    }
+    for (const std::string& key : ownKeys) {
+        EXPECT_FALSE(zk::RegKeyExists(key)) << key;
+        zk::DeleteRegKey(key);
+    }
+    for (const std::string& key : ownCanaries) {
+        EXPECT_TRUE(zk::RegKeyExists(key)) << key;
+        zk::DeleteRegKey(key);
+    }
+    zk::DeleteRegKey(hkcu + "Software\\ZkTestVendor");
+    if (!hadWow) zk::DeleteRegKey(wow);
 }
 
 TEST(Uninstall, AutoUpdateProgramIsEndedAndDeletedAndARunningProgramOnlyWarns) {

@@ -123,7 +123,7 @@ TEST(AdversarialScripts, LeaveEverythingOutsideTheProduct) {
          "REMOVE_REG_KEY();\r\nREMOVE_REG_KEY(HKEY_CURRENT_USER);\r\n"
          "REMOVE_REG_KEY(HKEY_CURRENT_USER\\);\r\nREMOVE_REG_KEY(HKEY_CURRENT_USER\\Software);\r\n"
          "REMOVE_REG_KEY(Software);\r\nREMOVE_REG_KEY(HKEY_LOCAL_MACHINE\\SOFTWARE\\);\r\n"
-         "REMOVE_REG_KEY(HKEY_CLASSES_ROOT\\ZkTestUnremoveScript);\r\n"
+         "REMOVE_REG_KEY(HKEY_CLASSES_ROOT\\CLSID\\);\r\n"
          "REMOVE_REG_KEY(HKEY_USERS\\.DEFAULT\\Software);\r\n"
          "REMOVE_REG_KEY(HKEY_CURRENT_USER\\" +
              cv + ");\r\nREMOVE_REG_KEY(HKEY_CURRENT_USER\\" + cv +
@@ -136,7 +136,7 @@ TEST(AdversarialScripts, LeaveEverythingOutsideTheProduct) {
           "HKEY_LOCAL_MACHINE\\" + cv + "\\UnInstall\\ZkTestUnremoveScript",
           "HKEY_LOCAL_MACHINE\\" + cv + "\\App Paths\\zk_unremove_script.exe",
           "HKEY_LOCAL_MACHINE\\" + cv + "\\SharedDLLs\\ZkTestUnremoveScript",
-          "HKEY_CLASSES_ROOT\\ZkTestUnremoveScript"},
+          "HKEY_CLASSES_ROOT\\CLSID\\{ZkTestUnremoveScript}"},
          {"%K%\\Product"},
          {"%K%\\Product\\Sub"}},
     };

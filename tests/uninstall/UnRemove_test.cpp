@@ -432,7 +432,7 @@ TEST(RemoveRegKeyItem, DeletesTheProductKeyAndRefusesSharedOnes) {
         "HKEY_LOCAL_MACHINE\\" + cv + "\\UnInstall\\ZkTestUnremoveCanary",
         "HKEY_LOCAL_MACHINE\\" + cv + "\\App Paths\\zk_unremove_canary.exe",
         "HKEY_LOCAL_MACHINE\\Software\\ZkTestUnremoveCanary",
-        "HKEY_CLASSES_ROOT\\ZkTestUnremoveCanary",
+        "HKEY_CLASSES_ROOT\\CLSID\\{ZkTestUnremoveCanary}",
     };
     for (const Text& c : canaries) ASSERT_TRUE(WriteRegValue(c, "v", "1", false)) << c;
     ASSERT_TRUE(WriteRegValue(base + "\\Product\\Sub", "v", "1", false));
@@ -448,7 +448,7 @@ TEST(RemoveRegKeyItem, DeletesTheProductKeyAndRefusesSharedOnes) {
         "HKEY_LOCAL_MACHINE\\SOFTWARE",
         " HKEY_LOCAL_MACHINE\\Software ",
         "Software",
-        "HKEY_CLASSES_ROOT\\ZkTestUnremoveCanary",
+        "HKEY_CLASSES_ROOT\\CLSID",
         "HKEY_CURRENT_USER\\Software\\Microsoft",
         "HKEY_CURRENT_USER\\" + cv,
         "HKEY_CURRENT_USER\\" + cv + "\\UnInstall",

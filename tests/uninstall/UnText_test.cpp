@@ -247,6 +247,144 @@ TEST(ProtectionFilters, RegistryKeysThatNoUninstallLineMayDelete) {
     for (const Case& c : cases) EXPECT_EQ(IsProtectedRegistryKey(c.path), c.refused) << c.path;
 }
 
+namespace {
+
+// Every spelling of one key that reaches the same key: upper and lower case, a trailing and
+// doubled backslashes.
+TextList SpellingsOf(const Text& key) {
+    Text doubled;
+    for (char c : key) doubled += c == '\\' ? Text("\\\\") : Text(1, c);
+    return {key, UpperCase(key), LowerCase(key), key + "\\", doubled + "\\\\"};
+}
+
+// The key and every key above it, down to one component below the root.
+TextList KeyAndParents(Text key) {
+    TextList all = {key};
+    for (size_t cut; (cut = key.rfind('\\')) != Text::npos;) all.push_back(key.erase(cut));
+    return all;
+}
+
+} // namespace
+
+TEST(ProtectionFilters, SharedKeysAndTheirParentsStayProductKeysGo) {
+    const Text cv = "Software\\Microsoft\\Windows\\CurrentVersion";
+    // Keys Windows shares between products, in the form either root has them.
+    const TextList shared = {
+        cv + "\\Run",
+        cv + "\\RunOnce",
+        cv + "\\Explorer\\Shell Folders",
+        cv + "\\Uninstall",
+        cv + "\\App Paths",
+        cv + "\\App Management\\ARPCache",
+        "Control Panel\\Desktop",
+        "Environment",
+        "Software\\Policies\\Microsoft",
+        "Software\\Classes\\CLSID",
+        "Software\\Classes\\Interface",
+        "Software\\Classes\\TypeLib",
+        "Software\\Classes\\AppID",
+        "Software\\Classes\\*\\shellex\\ContextMenuHandlers",
+        "Software\\Classes\\Folder\\shell",
+        "Software\\Classes\\txtfile",
+        "Software\\Wow6432Node",
+        "System\\CurrentControlSet\\Services",
+        "System\\CurrentControlSet\\Services\\EventLog\\Application",
+        "System\\CurrentControlSet\\Control\\Session Manager",
+    };
+    for (const Text& key : shared)
+        for (const Text& inRoot : KeyAndParents(key))
+            for (const char* root : {"HKEY_LOCAL_MACHINE\\", "HKEY_CURRENT_USER\\"})
+                for (const Text& spelling : SpellingsOf(root + inRoot))
+                    EXPECT_TRUE(IsProtectedRegistryKey(spelling)) << spelling;
+
+    const Text sid = "HKEY_USERS\\S-1-5-21-1004336348-1177238915-682003330-1000";
+    // The same shared keys through their other names.
+    const TextList aliases = {
+        "HKEY_CLASSES_ROOT",
+        "HKEY_CLASSES_ROOT\\CLSID",
+        "HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID",
+        "HKEY_CLASSES_ROOT\\*",
+        "HKEY_CLASSES_ROOT\\Directory\\Background\\shellex\\ContextMenuHandlers",
+        "HKEY_CLASSES_ROOT\\.txt",
+        "HKEY_CLASSES_ROOT\\exefile\\shell",
+        "HKEY_LOCAL_MACHINE\\Software\\Classes",
+        "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID",
+        "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432NODE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUN\\",
+        "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft",
+        "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Services",
+        "HKEY_LOCAL_MACHINE\\system\\controlset002\\services\\eventlog",
+        "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control",
+        "HKEY_LOCAL_MACHINE\\SYSTEM\\Select",
+        "HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION\\System",
+        "HKEY_CURRENT_CONFIG\\System\\CurrentControlSet",
+        "HKEY_CURRENT_CONFIG\\Software",
+        "HKEY_CURRENT_CONFIG\\Software\\Microsoft\\Windows",
+        "HKEY_USERS",
+        sid,
+        sid + "\\Software",
+        sid + "\\" + cv + "\\Run",
+        sid + "\\Control Panel\\Desktop\\",
+        sid + "_Classes",
+        sid + "_Classes\\CLSID",
+        "HKEY_USERS\\.DEFAULT\\Environment",
+        "HKEY_LOCAL_MACHINE\\\\Software\\\\\\Microsoft\\Windows\\CurrentVersion\\Run",
+        "HKEY_CURRENT_USER\\Printers\\Settings",
+        "HKEY_CURRENT_USER\\Keyboard Layout\\Preload",
+        "Control Panel\\Desktop", // no root: the current user's
+        "Software\\Classes\\CLSID",
+    };
+    for (const Text& key : aliases) EXPECT_TRUE(IsProtectedRegistryKey(key)) << key;
+
+    // What a product's own uninstallation must still remove.
+    const TextList own = {
+        cv + "\\Uninstall\\Demo",
+        cv + "\\Uninstall\\{6F9619FF-8B86-D011-B42D-00C04FC964FF}\\Sub",
+        cv + "\\App Paths\\demo.exe",
+        cv + "\\App Management\\ARPCache\\Demo",
+        cv + "\\Explorer\\FileExts\\.demo",
+        "Software\\Classes\\.demo",
+        "Software\\Classes\\Demo.Document",
+        "Software\\Classes\\Demo.Document\\shell\\open\\command",
+        "Software\\Classes\\CLSID\\{6F9619FF-8B86-D011-B42D-00C04FC964FF}",
+        "Software\\Classes\\TypeLib\\{6F9619FF-8B86-D011-B42D-00C04FC964FF}",
+        "Software\\Classes\\AppID\\{6F9619FF-8B86-D011-B42D-00C04FC964FF}",
+        "Software\\Classes\\Interface\\{6F9619FF-8B86-D011-B42D-00C04FC964FF}",
+        "Software\\Classes\\*\\shellex\\ContextMenuHandlers\\DemoMenu",
+        "Software\\Classes\\Folder\\shell\\DemoVerb",
+        "Software\\Classes\\txtfile\\shell\\DemoVerb",
+        "System\\CurrentControlSet\\Services\\DemoSvc",
+        "System\\CurrentControlSet\\Services\\EventLog\\Application\\Demo",
+        "Software\\DemoCo",
+        "Software\\DemoCo\\Demo",
+        "Software\\DemoCo\\Demo\\1.0",
+        "Software\\Wow6432Node\\DemoCo\\Demo",
+        "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Demo",
+    };
+    for (const Text& key : own)
+        for (const char* root : {"HKEY_LOCAL_MACHINE\\", "HKEY_CURRENT_USER\\"})
+            for (const Text& spelling : SpellingsOf(root + key))
+                EXPECT_FALSE(IsProtectedRegistryKey(spelling)) << spelling;
+    const TextList ownAliases = {
+        "HKEY_CLASSES_ROOT\\.demo",
+        "hkey_classes_root\\demo.document\\",
+        "HKEY_CLASSES_ROOT\\CLSID\\{6F9619FF-8B86-D011-B42D-00C04FC964FF}\\InprocServer32",
+        "HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID\\{6F9619FF-8B86-D011-B42D-00C04FC964FF}",
+        "HKEY_CLASSES_ROOT\\Directory\\shell\\DemoVerb",
+        "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Services\\DemoSvc",
+        "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\DemoSvc\\Parameters",
+        "HKEY_CURRENT_CONFIG\\Software\\DemoCo",
+        sid + "\\Software\\DemoCo\\Demo",
+        sid + "\\" + cv + "\\Uninstall\\Demo",
+        sid + "_Classes\\.demo",
+        "HKEY_USERS\\.DEFAULT\\Software\\DemoCo",
+        "Software\\DemoCo\\Demo", // no root: the current user's
+        "HKEY_LOCAL_MACHINE\\DemoTop\\Demo",
+        "HKEY_DYN_DATA\\DemoCo\\Demo",
+    };
+    for (const Text& key : ownAliases) EXPECT_FALSE(IsProtectedRegistryKey(key)) << key;
+}
+
 TEST(ProtectionFilters, RemoveKeyRowsOfSharedKeysAreRefused) {
     struct Case {
         const char* row;
@@ -256,6 +394,11 @@ TEST(ProtectionFilters, RemoveKeyRowsOfSharedKeysAreRefused) {
         {"|HKEY_CURRENT_USER\\Software|||Create|Remove Key|String|", true},
         {"||||Create|remove key|String|", true},
         {"|HKEY_CURRENT_USER\\Software\\Maker|||Create|Remove Key|String|", false},
+        {"|HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run|||Create|"
+         "Remove Key|String|",
+         true},
+        {"|hkey_classes_root\\clsid\\|||Create|Remove Key|String|", true},
+        {"|HKEY_CLASSES_ROOT\\Demo.Document|||Create|Remove Key|String|", false},
         {"|HKEY_CURRENT_USER\\Software|v||Create|Remove Value|String|", false},
         {"|HKEY_CURRENT_USER\\Software|v||Create|Remove|String|", false},
         {"|HKEY_CURRENT_USER\\Software|v|d|Remove Key|Create|String|", false},
