@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -292,8 +293,8 @@ TEST_P(SilentInstall, BaseScriptInstallsAndItsUninstallLeavesNothing) {
         EXPECT_FALSE(lines[i].empty() && lines[i - 1].empty()) << "two empty lines at " << i;
     }
     for (const std::string& l : lines) {
-        if (l.find('(') != std::string::npos && l.find('=') == std::string::npos)
-            EXPECT_EQ(l.substr(l.size() - 2), ");") << l;
+        const bool command = l.find('(') != std::string::npos && l.find('=') == std::string::npos;
+        EXPECT_TRUE(!command || l.substr(l.size() - 2) == ");") << l;
     }
 
     const std::string a = p.app;
@@ -366,5 +367,83 @@ INSTANTIATE_TEST_SUITE_P(Stamps, SilentInstall,
                                            StampCase{"inst_stamp", "SET_PROG_STAMP(v7)\r\n",
                                                      "UnInstall_v7.txt"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A source that is nowhere: its box, no later file, no change after the copy; what was written
+// before stays in the script, and that script removes what did arrive.
+TEST(SilentInstallFailure, MissingSourceStopsTheRunBeforeThePostCopyChanges) {
+    Package p("inst_missing");
+    p.Source("a.txt", "plain a");
+    p.Source("c.txt", "never reached");
+    const std::string key = zktest::ScratchKey("inst_missing");
+    const std::string subkey = key.substr(std::string("HKEY_CURRENT_USER\\").size());
+    p.Script(SilentScript(
+        p, Line("SET_GROUP_DATA", "|Main|Main files|10|3|0|1|1|1|0|") +
+               Line("SET_SUB_DIR", "<Application Folder>") +
+               Line("SET_COPY_FILES", "a.txt|gone.txt|c.txt") +
+               Line("SET_PERFORM_REGISTRY_OP", key + "|Marker|set|Create|RemoveKey|String")));
+
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    const DWORD start = GetTickCount();
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", setup.Pid(), 20000);
+    ASSERT_NE(box, nullptr) << "no box for the missing source";
+    EXPECT_LT(GetTickCount() - start, 15000u);
+    const std::string text = zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
+    EXPECT_NE(text.find(p.src + "\\gone.txt"), std::string::npos) << text;
+    EXPECT_NE(text.find("File not found!"), std::string::npos) << text;
+    zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+    EXPECT_GE(setup.Wait(20000), 0) << "the wizard stays after the failure";
+
+    EXPECT_TRUE(zktest::Exists(p.App("a.txt")));
+    EXPECT_FALSE(zktest::Exists(p.App("c.txt")));
+    EXPECT_TRUE(zktest::Exists(p.src + "\\c.txt"));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, subkey, "Marker"), "<none>");
+    const std::vector<std::string> log = p.Log();
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "  Copy File: " + p.App("gone.txt") + " ... File not Found!"),
+              log.end());
+    EXPECT_EQ(std::find(log.begin(), log.end(), "Execute After Copy"), log.end());
+    const std::vector<std::string> lines = p.Uninstall();
+    ASSERT_GE(lines.size(), 4u);
+    ExpectLines(
+        {lines.end() - 4, lines.end()},
+        {"AuxiliaryDir=", "REMOVE_DIR(" + p.app + ");", "REMOVE_FILE(" + p.App("a.txt") + ");", ""},
+        "the script's end");
+
+    UninstallFromEntry(p);
+    EXPECT_TRUE(WaitRemoved(p.app));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+// The same product installed twice into its folder: the second run continues the script without
+// a line twice, the shared file's count stays one, and one uninstall takes it all away.
+TEST(SilentReinstall, ContinuesTheScriptWithoutDuplicatesAndOneUninstallRemovesIt) {
+    Package p("inst_again");
+    const std::string script =
+        SilentScript(p, Line("SET_GROUP_DATA", "|Main|Main files|10|2|0|1|1|1|0|") +
+                            Line("SET_SUB_DIR", "<Application Folder>") +
+                            Line("SET_COPY_FILES", "a.txt|*zkagain.dll"));
+    for (int run = 0; run < 2; ++run) {
+        p.Stock();
+        p.Source("a.txt", "plain a");
+        p.Source("zkagain.dll", "shared");
+        p.Script(script);
+        ASSERT_EQ(RunSetup(p), 0) << "run " << run;
+    }
+    const std::vector<std::string> lines = p.Uninstall();
+    for (size_t i = 0; i < lines.size(); ++i)
+        for (size_t j = i + 1; j < lines.size(); ++j)
+            EXPECT_TRUE(lines[i].empty() || lines[i] != lines[j])
+                << "lines " << i + 1 << ", " << j + 1 << ": " << lines[i];
+    EXPECT_EQ(
+        std::count(lines.begin(), lines.end(), "REMOVE_SHARED_FILE(" + p.App("zkagain.dll") + ");"),
+        1);
+    EXPECT_EQ(SharedCount(p.App("zkagain.dll")), "1");
+
+    UninstallFromEntry(p);
+    EXPECT_TRUE(WaitRemoved(p.app));
+    EXPECT_EQ(SharedCount(p.App("zkagain.dll")), "<none>");
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+}
 
 } // namespace
