@@ -3,6 +3,7 @@
 // silently, then the uninstaller started from the Add/Remove entry. Checked by the whole
 // "UnInstall.txt", Setup.log, the registry and the files; canaries beside every target.
 #include "ControlIds.h"
+#include "RegSnapshot.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
 
@@ -11,6 +12,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -444,6 +447,211 @@ TEST(SilentReinstall, ContinuesTheScriptWithoutDuplicatesAndOneUninstallRemovesI
     EXPECT_TRUE(WaitRemoved(p.app));
     EXPECT_EQ(SharedCount(p.App("zkagain.dll")), "<none>");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The whole road as a user takes it.
+
+// Every file of the machine as "path size", sorted; the scratch folders of other tests and the
+// temporary folders are no part of the comparison.
+void ListTree(const std::string& folder, std::set<std::string>& out) {
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.insert(path + "\\");
+            ListTree(path, out);
+        } else {
+            out.insert(path + " " + std::to_string(fd.nFileSizeLow));
+        }
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+}
+
+struct Machine {
+    std::set<std::string> files;
+    std::string hklm, hkcu;
+};
+
+bool StartsWith(const std::string& path, const std::string& prefix) {
+    return _strnicmp(path.c_str(), prefix.c_str(), prefix.size()) == 0;
+}
+
+// The machine apart from the named exceptions (path prefixes), of which `kept` is taken back.
+Machine TakeMachine(const std::vector<std::string>& skipped, const std::string& kept,
+                    const std::string& keptButSkipped) {
+    Machine m;
+    std::set<std::string> all;
+    ListTree("C:", all);
+    for (const std::string& f : all) {
+        bool skip = StartsWith(f, keptButSkipped);
+        for (const std::string& s : skipped) skip = skip || StartsWith(f, s);
+        if (!skip || (StartsWith(f, kept) && !StartsWith(f, keptButSkipped))) m.files.insert(f);
+    }
+    m.hklm = zktest::RegSnapshot("HKEY_LOCAL_MACHINE\\Software");
+    m.hkcu = zktest::RegSnapshot("HKEY_CURRENT_USER\\Software");
+    return m;
+}
+
+std::vector<std::string> Difference(const std::set<std::string>& a,
+                                    const std::set<std::string>& b) {
+    std::vector<std::string> d;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(d));
+    return d;
+}
+
+std::set<std::string> LinesOf(const std::string& text) {
+    std::set<std::string> lines;
+    for (const std::string& l : SplitLines(text)) lines.insert(l);
+    return lines;
+}
+
+// Registry lines that Wine itself changes while programs start and windows come and go.
+std::set<std::string> WithoutWineOwn(const std::set<std::string>& lines) {
+    std::set<std::string> kept;
+    for (const std::string& l : lines)
+        if (l.find("\\Wine\\") == std::string::npos && l.rfind("Wine\\", 0) != 0 &&
+            l.find("Explorer\\") == std::string::npos)
+            kept.insert(l);
+    return kept;
+}
+
+void ExpectSame(const std::set<std::string>& before, const std::set<std::string>& after,
+                const std::string& what) {
+    for (const std::string& l : Difference(before, after)) ADD_FAILURE() << what << " lost: " << l;
+    for (const std::string& l : Difference(after, before)) ADD_FAILURE() << what << " left: " << l;
+}
+
+const char kRoadName[] = "Zk Road";
+
+std::string RoadScript(const Package& p, const std::string& target) {
+    const std::string key = "HKEY_CURRENT_USER\\Software\\ZkRoadTest";
+    return Line("SET_PROG_NAME", kRoadName) + Line("SET_PROG_VERSION", "1.0") +
+           Line("SET_COMPANY_NAME", "Acme Road") + Line("SET_TARGET_DIR", target) +
+           Line("SET_DIALOGS", "WelcomeDlg,UserInformationDlg,DestinationDlg,ShortcutsDlg,"
+                               "ConfirmSetupDlg,CopyFilesDlg,CompleteDlg") +
+           Line("SET_REQUEST_USER_NAME") + Line("SET_CREATE_SETUP_LOG") +
+           Line("SET_CREATE_UNINSTALL") +
+           Line("SET_PROG_EXE_NAME", "<Application Folder>\\road.exe") +
+           Line("SET_START_PROGRAM_LINK_FOLDER", kRoadName) +
+           Line("SET_START_PROGRAM_LINK_NAME", kRoadName) +
+           Line("SET_DESKTOP_LINK_NAME", std::string("^") + kRoadName) +
+           Line("SET_GROUP_DATA", "|Main|Main files|10|3|0|1|1|1|0|") +
+           Line("SET_SUB_DIR", "<Application Folder>") +
+           Line("SET_COPY_FILES", "road.exe|notes.txt|packed.txt") +
+           Line("SET_PERFORM_REGISTRY_OP",
+                key + "|Path|<Application Folder>|Create|RemoveKey|String") +
+           Line("SET_PERFORM_INIFILE_OP",
+                "<Application Folder>\\road.ini|Sec|Key|Val|Create|Remove") +
+           Line("SET_ADD_ASSOCIATION_ITEM", "|ZkRoad.Note|Zk Road note|.zkroad||<Application "
+                                            "Folder>\\road.exe|||Create|Remove|") +
+           // An INI removal takes the key only: the file the row made is the author's to remove.
+           Line("SET_REMOVE_ABSOLUTE_FILE", "<TARGET_DIR>\\road.ini");
+    (void)p;
+}
+
+TEST(Road, WizardInstallListedUninstalledFromItsEntryLeavesTheMachineAsItWas) {
+    Package p("inst_road");
+    p.CopyIn(zktest::BinDir() + "\\uihost.exe", "road.exe");
+    p.Source("notes.txt", "notes");
+    p.CopyIn(zktest::BinDir() + "\\copysrc\\packed.txt._z", "packed.txt._z");
+    // A folder with a blank, as under Program Files: the entry's command must be quoted.
+    const std::string target = p.root + "\\Zk Road";
+    p.Script(RoadScript(p, target));
+    // Exceptions: the engine folder (its sources are moved into the product), the scratch
+    // folders of other tests, the temporary folders.
+    const std::vector<std::string> skipped = {"C:\\zktest\\", "C:\\windows\\temp\\",
+                                              "C:\\users\\zsandbox\\Temp\\"};
+    auto machine = [&] { return TakeMachine(skipped, p.root + "\\", p.src + "\\"); };
+    const Machine before = machine();
+    ASSERT_GT(before.files.size(), 500u);
+    ASSERT_NE(before.hklm.find("Microsoft"), std::string::npos);
+
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    HWND wizard = zkui::FindTopWindow(ids::WizardClass, "", setup.Pid(), 20000);
+    ASSERT_NE(wizard, nullptr);
+    auto next = [&] { zkui::Click(zkui::ChildById(wizard, ids::NextButton)); };
+    auto waitTitleChange = [&](const std::string& from) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(50)) {
+            const std::string now = zkui::TextOf(wizard);
+            if (!now.empty() && now != from) return now;
+            if (!IsWindow(wizard)) return std::string("<closed>");
+        }
+        return std::string("<stuck>");
+    };
+    std::vector<std::string> titles{zkui::TextOf(wizard)};
+    // Welcome, user information (a name typed), destination (as proposed), shortcuts, confirm.
+    for (int page = 0; page < 5; ++page) {
+        if (page == 1) zkui::SetEditText(zkui::ChildById(wizard, ids::NameEdit), "Road User");
+        next();
+        titles.push_back(waitTitleChange(titles.back()));
+    }
+    // The copy runs on its page and moves on to Complete by itself.
+    titles.push_back(waitTitleChange(titles.back()));
+    ASSERT_EQ(titles.size(), 7u);
+    for (const std::string& t : titles) EXPECT_NE(t.front(), '<') << t;
+    for (DWORD start = GetTickCount(); !IsWindowEnabled(zkui::ChildById(wizard, ids::NextButton)) &&
+                                       GetTickCount() - start < 30000;)
+        Sleep(50);
+    next(); // Finish
+    ASSERT_EQ(setup.Wait(30000), 0);
+
+    EXPECT_EQ(zktest::ReadBytes(target + "\\notes.txt"), "notes");
+    EXPECT_FALSE(Difference(machine().files, before.files).empty())
+        << "the listing sees no install";
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, "Software\\ZkRoadTest", "Path"), target + "\\");
+    const std::string entry = std::string(kUninstallKey) + kRoadName;
+    const std::string command = ReadValue(HKEY_LOCAL_MACHINE, entry, "UnInstallString");
+    EXPECT_EQ(command, "\"" + target + "\\UnInstall.exe\"");
+    const std::string listed = zktest::RunCapture("uninstaller.exe --list");
+    EXPECT_NE(listed.find(std::string("|||") + kRoadName), std::string::npos) << listed;
+    EXPECT_TRUE(zktest::Exists(ReadValue(HKEY_CURRENT_USER,
+                                         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                                         "Shell Folders",
+                                         "Desktop") +
+                               "\\" + kRoadName + ".lnk"));
+
+    // The control panel's way: the command line as it stands.
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string line = command;
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+    CloseHandle(pi.hThread);
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", pi.dwProcessId, 20000);
+    ASSERT_NE(box, nullptr);
+    zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+    HWND form = zkui::FindTopWindow(ids::UninstallClass, "", pi.dwProcessId, 20000);
+    ASSERT_NE(form, nullptr);
+    for (DWORD start = GetTickCount();
+         !IsWindowEnabled(zkui::ChildById(form, ids::UnCloseButton)) &&
+         GetTickCount() - start < 60000;
+         Sleep(50)) {
+        for (HWND w : zkui::TopWindows(pi.dwProcessId))
+            if (zkui::ClassOf(w) == ids::MsgBoxClass) {
+                ADD_FAILURE() << zkui::TextOf(zkui::ChildById(w, ids::MsgBoxBody));
+                zkui::Click(zkui::ChildById(w, ids::MsgBoxButton1));
+                zkui::WaitGone(w);
+            }
+    }
+    zkui::Click(zkui::ChildById(form, ids::UnCloseButton));
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hProcess);
+    EXPECT_TRUE(WaitRemoved(target));
+    Sleep(1000); // the self-deletion batch ends after the folder goes
+
+    const std::string after = zktest::RunCapture("uninstaller.exe --list");
+    EXPECT_EQ(after.find(kRoadName), std::string::npos) << after;
+    const Machine now = machine();
+    ExpectSame(before.files, now.files, "file");
+    ExpectSame(WithoutWineOwn(LinesOf(before.hklm)), WithoutWineOwn(LinesOf(now.hklm)), "HKLM");
+    ExpectSame(WithoutWineOwn(LinesOf(before.hkcu)), WithoutWineOwn(LinesOf(now.hkcu)), "HKCU");
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
 }
 
 } // namespace
