@@ -654,4 +654,50 @@ TEST(Road, WizardInstallListedUninstalledFromItsEntryLeavesTheMachineAsItWas) {
     EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
 }
 
+// ---------------------------------------------------------------------------------------------
+// A crash in the middle of the copy.
+
+int CountFiles(const std::string& folder) {
+    std::set<std::string> all;
+    ListTree(folder, all);
+    int n = 0;
+    for (const std::string& f : all) n += f.back() != '\\';
+    return n;
+}
+
+TEST(Crash, SetupKilledWhileCopyingThenTheEntrysUninstallerRemovesEveryFileCopied) {
+    Package p("inst_crash");
+    const int kFiles = 1000;
+    const std::string block(64 * 1024, 'z');
+    std::string list;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".bin";
+        p.Source(name, block);
+        list += (i ? "|" : "") + name;
+    }
+    p.Script(SilentScript(p, Line("SET_USE_COPY") + Line("SET_SHOW_PROG_BAR_2") +
+                                 Line("SET_GROUP_DATA", "|Main|Main files|10|1000|0|1|1|1|0|") +
+                                 Line("SET_SUB_DIR", "<Application Folder>\\data") +
+                                 Line("SET_COPY_FILES", list)));
+
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    const std::string data = p.App("data");
+    int copied = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000 && copied < 100; Sleep(5))
+        copied = zktest::IsDir(data) ? CountFiles(data) : 0;
+    setup.Kill();
+    copied = CountFiles(data);
+    ASSERT_GE(copied, 100);
+    ASSERT_LT(copied, kFiles) << "the copy was over before the kill";
+    std::set<std::string> installed;
+    ListTree(p.app, installed);
+
+    UninstallFromEntry(p);
+    EXPECT_TRUE(WaitRemoved(p.app)) << "the product folder stays";
+    for (const std::string& f : installed)
+        EXPECT_FALSE(zktest::Exists(f.substr(0, f.rfind(' ')))) << f;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
 } // namespace
