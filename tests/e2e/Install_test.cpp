@@ -168,6 +168,26 @@ std::string SharedCount(const std::string& file) {
                      file);
 }
 
+// Every file of the machine as "path size", sorted; the scratch folders of other tests and the
+// temporary folders are no part of the comparison.
+void ListTree(const std::string& folder, std::set<std::string>& out) {
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.insert(path + "\\");
+            ListTree(path, out);
+        } else {
+            out.insert(path + " " + std::to_string(fd.nFileSizeLow));
+        }
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 // The product of the base script: a plain file, a number-prefixed one, a "._z" stream, a
@@ -371,38 +391,56 @@ INSTANTIATE_TEST_SUITE_P(Stamps, SilentInstall,
                                                      "UnInstall_v7.txt"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A source that is nowhere: its box, no later file, no change after the copy; what was written
-// before stays in the script, and that script removes what did arrive.
-TEST(SilentInstallFailure, MissingSourceStopsTheRunBeforeThePostCopyChanges) {
-    Package p("inst_missing");
+// A file that cannot be installed: its box within seconds, no later file, no change after the
+// copy, no partial file; what was written before stays in the script, and that script removes
+// what did arrive.
+struct FailureCase {
+    const char* name;
+    const char* badName;  // the second of three file items
+    const char* badBytes; // stocked as badName + "._z"; null: no source at all
+    const char* boxPhrase;
+    const char* logVerdict;
+};
+
+class SilentInstallFailure : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(SilentInstallFailure, StopsTheRunBeforeThePostCopyChanges) {
+    const FailureCase& c = GetParam();
+    Package p(c.name);
     p.Source("a.txt", "plain a");
     p.Source("c.txt", "never reached");
-    const std::string key = zktest::ScratchKey("inst_missing");
+    if (c.badBytes) p.Source(std::string(c.badName) + "._z", c.badBytes);
+    const std::string key = zktest::ScratchKey(c.name);
     const std::string subkey = key.substr(std::string("HKEY_CURRENT_USER\\").size());
     p.Script(SilentScript(
         p, Line("SET_GROUP_DATA", "|Main|Main files|10|3|0|1|1|1|0|") +
                Line("SET_SUB_DIR", "<Application Folder>") +
-               Line("SET_COPY_FILES", "a.txt|gone.txt|c.txt") +
+               Line("SET_COPY_FILES", std::string("a.txt|") + c.badName + "|c.txt") +
                Line("SET_PERFORM_REGISTRY_OP", key + "|Marker|set|Create|RemoveKey|String")));
 
     zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
     const DWORD start = GetTickCount();
     HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", setup.Pid(), 20000);
-    ASSERT_NE(box, nullptr) << "no box for the missing source";
-    EXPECT_LT(GetTickCount() - start, 15000u);
+    ASSERT_NE(box, nullptr) << "no box";
+    EXPECT_LT(GetTickCount() - start, 10000u);
     const std::string text = zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
-    EXPECT_NE(text.find(p.src + "\\gone.txt"), std::string::npos) << text;
-    EXPECT_NE(text.find("File not found!"), std::string::npos) << text;
+    EXPECT_NE(text.find(p.src + "\\" + c.badName), std::string::npos) << text;
+    EXPECT_NE(text.find(c.boxPhrase), std::string::npos) << text;
     zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
     EXPECT_GE(setup.Wait(20000), 0) << "the wizard stays after the failure";
 
-    EXPECT_TRUE(zktest::Exists(p.App("a.txt")));
-    EXPECT_FALSE(zktest::Exists(p.App("c.txt")));
+    std::set<std::string> left;
+    ListTree(p.app, left);
+    std::vector<std::string> names;
+    for (const std::string& f : left)
+        names.push_back(f.substr(p.app.size() + 1, f.rfind(' ') - p.app.size() - 1));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Setup.log", "UnInstall.exe", "UnInstall.txt", "a.txt"}));
     EXPECT_TRUE(zktest::Exists(p.src + "\\c.txt"));
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, subkey, "Marker"), "<none>");
     const std::vector<std::string> log = p.Log();
     EXPECT_NE(std::find(log.begin(), log.end(),
-                        "  Copy File: " + p.App("gone.txt") + " ... File not Found!"),
+                        "  Copy File: " + p.App(c.badName) + " ... " + c.logVerdict),
               log.end());
     EXPECT_EQ(std::find(log.begin(), log.end(), "Execute After Copy"), log.end());
     const std::vector<std::string> lines = p.Uninstall();
@@ -416,6 +454,39 @@ TEST(SilentInstallFailure, MissingSourceStopsTheRunBeforeThePostCopyChanges) {
     EXPECT_TRUE(WaitRemoved(p.app));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
     EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SilentInstallFailure,
+                         ::testing::Values(FailureCase{"inst_missing", "gone.txt", nullptr,
+                                                       "File not found!", "File not Found!"},
+                                           FailureCase{"inst_corrupt", "bad.txt",
+                                                       "this is no zlib stream at all",
+                                                       "The compressed file is damaged", "FAILED"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Without the uninstaller to put in place the run stops before it changes anything: no entry,
+// no product file, no row applied.
+TEST(SilentInstallHeader, AMissingUninstallerFailsTheRunBeforeAnyChange) {
+    Package p("inst_noengine");
+    DeleteFileA((p.src + "\\UnInstall.exe").c_str());
+    p.Source("a.txt", "plain a");
+    const std::string key = zktest::ScratchKey("inst_noengine");
+    const std::string subkey = key.substr(std::string("HKEY_CURRENT_USER\\").size());
+    p.Script(SilentScript(
+        p, Line("SET_GROUP_DATA", "|Main|Main files|10|1|0|1|1|1|0|") +
+               Line("SET_SUB_DIR", "<Application Folder>") + Line("SET_COPY_FILES", "a.txt") +
+               Line("SET_PERFORM_REGISTRY_OP", key + "|Marker|set|Create|RemoveKey|String")));
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", setup.Pid(), 20000);
+    ASSERT_NE(box, nullptr) << "no box";
+    const std::string text = zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
+    EXPECT_NE(text.find(p.src + "\\UnInstall.exe"), std::string::npos) << text;
+    zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+    EXPECT_GE(setup.Wait(20000), 0) << "the wizard stays after the failure";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_FALSE(zktest::Exists(p.App("a.txt")));
+    EXPECT_TRUE(zktest::Exists(p.src + "\\a.txt"));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, subkey, "Marker"), "<none>");
 }
 
 // The same product installed twice into its folder: the second run continues the script without
@@ -451,26 +522,6 @@ TEST(SilentReinstall, ContinuesTheScriptWithoutDuplicatesAndOneUninstallRemovesI
 
 // ---------------------------------------------------------------------------------------------
 // The whole road as a user takes it.
-
-// Every file of the machine as "path size", sorted; the scratch folders of other tests and the
-// temporary folders are no part of the comparison.
-void ListTree(const std::string& folder, std::set<std::string>& out) {
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = fd.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "\\" + name;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out.insert(path + "\\");
-            ListTree(path, out);
-        } else {
-            out.insert(path + " " + std::to_string(fd.nFileSizeLow));
-        }
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
-}
 
 struct Machine {
     std::set<std::string> files;
