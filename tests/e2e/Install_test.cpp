@@ -4,6 +4,7 @@
 // "UnInstall.txt", Setup.log, the registry and the files; canaries beside every target.
 #include "ControlIds.h"
 #include "RegSnapshot.h"
+#include "Scramble.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
 
@@ -491,27 +492,39 @@ TEST(SilentInstallHeader, AMissingUninstallerFailsTheRunBeforeAnyChange) {
 
 // The same product installed twice into its folder: the second run continues the script without
 // a line twice, the shared file's count stays one, and one uninstall takes it all away.
-TEST(SilentReinstall, ContinuesTheScriptWithoutDuplicatesAndOneUninstallRemovesIt) {
-    Package p("inst_again");
-    const std::string script =
-        SilentScript(p, Line("SET_GROUP_DATA", "|Main|Main files|10|2|0|1|1|1|0|") +
-                            Line("SET_SUB_DIR", "<Application Folder>") +
-                            Line("SET_COPY_FILES", "a.txt|*zkagain.dll"));
-    for (int run = 0; run < 2; ++run) {
+class SilentReinstall : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SilentReinstall, ContinuesTheScriptWithoutDuplicatesAndOneUninstallRemovesIt) {
+    const bool scrambled = GetParam();
+    Package p(scrambled ? "inst_again_scrambled" : "inst_again");
+    // The second run brings a file more: its line goes after the first run's.
+    for (const char* files : {"a.txt|*zkagain.dll", "a.txt|*zkagain.dll|b.txt"}) {
         p.Stock();
         p.Source("a.txt", "plain a");
+        p.Source("b.txt", "plain b");
         p.Source("zkagain.dll", "shared");
-        p.Script(script);
-        ASSERT_EQ(RunSetup(p), 0) << "run " << run;
+        p.Script(SilentScript(p, (scrambled ? Line("SET_SCRAMBLE_UNINSTALL") : "") +
+                                     Line("SET_GROUP_DATA", "|Main|Main files|10|2|0|1|1|1|0|") +
+                                     Line("SET_SUB_DIR", "<Application Folder>") +
+                                     Line("SET_COPY_FILES", files)));
+        ASSERT_EQ(RunSetup(p), 0) << files;
     }
-    const std::vector<std::string> lines = p.Uninstall();
+    const std::string raw = zktest::ReadBytes(p.App("UnInstall.txt"));
+    EXPECT_EQ(zk::IsScrambled(raw), scrambled);
+    const std::vector<std::string> lines = SplitLines(zk::ScrambleText(raw, false));
+    ASSERT_GT(lines.size(), 40u);
+    EXPECT_EQ(lines[0], "SetupType=Typical");
     for (size_t i = 0; i < lines.size(); ++i)
         for (size_t j = i + 1; j < lines.size(); ++j)
             EXPECT_TRUE(lines[i].empty() || lines[i] != lines[j])
                 << "lines " << i + 1 << ", " << j + 1 << ": " << lines[i];
-    EXPECT_EQ(
-        std::count(lines.begin(), lines.end(), "REMOVE_SHARED_FILE(" + p.App("zkagain.dll") + ");"),
-        1);
+    const auto shared =
+        std::find(lines.begin(), lines.end(), "REMOVE_SHARED_FILE(" + p.App("zkagain.dll") + ");");
+    const auto added =
+        std::find(lines.begin(), lines.end(), "REMOVE_FILE(" + p.App("b.txt") + ");");
+    EXPECT_NE(shared, lines.end());
+    EXPECT_NE(added, lines.end());
+    EXPECT_LT(shared, added);
     EXPECT_EQ(SharedCount(p.App("zkagain.dll")), "1");
 
     UninstallFromEntry(p);
@@ -519,6 +532,9 @@ TEST(SilentReinstall, ContinuesTheScriptWithoutDuplicatesAndOneUninstallRemovesI
     EXPECT_EQ(SharedCount(p.App("zkagain.dll")), "<none>");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
 }
+
+INSTANTIATE_TEST_SUITE_P(Scripts, SilentReinstall, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "scrambled" : "plain"; });
 
 // ---------------------------------------------------------------------------------------------
 // The whole road as a user takes it.
