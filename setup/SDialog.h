@@ -293,6 +293,11 @@ class TSDialogForm : public TForm {
     std::unique_ptr<TCopyEngine> copyEngine_;
     TOriginalInfoFile originalInfo_;
     bool musicPlays_ = false;
+    // The copy's steps shown at most every few milliseconds: a repaint per file would cost more
+    // than the file.
+    Text stepTarget_, shownTarget_;
+    int stepBar_ = 0, stepItems_ = 0;
+    DWORD stepShownAt_ = 0;
 
     int activeSheet_ = 0;
     std::vector<HWND> hiddenControls_; // hidden by the page logic; stay hidden with their sheet

@@ -25,7 +25,8 @@ namespace zk {
 namespace {
 
 constexpr int kBeforeCopyStage = 2, kAfterCopyStage = 3, kSetupEndStage = 4;
-constexpr int kBarUnits = 1000; // ProgressBar2's range while a file's bytes move
+constexpr int kBarUnits = 1000;   // ProgressBar2's range while a file's bytes move
+constexpr DWORD kStepShowMs = 30; // the copy's labels and bars, and the message pump
 
 const char kNoFolderText[] = "Unable to create directory:<p>%s<p><p>Setup will now close.<p>"
                              "Correct the problem and run Setup once again!";
@@ -172,20 +173,29 @@ void TSDialogForm::MakeCopyEngine() {
 void TSDialogForm::ShowCopyStep(const CopyStep& step) {
     switch (step.kind) {
     case CopyStep::Kind::Item:
-        SendMessageA(CopyProgressBar(), PBM_STEPIT, 0, 0);
+        ++stepItems_;
         break;
     case CopyStep::Kind::File:
-        SetWindowTextTo(Label5, FileNamePartOf(step.target));
-        SetWindowTextTo(Label7, FolderPartOf(step.target));
-        SendMessageA(ProgressBar2, PBM_SETRANGE32, 0, kBarUnits);
-        SendMessageA(ProgressBar2, PBM_SETPOS, 0, 0);
+        stepTarget_ = step.target;
+        stepBar_ = 0;
         break;
     case CopyStep::Kind::Bytes:
-        if (step.total > 0)
-            SendMessageA(ProgressBar2, PBM_SETPOS,
-                         static_cast<WPARAM>(step.done * kBarUnits / step.total), 0);
+        if (step.total > 0) stepBar_ = static_cast<int>(step.done * kBarUnits / step.total);
         break;
     }
+    const DWORD now = GetTickCount();
+    if (now - stepShownAt_ < kStepShowMs && stepShownAt_ != 0) return;
+    stepShownAt_ = now;
+    if (stepTarget_ != shownTarget_) {
+        shownTarget_ = stepTarget_;
+        SetWindowTextTo(Label5, FileNamePartOf(stepTarget_));
+        SetWindowTextTo(Label7, FolderPartOf(stepTarget_));
+        SendMessageA(ProgressBar2, PBM_SETRANGE32, 0, kBarUnits);
+    }
+    SendMessageA(ProgressBar2, PBM_SETPOS, static_cast<WPARAM>(stepBar_), 0);
+    if (stepItems_)
+        SendMessageA(CopyProgressBar(), PBM_DELTAPOS, static_cast<WPARAM>(stepItems_), 0);
+    stepItems_ = 0;
     ProcessAppMessages();
 }
 
@@ -212,6 +222,8 @@ bool TSDialogForm::WriteAppRegistrationAndInfo() {
 bool TSDialogForm::CopySelectedComponents() {
     CopyRunning = true;
     const bool ok = copyEngine_->CopySelectedComponents();
+    stepShownAt_ = 0; // the last steps shown now
+    ShowCopyStep(CopyStep{CopyStep::Kind::Bytes, Text(), 0, 0});
     CopyRunning = false;
     SourceDirList = copyEngine_->SourceDirList();
     ComFiles = copyEngine_->ComFiles();
