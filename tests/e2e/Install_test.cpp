@@ -607,6 +607,9 @@ std::string RoadScript(const Package& p, const std::string& target) {
            Line("SET_START_PROGRAM_LINK_FOLDER", kRoadName) +
            Line("SET_START_PROGRAM_LINK_NAME", kRoadName) +
            Line("SET_DESKTOP_LINK_NAME", std::string("^") + kRoadName) +
+           Line("SET_START_PROGRAM_LINK_ITEM",
+                "Road Web|http://road.example/||||Normal Window||0") +
+           Line("SET_START_PROGRAM_LINK_ITEM", "Gone|<Application Folder>\\missing.exe||||||0") +
            Line("SET_GROUP_DATA", "|Main|Main files|10|3|0|1|1|1|0|") +
            Line("SET_SUB_DIR", "<Application Folder>") +
            Line("SET_COPY_FILES", "road.exe|notes.txt|packed.txt") +
@@ -676,11 +679,25 @@ TEST(Road, WizardInstallListedUninstalledFromItsEntryLeavesTheMachineAsItWas) {
     EXPECT_EQ(command, "\"" + target + "\\UnInstall.exe\"");
     const std::string listed = zktest::RunCapture("uninstaller.exe --list");
     EXPECT_NE(listed.find(std::string("|||") + kRoadName), std::string::npos) << listed;
-    EXPECT_TRUE(zktest::Exists(ReadValue(HKEY_CURRENT_USER,
-                                         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
-                                         "Shell Folders",
-                                         "Desktop") +
-                               "\\" + kRoadName + ".lnk"));
+
+    std::vector<std::string> linkLines;
+    for (const std::string& l : SplitLines(zktest::ReadBytes(target + "\\UnInstall.txt")))
+        if (l.find("FOLDER(") != std::string::npos ||
+            (l.rfind("REMOVE_FILE(", 0) == 0 && l.find(target) == std::string::npos))
+            linkLines.push_back(l);
+    // In the order made; the link whose target is not there has none, the folder one line.
+    const std::string folders =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    const std::string group = ReadValue(HKEY_CURRENT_USER, folders, "Programs") + "\\" + kRoadName;
+    const std::string desktop = ReadValue(HKEY_CURRENT_USER, folders, "Desktop");
+    ExpectLines(linkLines,
+                {"REMOVE_FILE(" + group + "\\" + kRoadName + ".lnk);",
+                 "REMOVE_FOLDER(" + group + ");", "REMOVE_FILE(" + group + "\\Road Web.url);",
+                 "REMOVE_FILE(" + desktop + "\\" + kRoadName + ".lnk);"},
+                "shortcut lines");
+    EXPECT_TRUE(zktest::Exists(desktop + "\\" + kRoadName + ".lnk"));
+    EXPECT_NE(zktest::ReadBytes(group + "\\Road Web.url").find("URL=http://road.example/"),
+              std::string::npos);
 
     // The control panel's way: the command line as it stands.
     STARTUPINFOA si{};
