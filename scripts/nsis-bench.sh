@@ -26,6 +26,9 @@ mkdir -p "$nsis"
   echo "  File /r \"$payload/*\""
   echo '  WriteUninstaller "$INSTDIR\uninst.exe"'
   echo 'SectionEnd'
+  echo 'Section "Uninstall"'
+  echo '  RMDir /r "$INSTDIR"'
+  echo 'SectionEnd'
 } > "$nsis/bench.nsi"
 t0=$(date +%s.%N)
 makensis -V1 "$nsis/bench.nsi"
