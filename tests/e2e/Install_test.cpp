@@ -739,7 +739,7 @@ TEST(Road, WizardInstallListedUninstalledFromItsEntryLeavesTheMachineAsItWas) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// A crash in the middle of the copy.
+// A copy stopped in its middle: by the user, by a crash.
 
 int CountFiles(const std::string& folder) {
     std::set<std::string> all;
@@ -749,20 +749,61 @@ int CountFiles(const std::string& folder) {
     return n;
 }
 
-TEST(Crash, SetupKilledWhileCopyingThenTheEntrysUninstallerRemovesEveryFileCopied) {
-    Package p("inst_crash");
-    const int kFiles = 1000;
+// A package of `count` files of 64 KiB in App\data, copied (not moved), so the copy takes a while.
+std::string SlowCopyRows(const Package& p, int count) {
     const std::string block(64 * 1024, 'z');
     std::string list;
-    for (int i = 0; i < kFiles; ++i) {
+    for (int i = 0; i < count; ++i) {
         const std::string name = "f" + std::to_string(i) + ".bin";
         p.Source(name, block);
         list += (i ? "|" : "") + name;
     }
-    p.Script(SilentScript(p, Line("SET_USE_COPY") + Line("SET_SHOW_PROG_BAR_2") +
-                                 Line("SET_GROUP_DATA", "|Main|Main files|10|1000|0|1|1|1|0|") +
-                                 Line("SET_SUB_DIR", "<Application Folder>\\data") +
-                                 Line("SET_COPY_FILES", list)));
+    return Line("SET_USE_COPY") + Line("SET_SHOW_PROG_BAR_2") +
+           Line("SET_GROUP_DATA", "|Main|Main files|10|" + std::to_string(count) + "|0|1|1|1|0|") +
+           Line("SET_SUB_DIR", "<Application Folder>\\data") + Line("SET_COPY_FILES", list);
+}
+
+// Exit answered to the wizard's Cancel while the copy runs: the copy stops, the changes after
+// it are not made, the wizard closes, and the script removes what had arrived.
+TEST(Cancel, ExitDuringTheCopyStopsItBeforeThePostCopyChanges) {
+    Package p("inst_cancel");
+    const int kFiles = 1000;
+    const std::string key = zktest::ScratchKey("inst_cancel");
+    const std::string subkey = key.substr(std::string("HKEY_CURRENT_USER\\").size());
+    p.Script(Line("SET_PROG_NAME", p.name) + Line("SET_TARGET_DIR", p.app) +
+             Line("SET_DIALOGS", "WelcomeDlg,CopyFilesDlg,CompleteDlg") +
+             Line("SET_CREATE_SETUP_LOG") + Line("SET_CREATE_UNINSTALL") +
+             Line("SET_PERFORM_REGISTRY_OP", key + "|Marker|set|Create|RemoveKey|String") +
+             SlowCopyRows(p, kFiles));
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    HWND wizard = zkui::FindTopWindow(ids::WizardClass, "", setup.Pid(), 20000);
+    ASSERT_NE(wizard, nullptr);
+    zkui::Click(zkui::ChildById(wizard, ids::NextButton));
+    const std::string data = p.App("data");
+    for (DWORD start = GetTickCount();
+         GetTickCount() - start < 30000 && (!zktest::IsDir(data) || CountFiles(data) < 50);)
+        Sleep(5);
+    zkui::Click(zkui::ChildById(wizard, ids::CancelButton));
+    HWND question = zkui::FindTopWindow(ids::ExitSetupClass, "", setup.Pid(), 10000);
+    ASSERT_NE(question, nullptr);
+    zkui::Click(zkui::ChildById(question, ids::ExitSetupExit));
+    EXPECT_GE(setup.Wait(30000), 0) << "the wizard stays";
+    const int copied = CountFiles(data);
+    EXPECT_LT(copied, kFiles) << "the copy went on to the end";
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, subkey, "Marker"), "<none>");
+    const std::vector<std::string> log = p.Log();
+    EXPECT_EQ(std::find(log.begin(), log.end(), "Execute After Copy"), log.end());
+
+    UninstallFromEntry(p);
+    EXPECT_TRUE(WaitRemoved(p.app));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+TEST(Crash, SetupKilledWhileCopyingThenTheEntrysUninstallerRemovesEveryFileCopied) {
+    Package p("inst_crash");
+    const int kFiles = 1000;
+    p.Script(SilentScript(p, SlowCopyRows(p, kFiles)));
 
     zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
     const std::string data = p.App("data");
