@@ -335,6 +335,15 @@ Text FileNameWithoutExt(const Text& path) {
 
 double GetDiskFree(const Text& path) {
     Text root = path.empty() ? Text() : Text(1, UpCaseChar(path[0])) + ":\\";
+    // The plain call is capped at 2 GB on the 9x family; the Ex call is missing only on the
+    // first Windows 95, so it is looked up.
+    using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    static const auto freeSpaceEx = reinterpret_cast<FreeSpaceEx>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA")));
+    ULARGE_INTEGER available, total, totalFree;
+    if (freeSpaceEx &&
+        freeSpaceEx(root.empty() ? nullptr : root.c_str(), &available, &total, &totalFree))
+        return static_cast<double>(available.QuadPart);
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
     if (!GetDiskFreeSpaceA(root.empty() ? nullptr : root.c_str(), &sectorsPerCluster,
                            &bytesPerSector, &freeClusters, &totalClusters))

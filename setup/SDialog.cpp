@@ -1,6 +1,7 @@
 #include "SDialog.h"
 
 #include "AboutDlg.h"
+#include "CheckList.h"
 #include "Common.h"
 #include "ControlIds.h"
 #include "ExecHost.h"
@@ -12,6 +13,7 @@
 #include "RegOp.h"
 #include "RichEd.h"
 #include "RunTimeDir.h"
+#include "SLists.h"
 #include "SLang.h"
 #include "SLayout.h"
 #include "SetupText.h"
@@ -133,10 +135,10 @@ const ControlDef<F> kControls[] = {
     // License
     {&F::Label1, ids::Label1, "STATIC", "", 8, 8, 354, 26, kLabel, 0, 2},
     {&F::RichEdit11, ids::RichEdit11, kRich, "", 8, 34, 354, 140, kTextBox, 0, 2},
-    {&F::Label3, ids::Label3, "STATIC", "", 8, 180, 354, 40, kLabel, 0, 2},
-    {&F::YesRadioButton, ids::YesRadioButton, "BUTTON", "YES - I Accept", 8, 224, 354, 17,
+    {&F::Label3, ids::Label3, "STATIC", "", 8, 176, 354, 46, kLabel, 0, 2},
+    {&F::YesRadioButton, ids::YesRadioButton, "BUTTON", "YES - I Accept", 8, 226, 354, 17,
      kRadioFirst, 0, 2},
-    {&F::NoRadioButton, ids::NoRadioButton, "BUTTON", "NO  - I Decline", 8, 245, 354, 17, kRadio, 0,
+    {&F::NoRadioButton, ids::NoRadioButton, "BUTTON", "NO  - I Decline", 8, 246, 354, 17, kRadio, 0,
      2},
     // Readme
     {&F::Label10, ids::Label10, "STATIC", "", 8, 8, 354, 26, kLabel | WS_GROUP, 0, 3},
@@ -186,8 +188,8 @@ const ControlDef<F> kControls[] = {
     {&F::Label9, ids::Label9, "STATIC", "", 8, 232, 350, 13, kLabel, 0, 8},
     {&F::ProgramShortCutEdit, ids::ProgramShortCutEdit, "EDIT", "", 8, 247, 350, 21, kEdit, 0, 8},
     // Confirm
-    {&F::RichEdit4, ids::RichEdit4, kRich, "", 8, 8, 354, 50, kBlock, 0, 9},
-    {&F::Memo1, ids::Memo1, "EDIT", "", 8, 62, 354, 182, kMemo, 0, 9},
+    {&F::RichEdit4, ids::RichEdit4, kRich, "", 8, 8, 354, 54, kBlock, 0, 9},
+    {&F::Memo1, ids::Memo1, "EDIT", "", 8, 64, 354, 180, kMemo, 0, 9},
     {&F::Panel4, ids::Panel4, "STATIC", "", 8, 250, 354, 17, kLabel, 0, 9},
     // Copy
     {&F::Label5, ids::Label5, "STATIC", "", 8, 24, 354, 13, kLabel | SS_PATHELLIPSIS, 0, 10},
@@ -319,7 +321,9 @@ bool TSDialogForm::Make(HWND owner) {
 void TSDialogForm::FormCreate() {
     HiddenPlacement = Busy = CopyRunning = RestartNeeded = false;
     ShortcutsFirstShow = FirstShow = true;
+    targetDirShown_ = false;
     hiddenControls_.clear();
+    designMoves_.clear();
     CreateControls(*this, kControls);
     FontDesc font{"Tahoma", -11};
     font.charset = GetLangCharset();
@@ -382,6 +386,29 @@ void TSDialogForm::ShowSheet(int sheet) {
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+Box TSDialogForm::SheetDesignBox(HWND control) const {
+    for (const auto& [moved, box] : designMoves_)
+        if (moved == control) return box;
+    for (const SheetControl& c : SheetControls())
+        if (this->*c.member == control) return c.design;
+    return {};
+}
+
+void TSDialogForm::MoveSheetControl(HWND control, int left, int top) {
+    Box design = SheetDesignBox(control);
+    design.left = left;
+    design.top = top;
+    auto it = std::find_if(designMoves_.begin(), designMoves_.end(),
+                           [control](const auto& m) { return m.first == control; });
+    if (it != designMoves_.end())
+        it->second = design;
+    else
+        designMoves_.push_back({control, design});
+    for (const SheetControl& c : SheetControls())
+        if (this->*c.member == control)
+            SetControlBox(control, SheetControlBox(design, pageArea_, c.stretch));
+}
+
 bool TSDialogForm::IsPageAreaControl(HWND control) const {
     if (control == Panel0) return true;
     for (const SheetControl& c : SheetControls())
@@ -417,7 +444,10 @@ void TSDialogForm::InitFromScript() {
     SetWindowTextTo(ProgramShortCutEdit, Script->GetStartProgramLinkFolder());
     InitLinkNames();
     InitUserFields();
-    FillComponentSelection(*Script, Components);
+    InitSetupTypeButtons();
+    FillComponentSelection(*Script, Components); // once: the user's choices stay from here on
+    FillComponentList();
+    FillAssociationList();
 }
 
 void TSDialogForm::ShowTargetDir() {
@@ -462,13 +492,10 @@ void TSDialogForm::InitUserFields() {
     SetSheetControlVisible(CompanyEdit, company);
     SetSheetControlVisible(Label12, company);
     if (company) SetWindowTextTo(CompanyEdit, GetRegisteredOrganization());
-    if (!name) { // the company row moves up to the first row
-        for (HWND h : {CompanyEdit, Label12}) {
-            Box box = ControlBox(h);
-            box.top = ControlBox(h == CompanyEdit ? NameEdit : Label11).top;
-            SetControlBox(h, box);
-        }
-    }
+    if (!name) // the company row moves up to the first row
+        for (HWND h : {CompanyEdit, Label12})
+            MoveSheetControl(h, SheetDesignBox(h).left,
+                             SheetDesignBox(h == CompanyEdit ? NameEdit : Label11).top);
 }
 
 // --- Show ---
@@ -535,9 +562,11 @@ void TSDialogForm::SetSliderLocation(HWND slider) const {
 
 void TSDialogForm::PlacePageArea(int left, int top, int width, int height) {
     const Box area{left, top, width, height};
+    pageArea_ = area;
     SetControlBox(Panel0, area);
     for (const SheetControl& c : SheetControls())
-        SetControlBox(this->*c.member, SheetControlBox(c.design, area, c.stretch));
+        SetControlBox(this->*c.member,
+                      SheetControlBox(SheetDesignBox(this->*c.member), area, c.stretch));
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -706,27 +735,12 @@ bool TSDialogForm::DllSetValue(const Text& action, const Text& arg1, const Text&
     return false;
 }
 
-Text TSDialogForm::GetSetupTypeName() const {
-    if (Script->GetForcePartialSetup()) return "Partial";
-    const bool cd = Script->GetCdSetup();
-    if (SendMessageA(TypicalRadioButton, BM_GETCHECK, 0, 0) == BST_CHECKED)
-        return cd ? "Complete" : "Typical";
-    if (SendMessageA(CompactRadioButton, BM_GETCHECK, 0, 0) == BST_CHECKED)
-        return cd ? "Partial" : "Compact";
-    if (SendMessageA(CustomRadioButton, BM_GETCHECK, 0, 0) == BST_CHECKED) return "Custom";
-    return {};
-}
-
 Text TSDialogForm::DllGetValue(const Text& name) {
     if (TextEquals(name, "UserName")) return WindowText(NameEdit);
     if (TextEquals(name, "CompanyName")) return WindowText(CompanyEdit);
     if (TextEquals(name, "GroupNameString")) return GetGroupNames();
     if (TextEquals(name, "SetupType")) return GetSetupTypeName();
     return {};
-}
-
-Text TSDialogForm::GetGroupNames() const {
-    return zk::GetGroupNames(*Script, Components);
 }
 
 // --- Setup.log ---
@@ -893,6 +907,10 @@ void TSDialogForm::Command(int id, int code, HWND) {
         {ids::YesRadioButton, BN_CLICKED, &F::YesRadioButtonClick},
         {ids::NoRadioButton, BN_CLICKED, &F::YesRadioButtonClick},
         {ids::CompanyUrlLabel, STN_CLICKED, &F::CompanyUrlLabelClick},
+        {ids::CheckListBox1, LBN_SELCHANGE, &F::CheckListBox1Click},
+        {ids::CheckListBox1, CheckListToggled, &F::CheckListBox1Toggled},
+        {ids::TargetDirEdit, EN_CHANGE, &F::TargetDirEditChange},
+        {ids::BrowseButton, BN_CLICKED, &F::BrowseButtonClick},
     };
     if (id == ids::NextButton && !IsWindowEnabled(NextButton)) return; // Enter on a disabled Next
     Route(*this, routes, id, code);
@@ -902,6 +920,7 @@ void TSDialogForm::Timer(UINT_PTR id) {
     static const TimerRoute<F> routes[] = {
         {StopTimer, &F::StopTimerTimer},
         {CopyFilesTimer, &F::CopyFilesTimerTimer},
+        {SpaceReqTimer, &F::SpaceReqTimerTimer},
     };
     Route(*this, routes, id);
 }
@@ -915,6 +934,21 @@ bool TSDialogForm::Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_LBUTTONDOWN: // on the form itself, not on a control
         FormClick();
         return false;
+    // As in a dialog: the focus comes back to the control that had it (a box closing gives
+    // the focus to the window itself).
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
+        }
+        return false;
+    case WM_SETFOCUS:
+        if (!lastFocus_ || !IsChild(Handle(), lastFocus_) || !IsWindowVisible(lastFocus_) ||
+            !IsWindowEnabled(lastFocus_))
+            return false;
+        SetFocus(lastFocus_);
+        result = 0;
+        return true;
     case DM_GETDEFID: // Enter presses Next
         result = MAKELRESULT(ids::NextButton, DC_HASDEFID);
         return true;
@@ -962,27 +996,16 @@ void TSDialogForm::EraseBackground(HDC dc) {
     }
 }
 
-// A check list item: the check box from the item data (1 checked), then the first field.
+// A check list item: the box from the item data, then the list's own text part.
 void TSDialogForm::DrawCheckListItem(const DRAWITEMSTRUCT& item) {
-    if (item.itemID == static_cast<UINT>(-1)) return;
-    const bool selected = item.itemState & ODS_SELECTED;
-    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    const auto data = SendMessageA(item.hwndItem, LB_GETITEMDATA, item.itemID, 0);
-    RECT box{item.rcItem.left + 2, item.rcItem.top + 1, item.rcItem.left + 15,
-             item.rcItem.top + 14};
-    DrawFrameControl(item.hDC, &box, DFC_BUTTON,
-                     DFCS_BUTTONCHECK | ((data & 1) ? DFCS_CHECKED : 0) |
-                         ((data & 2) ? DFCS_INACTIVE : 0));
-    const auto length = SendMessageA(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
-    Text row(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    SendMessageA(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(row.data()));
-    row.resize(static_cast<size_t>(length > 0 ? length : 0));
-    const Text text = row.empty() ? row : ListItem(row, 0);
-    SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    RECT textBox = item.rcItem;
-    textBox.left += 19;
-    DrawTextA(item.hDC, text.c_str(), -1, &textBox, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    const HWND list = item.hwndItem;
+    zk::DrawCheckListItem(item, [list, this](HDC dc, const RECT& r, int index) {
+        const Text row = CheckListItemText(list, index);
+        if (list == CheckListBox1)
+            DrawComponentText(dc, r, row);
+        else
+            DrawAssociationText(dc, r, row);
+    });
 }
 
 } // namespace zk

@@ -210,11 +210,8 @@ class TSDialogForm : public TForm {
     bool InstallFonts();
     bool WriteUserInfoKey();
     bool AddScriptUninstallLines();
-    // --- The components the setup-type and components pages chose. ---
-    ComponentSelection Components;
-    // Indexes of the selected file groups, ascending.
+    // Indexes of the file groups the setup type and components chose, ascending.
     std::vector<int> SelectedGroups() const;
-    int CountSelectedFiles() const;
     // --- The copy bar, billboards and music around the copy (SInstallShow.cpp). ---
     void ShowCopyBar();
     void FreeCopyBar();
@@ -231,6 +228,33 @@ class TSDialogForm : public TForm {
     Text ExpandDirMacros(const Text& text, const Text& suffix) const;
     // A close the program itself starts: no question.
     void CloseWizard();
+
+    // --- Setup type, components, space and associations (SDialogPages.cpp). ---
+    // The components list's state; set once from the script, then changed only by the user,
+    // so moving Back and Next keeps the choices. Its type follows the type buttons.
+    ComponentSelection Components;
+    void InitSetupTypeButtons();
+    void FillComponentList();
+    void FillAssociationList();
+    ComponentSelection CurrentSelection() const;
+    bool IsComponentSelected(int index) const;
+    Text GetSelectionMask() const;
+    int CountSelectedFiles() const;
+    long double GetRequiredSpace(int unit) const;
+    // The check marks of the associations list, in row order.
+    std::vector<bool> GetAssociationChecks() const;
+    void UpdateSpaceLabels();
+    bool ValidateUserInfo();
+    // A program group the user typed that would leave the shell folder: refused with a box.
+    bool ValidateProgramGroup();
+    bool RunPageEnterStage();
+    bool RunPageLeaveStage();
+    void CheckListBox1Click();
+    void CheckListBox1Toggled();
+    void TargetDirEditChange();
+    void SpaceReqTimerTimer();
+    void TabSheet5Show();
+    void BrowseButtonClick();
 
     // --- Page texts (SDialogTexts.cpp). ---
     // 0 every page but Shortcuts; 1 the restart variant of Complete; 2 Shortcuts; 3 Complete.
@@ -279,6 +303,13 @@ class TSDialogForm : public TForm {
     void DrawCheckListItem(const DRAWITEMSTRUCT& item);
     void EraseBackground(HDC dc);
     void ShowTargetDir();
+    bool targetDirShown_ = false; // the destination page took the script's folder once
+    // Moves of the page logic in sheet design coordinates, kept through every layout.
+    Box SheetDesignBox(HWND control) const;
+    void MoveSheetControl(HWND control, int left, int top);
+    std::vector<std::pair<HWND, Box>> designMoves_;
+    Box pageArea_{};
+    HWND lastFocus_ = nullptr; // the control that had the focus when the window lost it
 
     void ShowCompanyHint();
     // The installation's parts (SInstall.cpp).

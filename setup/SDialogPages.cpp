@@ -2,8 +2,13 @@
 // between pages, the execute stages, and the end of the wizard.
 #include "SDialog.h"
 
+#include "CheckList.h"
 #include "Common.h"
+#include "ControlIds.h"
 #include "Exec.h"
+#include "FileFlags.h"
+#include "Files.h"
+#include "LinkText.h"
 #include "ExitSetup.h"
 #include "Global.h"
 #include "Grafics.h"
@@ -11,9 +16,12 @@
 #include "ReadMe.h"
 #include "RunTimeDir.h"
 #include "SLang.h"
+#include "SLists.h"
+#include "SelFolder.h"
 #include "SetupText.h"
 #include "U_DEBUG0.h"
 #include "UtilPlus.h"
+#include "ZMsgBox.h"
 
 namespace zk {
 
@@ -22,7 +30,27 @@ namespace {
 using F = TSDialogForm;
 
 constexpr int kSetupStartStage = 1, kSetupEndStage = 4;
-constexpr int kCopySheet = 10, kCompleteSheet = 11;
+constexpr int kUserSheet = 4, kDestinationSheet = 5, kComponentsSheet = 7, kShortcutsSheet = 8,
+              kConfirmSheet = 9, kCopySheet = 10, kCompleteSheet = 11;
+constexpr UINT kSpaceRefreshMs = 1000;
+constexpr const char* kButtonTexts = "|OK|Cancel|Yes|No|Abort|Retry|Ignore|";
+
+// The pages whose entering and leaving run an execute stage; names compared exactly.
+struct PageStage {
+    const char* page;
+    int enter, leave;
+};
+const PageStage kPageStages[] = {
+    {"SetupTypeDlg", 7, 8},
+    {"CustomDlg", 9, 10},
+    {"DestinationDlg", 11, 12},
+};
+
+const PageStage* StageOfPage(const Text& page) {
+    for (const PageStage& s : kPageStages)
+        if (page == s.page) return &s;
+    return nullptr;
+}
 
 const WizardPageDef kPages[] = {
     {"WelcomeDlg", 1, "Welcome", "Welcome"},
@@ -91,23 +119,34 @@ bool TSDialogForm::ShowPageByName(const Text& name) {
     }
     if (page->sheet == kCompleteSheet) ShowCompletePageSteps();
     AddSetupLogLine("Show Screen: ", WindowText(Handle()));
-    if (page->sheet == 5) ShowTargetDir();
-    if (page->sheet == 8) {
+    if (page->sheet == kDestinationSheet) {
+        // The script's folder the first time only: what the user typed survives Back and Next.
+        if (!targetDirShown_ || !GetApplicationFolderOverride().empty()) ShowTargetDir();
+        targetDirShown_ = true;
+    }
+    if (page->sheet == kShortcutsSheet) {
         if (ShortcutsFirstShow) PackShortcutBoxes();
         ShortcutsFirstShow = false;
         FillPageTexts(2);
     }
     ShowSheet(page->sheet);
+    if (page->sheet == kDestinationSheet) TabSheet5Show();
+    if (page->sheet == kComponentsSheet) {
+        if (SendMessageA(CheckListBox1, LB_GETCOUNT, 0, 0) > 0)
+            SendMessageA(CheckListBox1, LB_SETCURSEL, 0, 0);
+        CheckListBox1Click();
+        SetFocus(CheckListBox1);
+    }
     UpdateButtons();
     KeepFocusUsable();
     switch (page->sheet) {
-    case 4:
+    case kUserSheet:
         if (IsSheetControlVisible(NameEdit) && WindowText(NameEdit).empty())
             SetFocus(NameEdit);
         else if (IsSheetControlVisible(CompanyEdit) && WindowText(CompanyEdit).empty())
             SetFocus(CompanyEdit);
         break;
-    case 9:
+    case kConfirmSheet:
         FillConfirmSummary();
         ApplyCharset(Panel4, GetLangCharset());
         SetWindowTextTo(Panel4, LangString("Confirm", "s2", ""));
@@ -128,16 +167,14 @@ void TSDialogForm::PackShortcutBoxes() {
     HWND boxes[5] = {StartMenuCheckBox, DesktopCheckBox, SendToCheckBox, StartUpCheckBox,
                      QuickLaunchCheckBox};
     int tops[5];
-    for (int i = 0; i < 5; ++i) tops[i] = ControlBox(boxes[i]).top;
+    for (int i = 0; i < 5; ++i) tops[i] = SheetDesignBox(boxes[i]).top;
     int row = 0;
     for (int i = 0; i < 5; ++i) {
         if (names[i].empty()) {
             SetSheetControlVisible(boxes[i], false);
             continue;
         }
-        Box box = ControlBox(boxes[i]);
-        box.top = tops[row++];
-        SetControlBox(boxes[i], box);
+        MoveSheetControl(boxes[i], SheetDesignBox(boxes[i]).left, tops[row++]);
     }
 }
 
@@ -157,16 +194,15 @@ void TSDialogForm::ShowCompletePageSteps() {
     SetSheetControlVisible(LaunchCheckBox, Script->GetProposeLaunch());
     if (Script->GetProposeRestart()) RestartNeeded = true;
     if (!RestartNeeded) return;
-    const Box launch = ControlBox(LaunchCheckBox);
-    Box group = ControlBox(GroupBox2), readme = ControlBox(DisplayReadmeCheckBox);
-    const int shift = launch.top - group.top;
-    for (HWND h : {GroupBox2, RadioButton1, RadioButton2}) {
-        Box b = ControlBox(h);
-        b.top += shift;
-        SetControlBox(h, b);
-    }
-    readme.top = launch.top - 30;
-    SetControlBox(DisplayReadmeCheckBox, readme);
+    // Placed from the design boxes, so showing the page again moves nothing further.
+    static const Box groupDesign{26, 136, 314, 60}, yesDesign{40, 154, 290, 17},
+        noDesign{40, 173, 290, 17};
+    const int launchTop = SheetDesignBox(LaunchCheckBox).top, shift = launchTop - groupDesign.top;
+    MoveSheetControl(GroupBox2, groupDesign.left, launchTop);
+    MoveSheetControl(RadioButton1, yesDesign.left, yesDesign.top + shift);
+    MoveSheetControl(RadioButton2, noDesign.left, noDesign.top + shift);
+    MoveSheetControl(DisplayReadmeCheckBox, SheetDesignBox(DisplayReadmeCheckBox).left,
+                     launchTop - 30);
     SetSheetControlVisible(LaunchCheckBox, false);
     for (HWND h : {GroupBox2, RadioButton1, RadioButton2}) SetSheetControlVisible(h, true);
     SetChecked(RadioButton1, true);
@@ -240,14 +276,81 @@ void TSDialogForm::UpdateButtons() {
 }
 
 void TSDialogForm::NextButtonClick() {
+    if (!ValidateUserInfo() || !ValidateProgramGroup()) return;
+    if (RunPageLeaveStage()) {
+        CloseWizard();
+        return;
+    }
     Script->NextPage();
+    if (Script->GetCurrentPage() == "CustomDlg" && !IsChecked(CustomRadioButton))
+        Script->NextPage();
+    if (RunPageEnterStage()) {
+        CloseWizard();
+        return;
+    }
     if (!ShowCurrentPage()) FinishSetup();
 }
 
+// No leave stage on Back.
 void TSDialogForm::BackButtonClick() {
-    if (Script->GetPageIndex() <= 0) return;
+    if (!IsWindowEnabled(BackButton) || Script->GetPageIndex() <= 0) return;
     Script->PrevPage();
+    if (Script->GetCurrentPage() == "CustomDlg" && !IsChecked(CustomRadioButton))
+        Script->PrevPage();
+    if (RunPageEnterStage()) {
+        CloseWizard();
+        return;
+    }
     ShowCurrentPage();
+}
+
+bool TSDialogForm::RunPageEnterStage() {
+    const PageStage* stage = StageOfPage(Script->GetCurrentPage());
+    bool exitRequested = false;
+    if (stage) RunExecuteOps(stage->enter, exitRequested);
+    return exitRequested;
+}
+
+bool TSDialogForm::RunPageLeaveStage() {
+    const PageStage* stage = StageOfPage(Script->GetCurrentPage());
+    bool exitRequested = false;
+    if (stage) RunExecuteOps(stage->leave, exitRequested);
+    return exitRequested;
+}
+
+bool TSDialogForm::ValidateUserInfo() {
+    if (Script->GetCurrentPage() != "UserInformationDlg") return true;
+    HWND field = nullptr;
+    Text message;
+    if (IsSheetControlVisible(NameEdit) && Trim(WindowText(NameEdit)).empty()) {
+        field = NameEdit;
+        message = LangString("UserInfo", "s21", "");
+    } else if (IsSheetControlVisible(CompanyEdit) && Trim(WindowText(CompanyEdit)).empty()) {
+        field = CompanyEdit;
+        message = LangString("UserInfo", "s22", "");
+    }
+    if (!field) return true;
+    SetFocus(field);
+    lastFocus_ = field;
+    ShowErrorBox(Handle(), message, LangString("MsgBox", "Error", "Error"),
+                 LangString("MsgBox", "BtnText", kButtonTexts), GetLangCharset());
+    SetFocus(field);
+    return false;
+}
+
+// The group becomes a folder under the shell's Programs folder and is removed by force at
+// uninstall: one that climbs out of it or names another root is not taken.
+bool TSDialogForm::ValidateProgramGroup() {
+    if (activeSheet_ != kShortcutsSheet) return true;
+    if (CheckProgramGroup(WindowText(ProgramShortCutEdit)) == LinkNameFault::None) return true;
+    SetFocus(ProgramShortCutEdit);
+    lastFocus_ = ProgramShortCutEdit;
+    ShowErrorBox(Handle(), LangString("Shortcuts", "s4", ""),
+                 LangString("MsgBox", "Error", "Error"),
+                 LangString("MsgBox", "BtnText", kButtonTexts), GetLangCharset());
+    SetFocus(ProgramShortCutEdit);
+    SendMessageA(ProgramShortCutEdit, EM_SETSEL, 0, -1);
+    return false;
 }
 
 void TSDialogForm::CancelButtonClick() {
@@ -263,6 +366,7 @@ bool TSDialogForm::RunExecuteOps(int stage, bool& exitRequested) {
     const char mark = static_cast<char>(stage + 33);
     if (StagesRun.find(mark) != Text::npos) return true;
     if (stage >= 1 && stage <= 6) StagesRun += mark;
+    SetSpaceBase(SpaceKilobytes, GetRequiredSpace(SpaceKilobytes)); // what "!" restores
     for (const Text& item : Script->GetExecuteItems()) {
         if (exitRequested) break;
         Text log;
@@ -308,6 +412,127 @@ void TSDialogForm::FinishSetup() {
         }
     }
     CloseWizard();
+}
+
+// --- Setup type, components, space and associations ---
+
+void TSDialogForm::InitSetupTypeButtons() {
+    if (Script->GetCdSetup()) {
+        for (HWND h : {CustomRadioButton, Label19}) SetSheetControlVisible(h, false);
+        return;
+    }
+    if (!Script->GetShowCompactSetup()) {
+        for (HWND h : {CompactRadioButton, Label18}) SetSheetControlVisible(h, false);
+        MoveSheetControl(CustomRadioButton, SheetDesignBox(CustomRadioButton).left,
+                         SheetDesignBox(CompactRadioButton).top);
+        MoveSheetControl(Label19, SheetDesignBox(Label19).left, SheetDesignBox(Label18).top);
+    }
+    if (!Script->HasPage("Custom"))
+        for (HWND h : {CustomRadioButton, Label19}) SetSheetControlVisible(h, false);
+}
+
+// The list shows `Components`; without a setup-type page the check marks decide (Custom).
+void TSDialogForm::FillComponentList() {
+    SetWindowTextTo(Memo4, "");
+    zk::FillComponentList(CheckListBox1, *Script, Components);
+    if (Components.type == SetupType::Custom) {
+        SetChecked(TypicalRadioButton, false);
+        SetChecked(CompactRadioButton, false);
+        SetChecked(CustomRadioButton, true);
+    }
+    UpdateSpaceLabels();
+}
+
+void TSDialogForm::FillAssociationList() {
+    zk::FillAssociationList(CheckListBox2, *Script);
+}
+
+std::vector<bool> TSDialogForm::GetAssociationChecks() const {
+    return AssociationChecks(CheckListBox2);
+}
+
+ComponentSelection TSDialogForm::CurrentSelection() const {
+    ComponentSelection selection = Components;
+    selection.type = IsChecked(TypicalRadioButton)   ? SetupType::Typical
+                     : IsChecked(CompactRadioButton) ? SetupType::Compact
+                     : IsChecked(CustomRadioButton)  ? SetupType::Custom
+                                                     : SetupType::None;
+    return selection;
+}
+
+Text TSDialogForm::GetSetupTypeName() const {
+    return zk::GetSetupTypeName(*Script, CurrentSelection().type);
+}
+
+bool TSDialogForm::IsComponentSelected(int index) const {
+    return zk::IsComponentSelected(*Script, CurrentSelection(), index);
+}
+
+Text TSDialogForm::GetSelectionMask() const {
+    return zk::GetSelectionMask(*Script, CurrentSelection());
+}
+
+Text TSDialogForm::GetGroupNames() const {
+    return zk::GetGroupNames(*Script, CurrentSelection());
+}
+
+int TSDialogForm::CountSelectedFiles() const {
+    return zk::CountSelectedFiles(*Script, CurrentSelection());
+}
+
+long double TSDialogForm::GetRequiredSpace(int unit) const {
+    return zk::GetRequiredSpace(*Script, CurrentSelection(), unit);
+}
+
+void TSDialogForm::UpdateSpaceLabels() {
+    const Text target = WindowText(TargetDirEdit);
+    const Text required = RequiredSpaceText(*Script, CurrentSelection()) + " MB";
+    const double free = target.empty() ? 0 : GetDiskFree(target);
+    const Text available = AvailableSpaceText(target, free) + " MB";
+    const bool left = SpaceFiguresOnLeft(GetLangCharset());
+    SetWindowTextTo(left ? Label22 : Label24, required);
+    SetWindowTextTo(left ? Label23 : Label25, available);
+}
+
+void TSDialogForm::CheckListBox1Click() {
+    const LRESULT index = SendMessageA(CheckListBox1, LB_GETCURSEL, 0, 0);
+    if (index < 0) return;
+    SetWindowTextTo(
+        Memo4, ComponentDescriptionText(CheckListItemText(CheckListBox1, static_cast<int>(index))));
+}
+
+// A toggle of the list: into the selection (a greyed item keeps its mark), then the figures.
+void TSDialogForm::CheckListBox1Toggled() {
+    const LRESULT index = SendMessageA(CheckListBox1, LB_GETCURSEL, 0, 0);
+    if (index < 0) return;
+    if (!TakeComponentToggle(CheckListBox1, static_cast<int>(index), Components)) {
+        const ComponentState* item = static_cast<size_t>(index) < Components.items.size()
+                                         ? &Components.items[static_cast<size_t>(index)]
+                                         : nullptr;
+        if (item)
+            SetCheckListItem(CheckListBox1, static_cast<int>(index), item->checked, item->enabled);
+    }
+    UpdateSpaceLabels();
+}
+
+void TSDialogForm::TargetDirEditChange() {
+    KillTimer(Handle(), SpaceReqTimer);
+    StartTimer(SpaceReqTimer, kSpaceRefreshMs);
+}
+
+void TSDialogForm::SpaceReqTimerTimer() {
+    KillTimer(Handle(), SpaceReqTimer);
+    UpdateSpaceLabels();
+}
+
+void TSDialogForm::TabSheet5Show() {
+    UpdateSpaceLabels();
+}
+
+void TSDialogForm::BrowseButtonClick() {
+    Text folder = BrowseStartFolder(WindowText(TargetDirEdit));
+    if (SelectFolder("", LangString("Messages", "s3", ""), "My Computer", true, folder))
+        SetWindowTextTo(TargetDirEdit, folder); // restarts the space timer
 }
 
 Text TSDialogForm::ExpandDirMacros(const Text& text, const Text& suffix) const {

@@ -35,16 +35,6 @@ void Charset(std::initializer_list<HWND> controls) {
     for (HWND h : controls) ApplyCharset(h, GetLangCharset());
 }
 
-void MoveBy(HWND control, int dx) {
-    Box box = ControlBox(control);
-    box.left += dx;
-    SetControlBox(control, box);
-}
-
-int WidthOf(HWND control) {
-    return ControlBox(control).width;
-}
-
 bool IsChecked(HWND button) {
     return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -128,7 +118,11 @@ void TSDialogForm::FillUserInfoTexts() {
     SetWindowTextTo(Label12, Lang("UserInfo", "s12"));
     if (!IsRtl()) return;
     Charset({Label11, Label12});
-    for (HWND label : {Label11, Label12}) MoveBy(label, WidthOf(RichEdit9) - WidthOf(label));
+    const int block = SheetDesignBox(RichEdit9).width;
+    for (HWND label : {Label11, Label12}) {
+        const Box b = SheetDesignBox(label);
+        MoveSheetControl(label, b.left + block - b.width, b.top);
+    }
 }
 
 void TSDialogForm::FillDestinationTexts() {
@@ -162,11 +156,17 @@ void TSDialogForm::FillSetupTypeTexts() {
     SetWindowTextTo(Label18, Lang("SetupType", cd ? "s25" : "s22"));
     SetWindowTextTo(Label19, Lang("SetupType", "s23"));
     if (!IsRtl()) return;
-    const int right = WidthOf(RichEdit7) - WidthOf(TypicalRadioButton);
-    const int left = WidthOf(RichEdit7) - WidthOf(Label17);
-    for (HWND button : {TypicalRadioButton, CompactRadioButton, CustomRadioButton})
-        MoveBy(button, right);
-    for (HWND label : {Label17, Label18, Label19}) MoveBy(label, -left);
+    const int block = SheetDesignBox(RichEdit7).width;
+    const int right = block - SheetDesignBox(TypicalRadioButton).width;
+    const int left = block - SheetDesignBox(Label17).width;
+    for (HWND button : {TypicalRadioButton, CompactRadioButton, CustomRadioButton}) {
+        const Box b = SheetDesignBox(button);
+        MoveSheetControl(button, b.left + right, b.top);
+    }
+    for (HWND label : {Label17, Label18, Label19}) {
+        const Box b = SheetDesignBox(label);
+        MoveSheetControl(label, b.left - left, b.top);
+    }
 }
 
 void TSDialogForm::FillComponentsTexts() {

@@ -10,7 +10,6 @@
 #include "Links.h"
 #include "RunTimeDir.h"
 #include "SLang.h"
-#include "SLists.h"
 #include "SetupText.h"
 #include "U_DEBUG0.h"
 #include "UtilPlus.h"
@@ -51,12 +50,8 @@ std::vector<int> TSDialogForm::SelectedGroups() const {
     std::vector<int> groups;
     const int count = static_cast<int>(Script->GetFileGroups().size());
     for (int i = 0; i < count; ++i)
-        if (IsComponentSelected(*Script, Components, i)) groups.push_back(i);
+        if (IsComponentSelected(i)) groups.push_back(i);
     return groups;
-}
-
-int TSDialogForm::CountSelectedFiles() const {
-    return zk::CountSelectedFiles(*Script, Components);
 }
 
 // --- Hosts of the units ---
@@ -85,11 +80,10 @@ InstallHost TSDialogForm::MakeInstallHost() {
     host.targetDir = GetTargetDir(false);
     host.sharedDir = GetCommonDir(false);
     host.auxiliaryDir = GetAuxiliaryDir(false);
-    host.requiredSpace =
-        static_cast<int64_t>(std::llround(GetRequiredSpace(*Script, Components, SpaceBytes)));
+    host.requiredSpace = static_cast<int64_t>(std::llround(GetRequiredSpace(SpaceBytes)));
     // A list the page never filled holds no choice: every row stands ticked, as it would show.
     const TextList& rows = Script->GetAssociationRows();
-    const std::vector<bool> checks = AssociationChecks(CheckListBox2);
+    const std::vector<bool> checks = GetAssociationChecks();
     for (size_t i = 0; i < rows.size(); ++i)
         if (checks.size() != rows.size() || checks[i]) host.tickedAssociations.push_back(rows[i]);
     host.userName = WindowText(NameEdit);

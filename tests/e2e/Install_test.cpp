@@ -214,7 +214,8 @@ void StockBase(const Package& p) {
 
 std::vector<std::string> BaseHeader(const Package& p, const std::string& scriptName) {
     const std::string a = p.app;
-    return {"SetupType=Typical",
+    // Without a setup-type page the check marks decide: a Custom setup.
+    return {"SetupType=Custom",
             "GroupNames=|Main|",
             "UserData=|||",
             "Version=1.0",
@@ -513,7 +514,7 @@ TEST_P(SilentReinstall, ContinuesTheScriptWithoutDuplicatesAndOneUninstallRemove
     EXPECT_EQ(zk::IsScrambled(raw), scrambled);
     const std::vector<std::string> lines = SplitLines(zk::ScrambleText(raw, false));
     ASSERT_GT(lines.size(), 40u);
-    EXPECT_EQ(lines[0], "SetupType=Typical");
+    EXPECT_EQ(lines[0], "SetupType=Custom");
     for (size_t i = 0; i < lines.size(); ++i)
         for (size_t j = i + 1; j < lines.size(); ++j)
             EXPECT_TRUE(lines[i].empty() || lines[i] != lines[j])

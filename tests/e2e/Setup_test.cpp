@@ -518,9 +518,10 @@ std::string BoxOf(const RECT& r) {
 
 TEST(SetupWizard, ClassicAndModernLayouts) {
     for (const bool modern : {false, true}) {
-        const SetupFolder f = MakeSetup(
-            "setup_layout", BaseScript("C:\\zktest\\setup_layout\\App", "WelcomeDlg,SetupTypeDlg") +
-                                (modern ? Line("SET_DIALOG_STYLE_MODERN") : ""));
+        const SetupFolder f =
+            MakeSetup("setup_layout", BaseScript("C:\\zktest\\setup_layout\\App",
+                                                 "WelcomeDlg,SetupTypeDlg,CustomDlg") +
+                                          (modern ? Line("SET_DIALOG_STYLE_MODERN") : ""));
         zktest::WriteBytes(f.Path("Modern_Setup.bmp"), BitmapBytes(100, 50));
         zktest::WriteBytes(f.Path("Modern_Icon.bmp"), BitmapBytes(40, 30));
         SetupRun r = StartSetup(f);

@@ -1,0 +1,577 @@
+// The wizard's pages end to end: the order of the pages with their execute stages and the
+// skipped components page, the licence gate, the user-information checks, setup type and
+// components against the space figures, Back and Next keeping the user's input, the shortcut
+// boxes and the program group, Browse, and what Finish does. A language file gives every
+// page a caption of its own, so the tests follow the pages by the window title.
+#include "ControlIds.h"
+#include "ExecItemBuilder.h"
+#include "TestEnv.h"
+#include "UiDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ids = zk::ids;
+
+namespace {
+
+constexpr int kExitDone = 0;
+
+std::string Line(const std::string& command, const std::string& argument = "") {
+    return command + "(" + argument + ")\r\n";
+}
+
+const char kLanguage[] = "[General]\r\nLangID=9\r\nCharset=0\r\n"
+                         "[Welcome]\r\nCaption=P-Welcome\r\n"
+                         "[License]\r\nCaption=P-License\r\n"
+                         "[UserInfo]\r\nCaption=P-User\r\n"
+                         "[Destination]\r\nCaption=P-Destination\r\n"
+                         "[SetupType]\r\nCaption=P-Type\r\n"
+                         "[Components]\r\nCaption=P-Custom\r\n"
+                         "[Associate]\r\nCaption=P-Associate\r\n"
+                         "[Shortcuts]\r\nCaption=P-Shortcuts\r\n"
+                         "[Confirm]\r\nCaption=P-Confirm\r\n"
+                         "[Complete]\r\nCaption=P-Complete\r\n";
+
+struct Wizard {
+    std::string root;
+    zkui::Program program;
+    HWND window = nullptr;
+
+    std::string Path(const std::string& name) const { return root + "\\" + name; }
+    HWND Control(int id) const { return zkui::ChildById(window, id); }
+    std::string Title() const { return zkui::TextOf(window); }
+    std::string Text(int id) const { return zkui::TextOf(Control(id)); }
+    bool WaitTitle(const std::string& title, DWORD ms = 10000) const {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(30))
+            if (Title() == title) return true;
+        return false;
+    }
+    bool WaitText(int id, const std::string& text, DWORD ms) const {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(20))
+            if (Text(id) == text) return true;
+        return false;
+    }
+    void Next() const { zkui::Click(Control(ids::NextButton)); }
+    void Back() const { zkui::Click(Control(ids::BackButton)); }
+    // Next, then the title that comes.
+    std::string NextTo(const std::string& title) const {
+        Next();
+        WaitTitle(title);
+        return Title();
+    }
+    std::string BackTo(const std::string& title) const {
+        Back();
+        WaitTitle(title);
+        return Title();
+    }
+    HWND Box(DWORD ms = 10000) const {
+        return zkui::FindTopWindow(ids::MsgBoxClass, "", program.Pid(), ms);
+    }
+    std::string PressBox() const {
+        HWND box = Box();
+        if (!box) return "<no box>";
+        const std::string text = zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
+        zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+        zkui::WaitGone(box);
+        return text;
+    }
+    HWND Focus() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        for (int i = 0; i < 50; ++i, Sleep(20))
+            if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+                info.hwndFocus)
+                break;
+        return info.hwndFocus;
+    }
+    bool Exit() const {
+        zkui::Click(Control(ids::CancelButton));
+        HWND dialog = zkui::FindTopWindow(ids::ExitSetupClass, "", program.Pid(), 10000);
+        if (!dialog) return false;
+        zkui::Click(zkui::ChildById(dialog, ids::ExitSetupExit));
+        return zkui::WaitGone(dialog);
+    }
+    std::vector<std::string> Log() const {
+        const std::string text = zktest::ReadBytes(Path("App\\Setup.log"));
+        std::vector<std::string> lines;
+        size_t start = 0;
+        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+    ~Wizard() {
+        program.Kill();
+        zktest::RemoveScratch(root);
+    }
+};
+
+// Lays out Setup.exe and the language file in a fresh folder with an App folder in it.
+void LayOut(Wizard& w, const std::string& name) {
+    w.root = zktest::ScratchDir(name);
+    CopyFileA((zktest::BinDir() + "\\Setup.exe").c_str(), w.Path("Setup.exe").c_str(), FALSE);
+    CreateDirectoryA(w.Path("LANG").c_str(), nullptr);
+    CreateDirectoryA(w.Path("App").c_str(), nullptr);
+    zktest::WriteBytes(w.Path("LANG\\English.lng"), kLanguage);
+}
+
+// Writes the script (target: root\App unless given) and starts the engine.
+void RunEngine(Wizard& w, const std::string& pages, const std::string& more,
+               const std::string& target = "") {
+    zktest::WriteBytes(w.Path("Setup.txt"),
+                       Line("SET_PROG_NAME", "Demo") +
+                           Line("SET_TARGET_DIR", target.empty() ? w.Path("App") : target) +
+                           Line("SET_DIALOGS", pages) + Line("SET_CREATE_SETUP_LOG") +
+                           Line("SET_LANG_FLAG", "2") + Line("SET_LANG_NAMES", "|English|") + more);
+    w.program = zkui::Start(w.Path("Setup.exe"), "", w.root);
+    w.window = zkui::FindTopWindow(ids::WizardClass, "", w.program.Pid(), 15000);
+}
+
+void StartWizard(Wizard& w, const std::string& name, const std::string& pages,
+                 const std::string& more, const std::string& target = "") {
+    LayOut(w, name);
+    RunEngine(w, pages, more, target);
+}
+
+// An execute item that does nothing but write its name to Setup.log at its stage.
+std::string StageItem(const std::string& name, const std::string& stage,
+                      const std::string& op = "") {
+    zktest::ExecItemDef item;
+    item.name = name;
+    item.stage = stage;
+    item.kind = "UnConditional";
+    if (!op.empty()) item.slot[0] = {"1", op, "", "", ""};
+    return Line("SET_PERFORM_EXECUTE_OP", zktest::BuildExecItem(item));
+}
+
+std::string StageItems() {
+    const char* stages[] = {"Before Setup Type", "After Setup Type",   "Before Custom",
+                            "After Custom",      "Before Destination", "After Destination"};
+    std::string lines;
+    for (int i = 0; i < 6; ++i) lines += StageItem("S" + std::to_string(7 + i), stages[i]);
+    return lines;
+}
+
+// The screens and stage items of Setup.log in order.
+std::string Trail(const std::vector<std::string>& log) {
+    std::string trail;
+    for (const std::string& line : log) {
+        if (line.rfind("Show Screen: P-", 0) == 0) trail += line.substr(15) + " ";
+        if (line.size() >= 4 && line.rfind("  S", 0) == 0 && isdigit(line[3]))
+            trail += line.substr(2) + " ";
+    }
+    return trail;
+}
+
+// Check list item data: bit 0 checked, bit 1 greyed.
+LRESULT ItemData(HWND list, int index) {
+    return SendMessageW(list, LB_GETITEMDATA, index, 0);
+}
+
+} // namespace
+
+TEST(SetupPages, OrderStagesAndTheSkippedComponentsPage) {
+    Wizard w;
+    StartWizard(w, "pages_order", "WelcomeDlg,SetupTypeDlg,CustomDlg,DestinationDlg,CompleteDlg",
+                StageItems());
+    ASSERT_TRUE(w.window);
+    EXPECT_FALSE(IsWindowEnabled(w.Control(ids::BackButton))) << "first page";
+    EXPECT_EQ(w.NextTo("P-Type"), "P-Type");
+    EXPECT_EQ(w.NextTo("P-Destination"), "P-Destination") << "Typical skips the components";
+    EXPECT_EQ(w.BackTo("P-Type"), "P-Type");
+    zkui::Click(w.Control(ids::CustomRadioButton));
+    EXPECT_EQ(w.NextTo("P-Custom"), "P-Custom");
+    EXPECT_EQ(w.NextTo("P-Destination"), "P-Destination");
+    EXPECT_EQ(w.BackTo("P-Custom"), "P-Custom");
+    ASSERT_TRUE(w.Exit());
+    EXPECT_EQ(w.program.Wait(), kExitDone);
+    EXPECT_EQ(Trail(w.Log()), "Welcome S7 Type S8 S11 Destination S7 Type S8 S9 Custom S10 S11 "
+                              "Destination S9 Custom ")
+        << "no stage on Back leaving a page; Back enters with its stage";
+}
+
+TEST(SetupPages, LowerCaseComponentsPageIsShownWithoutStagesOrSkip) {
+    Wizard w;
+    StartWizard(w, "pages_lower", "SetupTypeDlg,customdlg,DestinationDlg", StageItems());
+    ASSERT_TRUE(w.window);
+    EXPECT_EQ(w.Title(), "P-Type");
+    EXPECT_EQ(w.NextTo("P-Custom"), "P-Custom") << "shown by name, not skipped";
+    EXPECT_EQ(w.NextTo("P-Destination"), "P-Destination");
+    ASSERT_TRUE(w.Exit());
+    EXPECT_EQ(w.program.Wait(), kExitDone);
+    EXPECT_EQ(Trail(w.Log()), "Type S8 Custom S11 Destination ")
+        << "no stage for the first page nor for the lower-case name";
+}
+
+TEST(SetupPages, LicenceGatesNext) {
+    Wizard w;
+    StartWizard(w, "pages_licence", "WelcomeDlg,LicenseDlg,CompleteDlg", "");
+    ASSERT_TRUE(w.window);
+    ASSERT_EQ(w.NextTo("P-License"), "P-License");
+    auto nextEnabled = [&](bool want) {
+        for (DWORD t = GetTickCount(); GetTickCount() - t < 3000; Sleep(20))
+            if ((IsWindowEnabled(w.Control(ids::NextButton)) != 0) == want) return true;
+        return false;
+    };
+    EXPECT_TRUE(nextEnabled(false));
+    zkui::Click(w.Control(ids::YesRadioButton));
+    EXPECT_TRUE(nextEnabled(true));
+    zkui::Click(w.Control(ids::NoRadioButton));
+    EXPECT_TRUE(nextEnabled(false)) << "declining closes the gate again";
+    w.Next();
+    Sleep(300);
+    EXPECT_EQ(w.Title(), "P-License");
+    zkui::Click(w.Control(ids::YesRadioButton));
+    EXPECT_TRUE(nextEnabled(true));
+    EXPECT_EQ(w.NextTo("P-Complete"), "P-Complete");
+    w.Next();
+    EXPECT_EQ(w.program.Wait(), kExitDone);
+}
+
+TEST(SetupPages, UserInformationAsksForEachEmptyFieldInOrder) {
+    Wizard w;
+    StartWizard(w, "pages_user", "WelcomeDlg,UserInformationDlg,CompleteDlg",
+                Line("SET_REQUEST_USER_NAME") + Line("SET_REQUEST_COMPANY_NAME"));
+    ASSERT_TRUE(w.window);
+    ASSERT_EQ(w.NextTo("P-User"), "P-User");
+    EXPECT_EQ(w.Focus(), w.Control(ids::NameEdit)) << "the first empty field";
+    zkui::SetEditText(w.Control(ids::NameEdit), "   ");
+    w.Next();
+    EXPECT_EQ(w.PressBox(), "Please enter your name.");
+    EXPECT_EQ(w.Focus(), w.Control(ids::NameEdit));
+    EXPECT_EQ(w.Title(), "P-User");
+    zkui::SetEditText(w.Control(ids::NameEdit), "Ann");
+    w.Next();
+    EXPECT_EQ(w.PressBox(), "Please enter your company name.");
+    EXPECT_EQ(w.Focus(), w.Control(ids::CompanyEdit));
+    zkui::SetEditText(w.Control(ids::CompanyEdit), "Acme");
+    EXPECT_EQ(w.NextTo("P-Complete"), "P-Complete");
+    EXPECT_EQ(w.Box(300), nullptr);
+    w.Next();
+    EXPECT_EQ(w.program.Wait(), kExitDone);
+}
+
+// Groups: A required, in Typical and Compact; B in Typical; C checked by default.
+const char kGroups[] = "SET_GROUP_DATA(|A|First\\\\nline two|512|3|100||1|1|1|1|)\r\n"
+                       "SET_GROUP_DATA(|B|Second|512|5|200||1|0|0|0|)\r\n"
+                       "SET_GROUP_DATA(|C|Third|300|2|300||0|0|1|0|)\r\n";
+
+TEST(SetupPages, SetupTypeComponentsAndRequiredSpace) {
+    Wizard w;
+    StartWizard(w, "pages_space", "SetupTypeDlg,CustomDlg,DestinationDlg,CompleteDlg",
+                Line("SET_SHOW_COMPACT_SETUP") + kGroups, "Q:\\App");
+    ASSERT_TRUE(w.window);
+    struct Case {
+        int button;
+        const char* required;
+    } cases[] = {
+        {ids::TypicalRadioButton, "1.00 MB"},  // A + B
+        {ids::CompactRadioButton, "0.500 MB"}, // A
+        {ids::CustomRadioButton, "0.793 MB"},  // A (required) + C (default)
+    };
+    for (const Case& c : cases) {
+        zkui::Click(w.Control(c.button));
+        const bool custom = c.button == ids::CustomRadioButton;
+        ASSERT_EQ(w.NextTo(custom ? "P-Custom" : "P-Destination"),
+                  custom ? "P-Custom" : "P-Destination");
+        if (custom) {
+            HWND list = w.Control(ids::CheckListBox1);
+            EXPECT_EQ(zkui::ListItems(list).size(), 3u);
+            EXPECT_EQ(ItemData(list, 0), 3) << "required: checked and greyed";
+            EXPECT_EQ(ItemData(list, 1), 0);
+            EXPECT_EQ(ItemData(list, 2), 1);
+            EXPECT_EQ(w.Text(ids::Memo4), "First\r\nline two") << "item 0's description";
+            EXPECT_EQ(w.Focus(), list);
+            ASSERT_EQ(w.NextTo("P-Destination"), "P-Destination");
+        }
+        EXPECT_EQ(w.Text(ids::Label24), c.required) << c.button;
+        EXPECT_EQ(w.Text(ids::Label25), "0.000 MB") << "Q: is no drive";
+        w.Back();
+        if (custom) {
+            w.BackTo("P-Custom");
+            w.Back();
+        }
+        ASSERT_TRUE(w.WaitTitle("P-Type"));
+    }
+    ASSERT_TRUE(w.Exit());
+}
+
+// A CD setup installs every group: Complete counts their sizes, Partial their partial sizes;
+// there is no Custom button, and Compact shows as Partial without being asked for.
+TEST(SetupPages, CdSetupCompleteAndPartial) {
+    Wizard w;
+    StartWizard(w, "pages_cd", "SetupTypeDlg,CustomDlg,DestinationDlg",
+                Line("SET_CD_SETUP") + kGroups, "Q:\\App");
+    ASSERT_TRUE(w.window);
+    EXPECT_EQ(w.Text(ids::TypicalRadioButton), "C&omplete");
+    EXPECT_EQ(w.Text(ids::CompactRadioButton), "&Partial");
+    EXPECT_TRUE(IsWindowVisible(w.Control(ids::CompactRadioButton)));
+    EXPECT_FALSE(IsWindowVisible(w.Control(ids::CustomRadioButton)));
+    struct Case {
+        int button;
+        const char* required;
+    } cases[] = {{ids::TypicalRadioButton, "1.29 MB"}, {ids::CompactRadioButton, "0.586 MB"}};
+    for (const Case& c : cases) {
+        zkui::Click(w.Control(c.button));
+        ASSERT_EQ(w.NextTo("P-Destination"), "P-Destination") << "no components page";
+        EXPECT_EQ(w.Text(ids::Label24), c.required) << c.button;
+        ASSERT_EQ(w.BackTo("P-Type"), "P-Type");
+    }
+    ASSERT_TRUE(w.Exit());
+}
+
+TEST(SetupPages, AnnouncedSpaceWinsAndTheOnlyComponentIsGreyed) {
+    Wizard w;
+    StartWizard(w, "pages_announced", "CustomDlg,DestinationDlg",
+                Line("SET_SPACE_REQ_ON_DRIVE", "12") +
+                    "SET_GROUP_DATA(|Only|One|100|1|10||0|0|0|0|)\r\n",
+                "Q:\\App");
+    ASSERT_TRUE(w.window);
+    ASSERT_EQ(w.Title(), "P-Custom");
+    EXPECT_EQ(ItemData(w.Control(ids::CheckListBox1), 0), 3) << "installed anyway: shown so";
+    ASSERT_EQ(w.NextTo("P-Destination"), "P-Destination");
+    EXPECT_EQ(w.Text(ids::Label24), "12.0 MB");
+    ASSERT_TRUE(w.Exit());
+}
+
+TEST(SetupPages, BackAndNextKeepTheTypedFolderAndTheUntickedComponent) {
+    Wizard w;
+    StartWizard(w, "pages_keep",
+                "WelcomeDlg,CustomDlg,UserInformationDlg,DestinationDlg,CompleteDlg",
+                Line("SET_REQUEST_USER_NAME") + kGroups, "Q:\\App");
+    ASSERT_TRUE(w.window);
+    ASSERT_EQ(w.NextTo("P-Custom"), "P-Custom");
+    HWND list = w.Control(ids::CheckListBox1);
+    EXPECT_EQ(ItemData(list, 2), 1);
+    const RECT client = zkui::ClientBox(list);
+    (void)client;
+    zkui::ClickAt(list, 8, 2 * 16 + 8); // C's box
+    for (DWORD t = GetTickCount(); ItemData(list, 2) != 0 && GetTickCount() - t < 3000;) Sleep(20);
+    EXPECT_EQ(ItemData(list, 2), 0) << "unticked";
+    zkui::ClickAt(list, 8, 8); // A is required
+    Sleep(200);
+    EXPECT_EQ(ItemData(list, 0), 3);
+    ASSERT_EQ(w.NextTo("P-User"), "P-User");
+    zkui::SetEditText(w.Control(ids::NameEdit), "Ann");
+    ASSERT_EQ(w.NextTo("P-Destination"), "P-Destination");
+    EXPECT_EQ(w.Text(ids::Label24), "0.500 MB") << "C stays out after the user page";
+    // The available figure follows an edit a second after it.
+    const std::string typed = w.Path("Typed");
+    zkui::SetEditText(w.Control(ids::TargetDirEdit), "");
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(w.WaitText(ids::Label25, "0.0 MB", 1600));
+    EXPECT_GE(GetTickCount() - start, 700u) << "refreshed after the pause, not at once";
+    zkui::SetEditText(w.Control(ids::TargetDirEdit), typed);
+    EXPECT_EQ(w.BackTo("P-User"), "P-User");
+    EXPECT_EQ(w.BackTo("P-Custom"), "P-Custom");
+    EXPECT_EQ(ItemData(list, 2), 0) << "still unticked";
+    EXPECT_EQ(w.NextTo("P-User"), "P-User");
+    EXPECT_EQ(w.NextTo("P-Destination"), "P-Destination");
+    EXPECT_EQ(w.Text(ids::TargetDirEdit), typed) << "the typed folder survives";
+    ASSERT_TRUE(w.Exit());
+}
+
+TEST(SetupPages, ShortcutBoxesPackedAndAHostileGroupRefused) {
+    Wizard w;
+    StartWizard(w, "pages_links", "WelcomeDlg,ShortcutsDlg,ConfirmSetupDlg,CompleteDlg",
+                Line("SET_SENDTO_LINK_NAME", "^Demo SendTo") +
+                    Line("SET_QUICK_LAUNCH_LINK_NAME", "Demo Quick") +
+                    Line("SET_START_PROGRAM_LINK_FOLDER", "Demo Group"));
+    ASSERT_TRUE(w.window);
+    for (int round = 0; round < 2; ++round) { // packed once, kept when shown again
+        ASSERT_EQ(w.NextTo("P-Shortcuts"), "P-Shortcuts");
+        for (int id : {ids::StartMenuCheckBox, ids::DesktopCheckBox, ids::StartUpCheckBox})
+            EXPECT_FALSE(IsWindowVisible(w.Control(id))) << id;
+        const RECT sendTo = zkui::ChildBox(w.Control(ids::SendToCheckBox));
+        const RECT quick = zkui::ChildBox(w.Control(ids::QuickLaunchCheckBox));
+        EXPECT_EQ(sendTo.top, 6 + 112) << round;
+        EXPECT_EQ(quick.top - sendTo.top, 24) << round;
+        EXPECT_EQ(zkui::CheckState(w.Control(ids::SendToCheckBox)), BST_CHECKED);
+        if (round == 0) {
+            ASSERT_EQ(w.BackTo("P-Welcome"), "P-Welcome");
+        }
+    }
+    const char* hostile[] = {"..\\..\\..", "C:\\Windows", "\\\\server\\share", "Bad\tName"};
+    for (const char* group : hostile) {
+        zkui::SetEditText(w.Control(ids::ProgramShortCutEdit), group);
+        w.Next();
+        EXPECT_EQ(w.PressBox(),
+                  "This program folder name cannot be used.\r\nType a name without \"..\", a "
+                  "drive such as \"C:\", a leading \"\\\\\", control characters, a device name "
+                  "such as \"CON\" or any of < > \" | ? *")
+            << group;
+        EXPECT_EQ(w.Focus(), w.Control(ids::ProgramShortCutEdit)) << group;
+        EXPECT_EQ(w.Title(), "P-Shortcuts") << group;
+    }
+    zkui::SetEditText(w.Control(ids::ProgramShortCutEdit), "Tools\\Demo");
+    ASSERT_EQ(w.NextTo("P-Confirm"), "P-Confirm");
+    EXPECT_EQ(w.Text(ids::Memo1), "Target Directory:\r\n   " + w.Path("App") +
+                                      "\r\n\r\nProgram Folder:\r\n   Tools\\Demo\r\n\r\n"
+                                      "Send To Shortcut:\r\n   Demo SendTo");
+    ASSERT_TRUE(w.Exit());
+}
+
+// Every association offered checked; a click on the box or the space bar on the selected item
+// clears it.
+TEST(SetupPages, AssociationsListedCheckedAndToggledByMouseAndKey) {
+    Wizard w;
+    StartWizard(w, "pages_assoc", "AssociateDlg,CompleteDlg",
+                Line("SET_ADD_ASSOCIATION_ITEM", "|dmo|Demo document|.dmo|") +
+                    Line("SET_ADD_ASSOCIATION_ITEM", "|dmt|Demo template|.dmt|"));
+    ASSERT_TRUE(w.window);
+    ASSERT_EQ(w.Title(), "P-Associate");
+    HWND list = w.Control(ids::CheckListBox2);
+    EXPECT_EQ(zkui::ListItems(list),
+              (std::vector<std::string>{"|dmo|Demo document|.dmo|", "|dmt|Demo template|.dmt|"}));
+    EXPECT_EQ(ItemData(list, 0), 1);
+    EXPECT_EQ(ItemData(list, 1), 1);
+    zkui::ClickAt(list, 8, 8);
+    for (DWORD t = GetTickCount(); ItemData(list, 0) != 0 && GetTickCount() - t < 3000;) Sleep(20);
+    EXPECT_EQ(ItemData(list, 0), 0) << "box clicked";
+    SendMessageW(list, LB_SETCURSEL, 1, 0);
+    PostMessageW(list, WM_CHAR, ' ', 0);
+    for (DWORD t = GetTickCount(); ItemData(list, 1) != 0 && GetTickCount() - t < 3000;) Sleep(20);
+    EXPECT_EQ(ItemData(list, 1), 0) << "space";
+    ASSERT_TRUE(w.Exit());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Finish
+
+namespace {
+
+// A program that notes the folder it runs in.
+std::string WriteLauncher(const Wizard& w) {
+    const std::string bat = w.Path("App\\launch.bat");
+    zktest::WriteBytes(bat, "@cd > \"" + w.Path("launched.txt") + "\"\r\n");
+    return bat;
+}
+
+std::string WaitLaunched(const Wizard& w, DWORD ms) {
+    std::string noted;
+    for (DWORD t = GetTickCount(); noted.empty() && GetTickCount() - t < ms; Sleep(50))
+        noted = zktest::ReadBytes(w.Path("launched.txt"));
+    return noted;
+}
+
+std::string LaunchLines(const Wizard& w, const std::string& bat) {
+    CreateDirectoryA(w.Path("Work").c_str(), nullptr);
+    return Line("SET_PROG_EXE_NAME", bat) + Line("SET_START_PROGRAM_LINK_WORKDIR", w.Path("Work")) +
+           Line("SET_PROPOSE_LAUNCH_CHECKED");
+}
+
+} // namespace
+
+TEST(SetupFinish, LaunchInTheWorkingFolder) {
+    Wizard w;
+    LayOut(w, "pages_launch");
+    const std::string bat = WriteLauncher(w);
+    // Hidden but checked: launched all the same.
+    RunEngine(w, "WelcomeDlg,CompleteDlg", LaunchLines(w, bat));
+    ASSERT_TRUE(w.window);
+    ASSERT_EQ(w.NextTo("P-Complete"), "P-Complete");
+    EXPECT_FALSE(IsWindowVisible(w.Control(ids::LaunchCheckBox)));
+    w.Next();
+    EXPECT_EQ(w.program.Wait(), kExitDone);
+    EXPECT_EQ(WaitLaunched(w, 10000), w.Path("Work") + "\r\n");
+}
+
+TEST(SetupFinish, NoCompletePageOrAStageFourExitLaunchesNothing) {
+    struct Case {
+        const char* name;
+        const char* pages;
+        bool exitAtEnd;
+    } cases[] = {{"no complete page", "WelcomeDlg", false},
+                 {"stage 4 exit", "WelcomeDlg,CompleteDlg", true}};
+    for (const Case& c : cases) {
+        Wizard w;
+        LayOut(w, "pages_nolaunch");
+        const std::string bat = WriteLauncher(w);
+        zktest::WriteBytes(w.Path("ReadMe.txt"), "read me");
+        std::string more = LaunchLines(w, bat) + Line("SET_PROPOSE_LAUNCH") +
+                           Line("SET_README_FILE_NAME_2", "ReadMe.txt") +
+                           Line("SET_PROPOSE_README") + Line("SET_PROPOSE_README_CHECKED");
+        if (c.exitAtEnd) more += StageItem("End", "Setup End", "Exit");
+        RunEngine(w, c.pages, more);
+        ASSERT_TRUE(w.window) << c.name;
+        if (c.exitAtEnd) {
+            ASSERT_EQ(w.NextTo("P-Complete"), "P-Complete");
+        }
+        w.Next();
+        EXPECT_EQ(zkui::FindTopWindow(ids::ReadmeClass, "", w.program.Pid(), 1500), nullptr)
+            << c.name;
+        EXPECT_EQ(w.program.Wait(), kExitDone) << c.name;
+        EXPECT_EQ(WaitLaunched(w, 1500), "") << c.name;
+    }
+}
+
+TEST(SetupFinish, RestartAgainstLaunch) {
+    for (const bool restart : {true, false}) {
+        Wizard w;
+        LayOut(w, "pages_restart");
+        const std::string bat = WriteLauncher(w);
+        const std::string trace = w.Path("trace.txt");
+        zkui::Program viewer =
+            zkui::Start(zktest::BinDir() + "\\zdebugviewer.exe", zkui::Quote(trace));
+        Sleep(500); // its window is up
+        RunEngine(w, "WelcomeDlg,CompleteDlg",
+                  LaunchLines(w, bat) + Line("SET_PROPOSE_LAUNCH") + Line("SET_PROPOSE_RESTART"));
+        ASSERT_TRUE(w.window);
+        ASSERT_EQ(w.NextTo("P-Complete"), "P-Complete");
+        EXPECT_TRUE(IsWindowVisible(w.Control(ids::GroupBox2)));
+        EXPECT_FALSE(IsWindowVisible(w.Control(ids::LaunchCheckBox))) << "restart takes its row";
+        EXPECT_EQ(zkui::CheckState(w.Control(ids::RadioButton1)), BST_CHECKED);
+        if (!restart) zkui::Click(w.Control(ids::RadioButton2));
+        Sleep(100);
+        w.Next();
+        EXPECT_EQ(w.program.Wait(), kExitDone);
+        const std::string launched = WaitLaunched(w, restart ? 1500 : 10000);
+        const bool traced = zktest::ReadBytes(trace).find("Restart Windows") != std::string::npos;
+        EXPECT_EQ(traced, restart) << restart;
+        EXPECT_EQ(launched.empty(), restart) << "the hidden launch box is checked";
+        viewer.Kill();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Browse
+
+namespace {
+
+HWND WaitBrowser(DWORD pid) {
+    return zkui::FindTopWindow("#32770", "Browse for Folder", pid, 15000);
+}
+
+} // namespace
+
+TEST(SetupPages, BrowseTakesTheChosenFolderCancelKeepsTheText) {
+    Wizard w;
+    StartWizard(w, "pages_browse", "DestinationDlg,CompleteDlg", "");
+    ASSERT_TRUE(w.window);
+    const std::string start = w.Path("App");
+    // OK on the preselected start folder.
+    zkui::Click(w.Control(ids::BrowseButton));
+    HWND browser = WaitBrowser(w.program.Pid());
+    ASSERT_TRUE(browser);
+    Sleep(1500); // the tree selects the start folder
+    PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(zkui::WaitGone(browser));
+    EXPECT_TRUE(w.WaitText(ids::TargetDirEdit, start, 3000)) << w.Text(ids::TargetDirEdit);
+    // Cancel keeps what is there, also when no parent of it exists.
+    for (const std::string& typed :
+         {w.Path("Typed"), std::string("Q:\\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\l")}) {
+        zkui::SetEditText(w.Control(ids::TargetDirEdit), typed);
+        zkui::Click(w.Control(ids::BrowseButton));
+        browser = WaitBrowser(w.program.Pid());
+        ASSERT_TRUE(browser) << typed;
+        PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        ASSERT_TRUE(zkui::WaitGone(browser));
+        Sleep(200);
+        EXPECT_EQ(w.Text(ids::TargetDirEdit), typed);
+    }
+    ASSERT_TRUE(w.Exit());
+}
