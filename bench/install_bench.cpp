@@ -6,13 +6,16 @@
 // them "._z"), and 1,000 against 10,000 small files for the scaling. An install of no file
 // shows the fixed cost of starting the engine. The plain copy of the large tree is left in
 // C:\zkbench\install\plain for the makensis comparison of scripts/bench.sh.
-// Usage: install_bench [MiB]   (default 512; work under C:\zkbench\install)
+// With a second size, one "._z" stream of that many MiB is installed too, with the peak working
+// set of the 32-bit Setup.exe.
+// Usage: install_bench [MiB [large MiB]]   (default 512, no large; work under C:\zkbench\install)
 #include "BenchClock.h"
 #include "Files.h"
 #include "Handles.h"
 #include "ZLibOpen.h"
 
 #include <windows.h>
+#include <psapi.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -109,7 +112,7 @@ Package MakePackage(const Text& name, int count, int folders, int64_t each, bool
         char file[32];
         snprintf(file, sizeof file, "f%05d.bin", i);
         const int k = i * folders / count;
-        const bool packed = halfPacked && i % 2 == 1;
+        const bool packed = halfPacked && (i % 2 == 1 || count == 1);
         const Text rel = p.folders[k] + "\\" + file;
         MakeFile(p.payload + "\\" + rel + (packed ? "._z" : ""), each, packed, 7919u * i + 1);
         p.files.push_back(rel);
@@ -147,6 +150,8 @@ bool PlainCopy(const Package& p, const Text& target) {
     return ok;
 }
 
+size_t lastPeakWorkingSet = 0; // of the last Setup.exe run
+
 // Setup.exe from start to exit; false when it failed or took over ten minutes.
 bool RunSetup(const Package& p) {
     // The installation consumes the engine folder's uninstaller: a fresh one per round.
@@ -163,6 +168,8 @@ bool RunSetup(const Package& p) {
     DWORD code = 1;
     const bool ended = WaitForSingleObject(pi.hProcess, 600000) == WAIT_OBJECT_0;
     GetExitCodeProcess(pi.hProcess, &code);
+    PROCESS_MEMORY_COUNTERS c{};
+    lastPeakWorkingSet = GetProcessMemoryInfo(pi.hProcess, &c, sizeof c) ? c.PeakWorkingSetSize : 0;
     CloseHandle(pi.hProcess);
     return ended && code == 0;
 }
@@ -215,6 +222,7 @@ void Report(const char* what, const Package& p, const Pair& r) {
 int main(int argc, char** argv) {
     const int64_t mib = argc > 1 ? atoll(argv[1]) : 512;
     const bool smallOnly = argc > 2 && Text(argv[2]) == "small";
+    const int64_t largeMib = argc > 2 && !smallOnly ? atoll(argv[2]) : 0;
     CreateDirectoryA("C:\\zkbench", nullptr);
     CreateDirectoryA(WorkDir, nullptr);
     printf("Silent installation by Setup.exe against a plain CopyFile/InflateFile program\n");
@@ -251,5 +259,16 @@ int main(int argc, char** argv) {
     printf("  without the start: 10,000 / 1,000 files %.2f times\n",
            s1.engine - start.engine > 0 ? (s10.engine - start.engine) / (s1.engine - start.engine)
                                         : 0.0);
-    return big.ok && s1.ok && s10.ok ? 0 : 1;
+    bool one = true;
+    if (largeMib > 0) {
+        Package single = MakePackage("single", 1, 1, largeMib * 1024 * 1024, true);
+        const double t0 = Seconds();
+        one = RunSetup(single) && Installed(single);
+        printf("  one \"._z\" of %lld MiB: Setup.exe %.2f s, peak working set %.1f MiB%s\n",
+               static_cast<long long>(largeMib), Seconds() - t0, lastPeakWorkingSet / 1048576.0,
+               one ? "" : "   FAILED");
+        DeleteTree(single.dir, true);
+        ForgetEntry();
+    }
+    return big.ok && s1.ok && s10.ok && one ? 0 : 1;
 }
