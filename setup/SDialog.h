@@ -318,6 +318,9 @@ class TSDialogForm : public TForm {
     PostCopyHost MakePostCopyHost() const;
     void MakeCopyEngine();
     void ShowCopyStep(const CopyStep& step);
+    bool PrepareInstallation();
+    bool CopyAndApplyChanges();
+    void CompleteInstallation();
     bool FailRun(bool boxShown);
     void EndInstallation();
     std::unique_ptr<TUninstallWriter> uninstall_; // one per wizard: its set of lines lives on

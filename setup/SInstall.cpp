@@ -282,6 +282,89 @@ void TSDialogForm::EndInstallation() {
     Busy = false;
 }
 
+// Steps up to the copy: folders, the selection lines, stage 2, the header and registration,
+// the folder lines. False when the run ended on the way (the wizard is closing).
+bool TSDialogForm::PrepareInstallation() {
+    bool ok = CreateDirOrFail(GetTargetDir(false), "Create Target Directory: ");
+    if (ok && Script->GetUsesCommonFolder())
+        ok = CreateDirOrFail(GetCommonDir(false), "Create Common Directory: ");
+    if (ok && Script->GetUsesAuxiliaryFolder())
+        ok = CreateDirOrFail(GetAuxiliaryDir(false), "Create Auxiliary Directory: ");
+    if (!ok) return false;
+    if (RunTimeDirAbortRequested()) return FailRun(true);
+
+    AddSetupLogLine("Show Screen: ", WindowText(Handle()));
+    UpdateButtons();
+    SetInstallFolders(GetTargetDir(false), GetCommonDir(false), GetAuxiliaryDir(false));
+    if (!Uninstall().AddLines(SelectionLines(GetSetupTypeName(), GetGroupNames(),
+                                             WindowText(NameEdit), WindowText(CompanyEdit))))
+        return FailRun(false);
+
+    AddSetupLogLine("Execute Before Copy");
+    bool exitRequested = false;
+    RunExecuteOps(kBeforeCopyStage, exitRequested);
+    if (exitRequested) return FailRun(true);
+
+    AddSetupLogLine("Handle First UnInstall Data");
+    // Nothing is changed on the machine that the script could not undo.
+    if (!WriteUninstallHeader() || !WriteAppRegistrationAndInfo())
+        return FailRun(copyEngine_->Failed());
+    HWND bar = CopyProgressBar();
+    SendMessageA(bar, PBM_SETRANGE32, 0, CountSelectedFiles());
+    SendMessageA(bar, PBM_SETSTEP, 1, 0);
+    SendMessageA(bar, PBM_SETPOS, 0, 0);
+    return Uninstall().AddLines(FolderValueLines(GetTargetDir(false), GetCommonDir(false),
+                                                 GetAuxiliaryDir(false))) ||
+           FailRun(false);
+}
+
+// The copy, then stage 3 and the changes after it; false when the run failed or was stopped.
+bool TSDialogForm::CopyAndApplyChanges() {
+    bool ok = CopySelectedComponents();
+    const bool boxShown = copyEngine_->Failed();
+    if (IsCopyBarCancelled()) SetAbortRequested(true); // as an Exit on the wizard's Cancel
+    if (GetAbortRequested() || RunTimeDirAbortRequested()) ok = false;
+    WaitWithAppMessages(100);
+    AddSetupLogLine("");
+    if (!ok) return FailRun(boxShown);
+
+    AddSetupLogLine("Execute After Copy");
+    bool exitRequested = false;
+    RunExecuteOps(kAfterCopyStage, exitRequested);
+    if (exitRequested) return FailRun(true);
+    ApplyRegistryOps();
+    ApplyIniFileOps();
+    ApplyEnvironmentOps();
+    ApplyAssociations();
+    ApplyOpenWith();
+    CreateShortcuts();
+    RegisterComServers();
+    InstallFonts();
+    WriteUserInfoKey();
+    AddScriptUninstallLines();
+    // The script is the product's only way out: a line it lost fails the run.
+    return !(uninstall_ && uninstall_->Failed()) || FailRun(false);
+}
+
+// A finished run: the auto-update program told, then the end (silent) or the next page.
+void TSDialogForm::CompleteInstallation() {
+    if (ATOM atom = GlobalFindAtomA("AutoUpdateAtomTokenByZelkon")) GlobalDeleteAtom(atom);
+    const bool cancelled = HasCopyBar() && IsCopyBarCancelled();
+    if (IsSilentSetup()) {
+        bool exitRequested = false;
+        RunExecuteOps(kSetupEndStage, exitRequested);
+    }
+    if (HasCopyBar()) CloseCopyBar();
+    if (IsSilentSetup() || cancelled) {
+        CloseWizard();
+        EndInstallation();
+        return;
+    }
+    EndInstallation();
+    ShowWizard();
+    NextButtonClick();
+}
+
 void TSDialogForm::RunInstallation() {
     SetAbortRequested(false); // cleared once, before anything pumps messages
     if (InstallationRoutineOverride()) {
@@ -295,115 +378,21 @@ void TSDialogForm::RunInstallation() {
     }
     Busy = true;
     MakeCopyEngine();
-
-    bool ok = CreateDirOrFail(GetTargetDir(false), "Create Target Directory: ");
-    if (ok && Script->GetUsesCommonFolder())
-        ok = CreateDirOrFail(GetCommonDir(false), "Create Common Directory: ");
-    if (ok && Script->GetUsesAuxiliaryFolder())
-        ok = CreateDirOrFail(GetAuxiliaryDir(false), "Create Auxiliary Directory: ");
-    if (!ok || RunTimeDirAbortRequested()) {
-        if (ok) CloseWizard();
+    if (!PrepareInstallation()) {
         EndInstallation();
         return;
     }
-
-    AddSetupLogLine("Show Screen: ", WindowText(Handle()));
-    UpdateButtons();
-    SetInstallFolders(GetTargetDir(false), GetCommonDir(false), GetAuxiliaryDir(false));
-    if (!Uninstall().AddLines(SelectionLines(GetSetupTypeName(), GetGroupNames(),
-                                             WindowText(NameEdit), WindowText(CompanyEdit)))) {
-        FailRun(false);
-        EndInstallation();
-        return;
-    }
-
-    AddSetupLogLine("Execute Before Copy");
-    bool exitRequested = false;
-    RunExecuteOps(kBeforeCopyStage, exitRequested);
-    if (exitRequested) {
-        CloseWizard();
-        EndInstallation();
-        return;
-    }
-
-    AddSetupLogLine("Handle First UnInstall Data");
-    // Nothing is changed on the machine that the script could not undo.
-    if (!WriteUninstallHeader() || !WriteAppRegistrationAndInfo()) {
-        FailRun(copyEngine_->Failed());
-        EndInstallation();
-        return;
-    }
-    HWND bar = CopyProgressBar();
-    SendMessageA(bar, PBM_SETRANGE32, 0, CountSelectedFiles());
-    SendMessageA(bar, PBM_SETSTEP, 1, 0);
-    SendMessageA(bar, PBM_SETPOS, 0, 0);
-    if (!Uninstall().AddLines(
-            FolderValueLines(GetTargetDir(false), GetCommonDir(false), GetAuxiliaryDir(false)))) {
-        FailRun(false);
-        EndInstallation();
-        return;
-    }
-
     Text musicPath;
     int savedBarWidth = 0;
     StartBackgroundMusic(musicPath, savedBarWidth);
     musicPlays_ = !musicPath.empty();
-
-    ok = CopySelectedComponents();
-    const bool boxShown = copyEngine_->Failed();
-    if (IsCopyBarCancelled()) SetAbortRequested(true); // as an Exit on the wizard's Cancel
-    if (GetAbortRequested() || RunTimeDirAbortRequested()) ok = false;
-    WaitWithAppMessages(100);
-    AddSetupLogLine("");
-
-    if (ok) {
-        AddSetupLogLine("Execute After Copy");
-        RunExecuteOps(kAfterCopyStage, exitRequested);
-        if (exitRequested) {
-            CloseWizard();
-            musicPlays_ = false;
-            if (!musicPath.empty()) StopBackgroundMusic(savedBarWidth);
-            EndInstallation();
-            return;
-        }
-        ApplyRegistryOps();
-        ApplyIniFileOps();
-        ApplyEnvironmentOps();
-        ApplyAssociations();
-        ApplyOpenWith();
-        CreateShortcuts();
-        RegisterComServers();
-        InstallFonts();
-        WriteUserInfoKey();
-        AddScriptUninstallLines();
-        // The script is the product's only way out: a line it lost fails the run.
-        if (uninstall_ && uninstall_->Failed()) ok = FailRun(false);
-    } else {
-        FailRun(boxShown);
-    }
+    const bool ok = CopyAndApplyChanges();
     musicPlays_ = false;
     if (!musicPath.empty()) StopBackgroundMusic(savedBarWidth);
-    if (ok) {
-        // A waiting auto-update program learns that the installation has finished.
-        if (ATOM atom = GlobalFindAtomA("AutoUpdateAtomTokenByZelkon")) GlobalDeleteAtom(atom);
-        if (IsSilentSetup()) {
-            RunExecuteOps(kSetupEndStage, exitRequested);
-            if (HasCopyBar()) CloseCopyBar();
-            CloseWizard();
-        } else {
-            const bool cancelled = HasCopyBar() && IsCopyBarCancelled();
-            if (HasCopyBar()) CloseCopyBar();
-            if (cancelled) {
-                CloseWizard();
-            } else {
-                EndInstallation();
-                ShowWizard();
-                NextButtonClick();
-                return;
-            }
-        }
-    }
-    EndInstallation();
+    if (ok)
+        CompleteInstallation();
+    else
+        EndInstallation();
 }
 
 } // namespace zk
