@@ -4,8 +4,7 @@
 // (SET_USE_COPY); the sources stand in a sub-folder of the engine's folder, which the engine
 // searches as its origin tree and never consumes. Trees: 1,000 files of `MiB` in all (half of
 // them "._z"), and 1,000 against 10,000 small files for the scaling. An install of no file
-// shows the fixed cost of starting the engine. The plain copy of the large tree is left in
-// C:\zkbench\install\plain for the makensis comparison of scripts/bench.sh.
+// shows the fixed cost of starting the engine.
 // With a second size, one "._z" stream of that many MiB is installed too, with the peak working
 // set of the 32-bit Setup.exe.
 // Usage: install_bench [MiB [large MiB]]   (default 512, no large; work under C:\zkbench\install)
@@ -242,9 +241,7 @@ int main(int argc, char** argv) {
     char what[64];
     snprintf(what, sizeof what, "1,000 files, %lld MiB, half ._z", static_cast<long long>(mib));
     Report(what, large, big);
-    // The makensis comparison packs this plain copy.
-    DeleteTree(large.dir + "\\plain", true);
-    PlainCopy(large, large.dir + "\\plain");
+    DeleteTree(large.dir, true);
 
     Package small = MakePackage("small1k", 1000, 10, 4096, false);
     Pair s1 = Race(small, 3);

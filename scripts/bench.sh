@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
 # Runs every benchmark (build/bin/*_bench.exe) inside the sandbox of build/; not ctest tests:
-# they move GiBs. files_bench and install_bench get their size in MiB. Then, when makensis
-# (package nsis) is there, the payload that install_bench left is installed silently by an
-# installer makensis built (zlib, as the "._z" streams), as the figure to beat.
+# they move GiBs. files_bench and install_bench get their size in MiB.
 # Usage: scripts/bench.sh [MiB]   (default 512)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,5 +13,4 @@ for bench in "$root"/build/bin/*_bench.exe; do
   case "$(basename "$bench")" in files_bench.exe | install_bench.exe) args=("$@") ;; esac
   "$root/scripts/wine-run" "$root/build" "$bench" "${args[@]}" || rc=$?
 done
-"$root/scripts/nsis-bench.sh" || rc=$?
 exit $rc
