@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every benchmark (build/bin/*_bench.exe) inside the sandbox of build/; not ctest tests:
-# they move GiBs. files_bench gets the size of its file in MiB.
+# they move GiBs. files_bench and install_bench get their size in MiB.
 # Usage: scripts/bench.sh [MiB]   (default 512)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,7 +10,7 @@ rc=0
 for bench in "$root"/build/bin/*_bench.exe; do
   echo "== $(basename "$bench")"
   args=()
-  [ "$(basename "$bench")" != files_bench.exe ] || args=("$@")
+  case "$(basename "$bench")" in files_bench.exe | install_bench.exe) args=("$@") ;; esac
   "$root/scripts/wine-run" "$root/build" "$bench" "${args[@]}" || rc=$?
 done
 exit $rc

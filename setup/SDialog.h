@@ -6,9 +6,12 @@
 #pragma once
 #include "ExecDll.h"
 #include "Forms.h"
+#include "SPostCopy.h"
+#include "SCopy.h"
 #include "SLogText.h"
 #include "SScript.h"
 #include "SSelect.h"
+#include "SUnWriter.h"
 
 #include <memory>
 
@@ -197,6 +200,28 @@ class TSDialogForm : public TForm {
     void CopyFilesTimerTimer();
     // The installation (SInstall.cpp).
     void RunInstallation();
+    // Creates the folder and its parents, logged with `label`; on failure the error box and the
+    // wizard's close. False when the folder is not there afterwards.
+    bool CreateDirOrFail(const Text& folder, const char* label);
+    Text GetUninstallScriptPath() const;
+    // Through the wizard's one uninstall writer; false when the script could not be written.
+    bool AddUninstallLine(const Text& line, bool forced = false);
+    bool WriteUninstallHeader();
+    bool WriteAppRegistrationAndInfo();
+    bool CopySelectedComponents();
+    // The changes after the copy, one method per step in the order the driver calls them.
+    void ApplyRegistryOps();
+    void ApplyIniFileOps();
+    bool ApplyEnvironmentOps();
+    void ApplyAssociations();
+    void ApplyOpenWith();
+    bool CreateShortcuts();
+    bool RegisterComServers();
+    bool InstallFonts();
+    bool WriteUserInfoKey();
+    bool AddScriptUninstallLines();
+    // Indexes of the file groups the setup type and components chose, ascending.
+    std::vector<int> SelectedGroups() const;
     // --- The copy bar, billboards and music around the copy (SInstallShow.cpp). ---
     void ShowCopyBar();
     void FreeCopyBar();
@@ -301,6 +326,26 @@ class TSDialogForm : public TForm {
     HWND lastFocus_ = nullptr; // the control that had the focus when the window lost it
 
     void ShowCompanyHint();
+    // The installation's parts (SInstall.cpp).
+    TUninstallWriter& Uninstall();
+    InstallHost MakeInstallHost();
+    PostCopyHost MakePostCopyHost() const;
+    void MakeCopyEngine();
+    void ShowCopyStep(const CopyStep& step);
+    bool PrepareInstallation();
+    bool CopyAndApplyChanges();
+    void CompleteInstallation();
+    bool FailRun(bool boxShown);
+    void EndInstallation();
+    std::unique_ptr<TUninstallWriter> uninstall_; // one per wizard: its set of lines lives on
+    std::unique_ptr<TCopyEngine> copyEngine_;
+    TOriginalInfoFile originalInfo_;
+    bool musicPlays_ = false;
+    // The copy's steps shown at most every few milliseconds: a repaint per file would cost more
+    // than the file.
+    Text stepTarget_, shownTarget_;
+    int stepBar_ = 0, stepItems_ = 0;
+    DWORD stepShownAt_ = 0;
 
     int activeSheet_ = 0;
     std::vector<HWND> hiddenControls_; // hidden by the page logic; stay hidden with their sheet

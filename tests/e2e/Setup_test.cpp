@@ -359,7 +359,13 @@ TEST(SetupLog, ShownPagesAreLoggedAndLinesEndInCrLf) {
     EXPECT_EQ(tail, "Execute Before Dialogs\r\n"
                     "Show Screen: Welcome\r\n"
                     "Show Screen: License Agreement\r\n"
+                    "Create Target Directory: C:\\zktest\\setup_logpages\\App ... TRUE\r\n"
                     "Show Screen: Installing\r\n"
+                    "Execute Before Copy\r\n"
+                    "Handle First UnInstall Data\r\n"
+                    "\r\n"
+                    "Execute After Copy\r\n"
+                    "Create Start/Program Link(s):\r\n"
                     "Show Screen: Setup Complete\r\n"
                     "Execute After Dialogs\r\n");
     zktest::RemoveScratch(f.root);

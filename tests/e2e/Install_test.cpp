@@ -1,0 +1,829 @@
+// Installations end to end, with their uninstallation as the other half of the pair: a copy of
+// Setup.exe and UnInstall.exe beside a Setup.txt and its sources in a scratch folder, run
+// silently, then the uninstaller started from the Add/Remove entry. Checked by the whole
+// "UnInstall.txt", Setup.log, the registry and the files; canaries beside every target.
+#include "ControlIds.h"
+#include "RegSnapshot.h"
+#include "Scramble.h"
+#include "TestEnv.h"
+#include "UiDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace ids = zk::ids;
+
+namespace {
+
+const char kCanary[] = "canary, never touched";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\UnInstall\\";
+
+std::string Line(const std::string& command, const std::string& argument = "") {
+    return command + "(" + argument + ")\r\n";
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    if (start < text.size()) lines.push_back(text.substr(start) + "<no CR LF>");
+    return lines;
+}
+
+std::string ReadValue(HKEY root, const std::string& subkey, const std::string& name) {
+    char data[2048];
+    DWORD size = sizeof data, type = 0;
+    if (RegGetValueA(root, subkey.c_str(), name.c_str(), RRF_RT_ANY, &type, data, &size) !=
+        ERROR_SUCCESS)
+        return "<none>";
+    if (type == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(data));
+    return std::string(data, size && data[size - 1] == 0 ? size - 1 : size);
+}
+
+bool KeyExists(HKEY root, const std::string& subkey) {
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// A setup package in root\src that installs into root\App, with canaries around both.
+struct Package {
+    std::string name, root, src, app;
+    explicit Package(const std::string& n) : name(n) {
+        root = zktest::ScratchDir(n);
+        src = root + "\\src";
+        app = root + "\\App";
+        CreateDirectoryA(src.c_str(), nullptr);
+        zktest::WriteBytes(root + "\\canary.txt", kCanary);
+        Stock();
+    }
+    // The engine and its uninstaller: the installation consumes the engine folder's copies.
+    void Stock() const {
+        for (const char* exe : {"Setup.exe", "UnInstall.exe"})
+            CopyFileA((zktest::BinDir() + "\\" + exe).c_str(), (src + "\\" + exe).c_str(), FALSE);
+    }
+    void Source(const std::string& file, const std::string& bytes) const {
+        ASSERT_TRUE(zktest::WriteBytes(src + "\\" + file, bytes)) << file;
+    }
+    void CopyIn(const std::string& from, const std::string& file) const {
+        ASSERT_TRUE(CopyFileA(from.c_str(), (src + "\\" + file).c_str(), FALSE)) << from;
+    }
+    void Script(const std::string& text) const { zktest::WriteBytes(src + "\\Setup.txt", text); }
+    std::string App(const std::string& file) const { return app + "\\" + file; }
+    std::string EntryKey() const { return std::string(kUninstallKey) + name; }
+    // The script's lines, from the script's path (a stamp changes it).
+    std::vector<std::string> Uninstall(const std::string& file = "UnInstall.txt") const {
+        return SplitLines(zktest::ReadBytes(App(file)));
+    }
+    std::vector<std::string> Log() const { return SplitLines(zktest::ReadBytes(App("Setup.log"))); }
+};
+
+// The head of every script here; `files` are SET_GROUP_DATA, SET_SUB_DIR, SET_COPY_FILES rows.
+std::string SilentScript(const Package& p, const std::string& more) {
+    return Line("SET_PROG_NAME", p.name) + Line("SET_PROG_VERSION", "2.1") +
+           Line("SET_COMPANY_NAME", "Acme") + Line("SET_COMPOSER_BUILD", "77") +
+           Line("SET_TARGET_DIR", p.app) +
+           Line("SET_DIALOGS", "WelcomeDlg,CopyFilesDlg,CompleteDlg") +
+           Line("SET_CREATE_SETUP_LOG") + Line("SET_CREATE_UNINSTALL") + Line("SET_SILENT_SETUP") +
+           more;
+}
+
+// Setup.exe of the package to its end; its exit code (-1: still running after the wait).
+long RunSetup(const Package& p, DWORD ms = 60000) {
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    return setup.Wait(ms);
+}
+
+// The uninstaller from the Add/Remove entry's UnInstallString, as the control panel starts it:
+// confirmation answered Yes, the removal waited for, the window closed, its own removal
+// waited for. Returns the summary box's text ("" when none came).
+std::string UninstallFromEntry(const Package& p) {
+    std::string command = ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "UnInstallString");
+    if (command.size() > 1 && command[0] == '"')
+        command = command.substr(1, command.find('"', 1) - 1);
+    if (!zktest::Exists(command)) {
+        ADD_FAILURE() << "no uninstaller at " << command;
+        return {};
+    }
+    zkui::Program un = zkui::Start(command, "", p.app);
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", un.Pid());
+    if (!box) {
+        ADD_FAILURE() << "no confirmation";
+        return {};
+    }
+    zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+    zkui::WaitGone(box);
+    HWND form = zkui::FindTopWindow(ids::UninstallClass, "", un.Pid());
+    if (!form) {
+        ADD_FAILURE() << "no uninstall window";
+        return {};
+    }
+    std::string summary;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(50)) {
+        for (HWND w : zkui::TopWindows(un.Pid())) {
+            if (zkui::ClassOf(w) != ids::MsgBoxClass) continue;
+            summary = zkui::TextOf(zkui::ChildById(w, ids::MsgBoxBody));
+            zkui::Click(zkui::ChildById(w, ids::MsgBoxButton1));
+            zkui::WaitGone(w);
+        }
+        if (IsWindowEnabled(zkui::ChildById(form, ids::UnCloseButton))) break;
+    }
+    zkui::Click(zkui::ChildById(form, ids::UnCloseButton));
+    EXPECT_GE(un.Wait(), 0);
+    return summary;
+}
+
+bool WaitRemoved(const std::string& path, DWORD ms = 40000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(100))
+        if (!zktest::Exists(path)) return true;
+    return false;
+}
+
+void ExpectLines(const std::vector<std::string>& actual, const std::vector<std::string>& expected,
+                 const std::string& what) {
+    for (size_t i = 0; i < std::max(actual.size(), expected.size()); ++i)
+        EXPECT_EQ(i < actual.size() ? actual[i] : "<missing>",
+                  i < expected.size() ? expected[i] : "<extra>")
+            << what << " line " << i + 1;
+}
+
+// Setup.log without its date and system lines (they change from run to run).
+std::vector<std::string> StableLog(const Package& p) {
+    std::vector<std::string> lines;
+    for (const std::string& l : p.Log())
+        if (l.rfind("Date: ", 0) != 0 && l.rfind("Operating System: ", 0) != 0) lines.push_back(l);
+    return lines;
+}
+
+std::string SharedCount(const std::string& file) {
+    return ReadValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+                     file);
+}
+
+// Every file of the machine as "path size", sorted; the scratch folders of other tests and the
+// temporary folders are no part of the comparison.
+void ListTree(const std::string& folder, std::set<std::string>& out) {
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.insert(path + "\\");
+            ListTree(path, out);
+        } else {
+            out.insert(path + " " + std::to_string(fd.nFileSizeLow));
+        }
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// The product of the base script: a plain file, a number-prefixed one, a "._z" stream, a
+// read-only one, a shared one, and in a second folder (removed with its contents) a COM server
+// and a font.
+std::string BaseFiles() {
+    return Line("SET_GROUP_DATA", "|Main|Main files|10|7|0|1|1|1|0|") +
+           Line("SET_SUB_DIR", "<Application Folder>") +
+           Line("SET_COPY_FILES", "a.txt|00002#readme.txt|packed.txt|256*ro.txt|*zkshared.dll") +
+           Line("SET_SUB_DIR", "*1<Application Folder>\\Bin") +
+           Line("SET_COPY_FILES", "2*zkcom_ok.dll|1073741824*zkinst_font.ttf");
+}
+
+void StockBase(const Package& p) {
+    p.Source("a.txt", "plain a");
+    p.Source("00002#readme.txt", "the numbered readme");
+    p.CopyIn(zktest::BinDir() + "\\copysrc\\packed.txt._z", "packed.txt._z");
+    p.Source("ro.txt", "read-only");
+    p.Source("zkshared.dll", "shared");
+    p.CopyIn(zktest::BinDir() + "\\zkcom_ok.dll", "zkcom_ok.dll");
+    p.CopyIn(zktest::BinDir() + "\\zkfont.ttf", "zkinst_font.ttf");
+}
+
+std::vector<std::string> BaseHeader(const Package& p, const std::string& scriptName) {
+    const std::string a = p.app;
+    // Without a setup-type page the check marks decide: a Custom setup.
+    return {"SetupType=Custom",
+            "GroupNames=|Main|",
+            "UserData=|||",
+            "Version=1.0",
+            "ComposerVersion=77",
+            "",
+            "PROG_NAME=" + p.name,
+            "COMPANY_URL=",
+            "CHAR_SET=0",
+            "GET_DIALOG_BITMAP_3D_FRAME=0",
+            "GET_AUTO_UPDATE_EXE_FILE_NAME=",
+            "GET_PROG_EXE_NAME=",
+            "IS_RUNNING_TEST=0",
+            "IS_RUNNING_CAPTION=Attention",
+            "IS_RUNNING_TEXT=<b>PROG_NAME</b> --- is running!<p><p>Please close the program and "
+            "then click OK to continue with UnInstall.",
+            "CONFIRM_CAPTION=Confirm",
+            "CONFIRM_TEXT=Are you sure you want to completely remove <b>PROG_NAME</b> and all of "
+            "its components?",
+            "BTN_TEXT=|OK|Cancel|Yes|No|Abort|Retry|Ignore|",
+            "BUTTON_CLOSE=&Close",
+            "BUTTON_LOG=View &Log",
+            "S1=<b>PROG_NAME</b> is being removed from your computer.",
+            "S2=UnInstall completed successfully !",
+            "GET_TEST_ADMIN_RIGHTS_UNINSTALL=0",
+            "GET_HIDE_ERR_MSG_UNINSTALL=0",
+            "GET_HIDE_LOG_BTN_UNINSTALL=0",
+            "LABEL1=Shared program files...",
+            "LABEL2=Standard program files...",
+            "LABEL3=Folder items...",
+            "LABEL4=Program folders...",
+            "LABEL5=Program directories...",
+            "LABEL6=Program registry entries...",
+            "",
+            "REMOVE_FILE(" + a + "\\" + scriptName + ");",
+            "REMOVE_FILE(" + a + "\\Setup.log);",
+            "RunTimeDir_1=",
+            "RunTimeDir_2=",
+            "RunTimeDir_3=",
+            "REMOVE_REG_KEY(HKEY_LOCAL_MACHINE\\" + p.EntryKey() + ");"};
+}
+
+// The user-information key, under the company and the product.
+std::string UserInfoKey(const Package& p) {
+    return "Software\\Acme\\" + p.name + "\\2.1";
+}
+
+std::vector<std::string> BaseBody(const Package& p) {
+    const std::string a = p.app;
+    return {"",
+            "TargetDir=" + a,
+            "SharedDir=",
+            "AuxiliaryDir=",
+            "REMOVE_DIR(" + a + ");",
+            "REMOVE_FILE(" + a + "\\a.txt);",
+            "REMOVE_FILE(" + a + "\\readme.txt);",
+            "REMOVE_FILE(" + a + "\\packed.txt);",
+            "UNMARK_READONLY_FILE(" + a + "\\ro.txt);",
+            "REMOVE_FILE(" + a + "\\ro.txt);",
+            "REMOVE_SHARED_FILE(" + a + "\\zkshared.dll);",
+            "",
+            "FORCE_REMOVE_DIR(" + a + "\\Bin);",
+            "REMOVE_FILE(" + a + "\\Bin\\zkcom_ok.dll);",
+            "REMOVE_FILE(" + a + "\\Bin\\zkinst_font.ttf);",
+            "",
+            "UN_REG_OCX_FILE(" + a + "\\Bin\\zkcom_ok.dll);",
+            "UN_REG_FONT_FILE(" + a + "\\Bin\\zkinst_font.ttf);",
+            "REMOVE_REG_KEY(HKEY_LOCAL_MACHINE\\" + UserInfoKey(p) + ");"};
+}
+
+std::vector<std::string> Joined(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct StampCase {
+    const char* name;
+    const char* stampLine; // SET_PROG_STAMP row or ""
+    const char* scriptName;
+};
+
+class SilentInstall : public ::testing::TestWithParam<StampCase> {};
+
+TEST_P(SilentInstall, BaseScriptInstallsAndItsUninstallLeavesNothing) {
+    const StampCase& c = GetParam();
+    Package p(c.name);
+    StockBase(p);
+    p.Script(SilentScript(p, c.stampLine + BaseFiles()));
+    const std::string comKey = "Software\\ZkTest\\ComServer";
+    RegDeleteKeyA(HKEY_CURRENT_USER, comKey.c_str());
+
+    ASSERT_EQ(RunSetup(p), 0);
+
+    const std::string scriptName = c.scriptName;
+    const std::string raw = zktest::ReadBytes(p.App(scriptName));
+    ASSERT_FALSE(raw.empty()) << scriptName;
+    EXPECT_NE(raw.substr(0, 3), "\xEF\xBB\xBF");
+    const std::vector<std::string> lines = p.Uninstall(scriptName);
+    ExpectLines(lines, Joined(BaseHeader(p, scriptName), BaseBody(p)), scriptName);
+    for (size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_FALSE(lines[i].empty() && lines[i - 1].empty()) << "two empty lines at " << i;
+    }
+    for (const std::string& l : lines) {
+        const bool command = l.find('(') != std::string::npos && l.find('=') == std::string::npos;
+        EXPECT_TRUE(!command || l.substr(l.size() - 2) == ");") << l;
+    }
+
+    const std::string a = p.app;
+    ExpectLines(
+        StableLog(p),
+        {"Setup Log of: " + p.name,
+         "Version: 2.1",
+         "",
+         "Composer Version: 77",
+         "",
+         "WinTempDir: C:\\users\\zsandbox\\Temp",
+         "SourceDir:  " + p.src,
+         "",
+         "Execute Before Dialogs",
+         "Create Target Directory: " + a + " ... TRUE",
+         "Show Screen: Installing",
+         "Execute Before Copy",
+         "Handle First UnInstall Data",
+         "  Copy File: " + a + "\\" + scriptName.substr(0, scriptName.size() - 4) + ".exe ... OK",
+         "",
+         "Start Copy Directory",
+         "  (" + a + ")",
+         "  Copy File: " + a + "\\a.txt ... OK",
+         "  Copy File: " + a + "\\readme.txt ... OK",
+         "  Copy File: " + a + "\\packed.txt ... OK",
+         "  Copy File: " + a + "\\ro.txt ... OK",
+         "  Copy File: " + a + "\\zkshared.dll ... OK",
+         "",
+         "Start Copy Directory",
+         "  (" + a + "\\Bin)",
+         "  Copy File: " + a + "\\Bin\\zkcom_ok.dll ... OK",
+         "  Copy File: " + a + "\\Bin\\zkinst_font.ttf ... OK",
+         "",
+         "Execute After Copy",
+         "Create Start/Program Link(s):"},
+        "Setup.log");
+
+    // The files in place, the engine folder's working copies consumed (same drive, moved).
+    EXPECT_EQ(zktest::ReadBytes(p.App("a.txt")), "plain a");
+    EXPECT_EQ(zktest::ReadBytes(p.App("readme.txt")), "the numbered readme");
+    EXPECT_EQ(zktest::ReadBytes(p.App("packed.txt")).substr(0, 13), "packed file i");
+    EXPECT_TRUE(GetFileAttributesA(p.App("ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    for (const char* gone : {"a.txt", "00002#readme.txt", "ro.txt", "Setup.exe"})
+        EXPECT_EQ(gone == std::string("Setup.exe"), zktest::Exists(p.src + "\\" + gone)) << gone;
+    EXPECT_FALSE(zktest::Exists(p.src + "\\UnInstall.exe"));
+    EXPECT_TRUE(zktest::Exists(p.src + "\\packed.txt._z")); // a stream is the setup's own
+    EXPECT_EQ(SharedCount(p.App("zkshared.dll")), "1");
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, comKey, "Server"), p.App("Bin\\zkcom_ok.dll"));
+
+    // The Add/Remove entry names the uninstaller that is there.
+    const std::string engine = p.App(scriptName.substr(0, scriptName.size() - 4) + ".exe");
+    EXPECT_TRUE(zktest::Exists(engine));
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "DisplayName"), p.name);
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "UnInstallString"), engine);
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "DisplayVersion"), "2.1");
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "Publisher"), "Acme");
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, p.EntryKey(), "UserCount"), "1");
+
+    UninstallFromEntry(p);
+    EXPECT_TRUE(WaitRemoved(p.app)) << "the product folder stays";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_EQ(SharedCount(p.App("zkshared.dll")), "<none>");
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, comKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UserInfoKey(p)));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stamps, SilentInstall,
+                         ::testing::Values(StampCase{"inst_base", "", "UnInstall.txt"},
+                                           StampCase{"inst_stamp", "SET_PROG_STAMP(v7)\r\n",
+                                                     "UnInstall_v7.txt"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A file that cannot be installed: its box within seconds, no later file, no change after the
+// copy, no partial file; what was written before stays in the script, and that script removes
+// what did arrive.
+struct FailureCase {
+    const char* name;
+    const char* badName;  // the second of three file items
+    const char* badBytes; // stocked as badName + "._z"; null: no source at all
+    const char* boxPhrase;
+    const char* logVerdict;
+};
+
+class SilentInstallFailure : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(SilentInstallFailure, StopsTheRunBeforeThePostCopyChanges) {
+    const FailureCase& c = GetParam();
+    Package p(c.name);
+    p.Source("a.txt", "plain a");
+    p.Source("c.txt", "never reached");
+    if (c.badBytes) p.Source(std::string(c.badName) + "._z", c.badBytes);
+    const std::string key = zktest::ScratchKey(c.name);
+    const std::string subkey = key.substr(std::string("HKEY_CURRENT_USER\\").size());
+    p.Script(SilentScript(
+        p, Line("SET_GROUP_DATA", "|Main|Main files|10|3|0|1|1|1|0|") +
+               Line("SET_SUB_DIR", "<Application Folder>") +
+               Line("SET_COPY_FILES", std::string("a.txt|") + c.badName + "|c.txt") +
+               Line("SET_PERFORM_REGISTRY_OP", key + "|Marker|set|Create|RemoveKey|String")));
+
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    const DWORD start = GetTickCount();
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", setup.Pid(), 20000);
+    ASSERT_NE(box, nullptr) << "no box";
+    EXPECT_LT(GetTickCount() - start, 10000u);
+    const std::string text = zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
+    EXPECT_NE(text.find(p.src + "\\" + c.badName), std::string::npos) << text;
+    EXPECT_NE(text.find(c.boxPhrase), std::string::npos) << text;
+    zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+    EXPECT_GE(setup.Wait(20000), 0) << "the wizard stays after the failure";
+
+    std::set<std::string> left;
+    ListTree(p.app, left);
+    std::vector<std::string> names;
+    for (const std::string& f : left)
+        names.push_back(f.substr(p.app.size() + 1, f.rfind(' ') - p.app.size() - 1));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Setup.log", "UnInstall.exe", "UnInstall.txt", "a.txt"}));
+    EXPECT_TRUE(zktest::Exists(p.src + "\\c.txt"));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, subkey, "Marker"), "<none>");
+    const std::vector<std::string> log = p.Log();
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "  Copy File: " + p.App(c.badName) + " ... " + c.logVerdict),
+              log.end());
+    EXPECT_EQ(std::find(log.begin(), log.end(), "Execute After Copy"), log.end());
+    const std::vector<std::string> lines = p.Uninstall();
+    ASSERT_GE(lines.size(), 4u);
+    ExpectLines(
+        {lines.end() - 4, lines.end()},
+        {"AuxiliaryDir=", "REMOVE_DIR(" + p.app + ");", "REMOVE_FILE(" + p.App("a.txt") + ");", ""},
+        "the script's end");
+
+    UninstallFromEntry(p);
+    EXPECT_TRUE(WaitRemoved(p.app));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SilentInstallFailure,
+                         ::testing::Values(FailureCase{"inst_missing", "gone.txt", nullptr,
+                                                       "File not found!", "File not Found!"},
+                                           FailureCase{"inst_corrupt", "bad.txt",
+                                                       "this is no zlib stream at all",
+                                                       "The compressed file is damaged", "FAILED"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Without the uninstaller to put in place the run stops before it changes anything: no entry,
+// no product file, no row applied.
+TEST(SilentInstallHeader, AMissingUninstallerFailsTheRunBeforeAnyChange) {
+    Package p("inst_noengine");
+    DeleteFileA((p.src + "\\UnInstall.exe").c_str());
+    p.Source("a.txt", "plain a");
+    const std::string key = zktest::ScratchKey("inst_noengine");
+    const std::string subkey = key.substr(std::string("HKEY_CURRENT_USER\\").size());
+    p.Script(SilentScript(
+        p, Line("SET_GROUP_DATA", "|Main|Main files|10|1|0|1|1|1|0|") +
+               Line("SET_SUB_DIR", "<Application Folder>") + Line("SET_COPY_FILES", "a.txt") +
+               Line("SET_PERFORM_REGISTRY_OP", key + "|Marker|set|Create|RemoveKey|String")));
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", setup.Pid(), 20000);
+    ASSERT_NE(box, nullptr) << "no box";
+    const std::string text = zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
+    EXPECT_NE(text.find(p.src + "\\UnInstall.exe"), std::string::npos) << text;
+    zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+    EXPECT_GE(setup.Wait(20000), 0) << "the wizard stays after the failure";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_FALSE(zktest::Exists(p.App("a.txt")));
+    EXPECT_TRUE(zktest::Exists(p.src + "\\a.txt"));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, subkey, "Marker"), "<none>");
+}
+
+// The same product installed twice into its folder: the second run continues the script without
+// a line twice, the shared file's count stays one, and one uninstall takes it all away.
+class SilentReinstall : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SilentReinstall, ContinuesTheScriptWithoutDuplicatesAndOneUninstallRemovesIt) {
+    const bool scrambled = GetParam();
+    Package p(scrambled ? "inst_again_scrambled" : "inst_again");
+    // The second run brings a file more: its line goes after the first run's.
+    for (const char* files : {"a.txt|*zkagain.dll", "a.txt|*zkagain.dll|b.txt"}) {
+        p.Stock();
+        p.Source("a.txt", "plain a");
+        p.Source("b.txt", "plain b");
+        p.Source("zkagain.dll", "shared");
+        p.Script(SilentScript(p, (scrambled ? Line("SET_SCRAMBLE_UNINSTALL") : "") +
+                                     Line("SET_GROUP_DATA", "|Main|Main files|10|2|0|1|1|1|0|") +
+                                     Line("SET_SUB_DIR", "<Application Folder>") +
+                                     Line("SET_COPY_FILES", files)));
+        ASSERT_EQ(RunSetup(p), 0) << files;
+    }
+    const std::string raw = zktest::ReadBytes(p.App("UnInstall.txt"));
+    EXPECT_EQ(zk::IsScrambled(raw), scrambled);
+    const std::vector<std::string> lines = SplitLines(zk::ScrambleText(raw, false));
+    ASSERT_GT(lines.size(), 40u);
+    EXPECT_EQ(lines[0], "SetupType=Custom");
+    for (size_t i = 0; i < lines.size(); ++i)
+        for (size_t j = i + 1; j < lines.size(); ++j)
+            EXPECT_TRUE(lines[i].empty() || lines[i] != lines[j])
+                << "lines " << i + 1 << ", " << j + 1 << ": " << lines[i];
+    const auto shared =
+        std::find(lines.begin(), lines.end(), "REMOVE_SHARED_FILE(" + p.App("zkagain.dll") + ");");
+    const auto added =
+        std::find(lines.begin(), lines.end(), "REMOVE_FILE(" + p.App("b.txt") + ");");
+    EXPECT_NE(shared, lines.end());
+    EXPECT_NE(added, lines.end());
+    EXPECT_LT(shared, added);
+    EXPECT_EQ(SharedCount(p.App("zkagain.dll")), "1");
+
+    UninstallFromEntry(p);
+    EXPECT_TRUE(WaitRemoved(p.app));
+    EXPECT_EQ(SharedCount(p.App("zkagain.dll")), "<none>");
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, SilentReinstall, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "scrambled" : "plain"; });
+
+// ---------------------------------------------------------------------------------------------
+// The whole road as a user takes it.
+
+struct Machine {
+    std::set<std::string> files;
+    std::string hklm, hkcu;
+};
+
+bool StartsWith(const std::string& path, const std::string& prefix) {
+    return _strnicmp(path.c_str(), prefix.c_str(), prefix.size()) == 0;
+}
+
+// The machine apart from the named exceptions (path prefixes), of which `kept` is taken back.
+Machine TakeMachine(const std::vector<std::string>& skipped, const std::string& kept,
+                    const std::string& keptButSkipped) {
+    Machine m;
+    std::set<std::string> all;
+    ListTree("C:", all);
+    for (const std::string& f : all) {
+        bool skip = StartsWith(f, keptButSkipped);
+        for (const std::string& s : skipped) skip = skip || StartsWith(f, s);
+        if (!skip || (StartsWith(f, kept) && !StartsWith(f, keptButSkipped))) m.files.insert(f);
+    }
+    m.hklm = zktest::RegSnapshot("HKEY_LOCAL_MACHINE\\Software");
+    m.hkcu = zktest::RegSnapshot("HKEY_CURRENT_USER\\Software");
+    return m;
+}
+
+std::vector<std::string> Difference(const std::set<std::string>& a,
+                                    const std::set<std::string>& b) {
+    std::vector<std::string> d;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(d));
+    return d;
+}
+
+std::set<std::string> LinesOf(const std::string& text) {
+    std::set<std::string> lines;
+    for (const std::string& l : SplitLines(text)) lines.insert(l);
+    return lines;
+}
+
+// Registry lines that Wine itself changes while programs start and windows come and go.
+std::set<std::string> WithoutWineOwn(const std::set<std::string>& lines) {
+    std::set<std::string> kept;
+    for (const std::string& l : lines)
+        if (l.find("\\Wine\\") == std::string::npos && l.rfind("Wine\\", 0) != 0 &&
+            l.find("Explorer\\") == std::string::npos)
+            kept.insert(l);
+    return kept;
+}
+
+void ExpectSame(const std::set<std::string>& before, const std::set<std::string>& after,
+                const std::string& what) {
+    for (const std::string& l : Difference(before, after)) ADD_FAILURE() << what << " lost: " << l;
+    for (const std::string& l : Difference(after, before)) ADD_FAILURE() << what << " left: " << l;
+}
+
+const char kRoadName[] = "Zk Road";
+
+std::string RoadScript(const Package& p, const std::string& target) {
+    const std::string key = "HKEY_CURRENT_USER\\Software\\ZkRoadTest";
+    return Line("SET_PROG_NAME", kRoadName) + Line("SET_PROG_VERSION", "1.0") +
+           Line("SET_COMPANY_NAME", "Acme Road") + Line("SET_TARGET_DIR", target) +
+           Line("SET_DIALOGS", "WelcomeDlg,UserInformationDlg,DestinationDlg,ShortcutsDlg,"
+                               "ConfirmSetupDlg,CopyFilesDlg,CompleteDlg") +
+           Line("SET_REQUEST_USER_NAME") + Line("SET_CREATE_SETUP_LOG") +
+           Line("SET_CREATE_UNINSTALL") +
+           Line("SET_PROG_EXE_NAME", "<Application Folder>\\road.exe") +
+           Line("SET_START_PROGRAM_LINK_FOLDER", kRoadName) +
+           Line("SET_START_PROGRAM_LINK_NAME", kRoadName) +
+           Line("SET_DESKTOP_LINK_NAME", std::string("^") + kRoadName) +
+           Line("SET_START_PROGRAM_LINK_ITEM",
+                "Road Web|http://road.example/||||Normal Window||0") +
+           Line("SET_START_PROGRAM_LINK_ITEM", "Gone|<Application Folder>\\missing.exe||||||0") +
+           Line("SET_GROUP_DATA", "|Main|Main files|10|3|0|1|1|1|0|") +
+           Line("SET_SUB_DIR", "<Application Folder>") +
+           Line("SET_COPY_FILES", "road.exe|notes.txt|packed.txt") +
+           Line("SET_PERFORM_REGISTRY_OP",
+                key + "|Path|<Application Folder>|Create|RemoveKey|String") +
+           Line("SET_PERFORM_INIFILE_OP",
+                "<Application Folder>\\road.ini|Sec|Key|Val|Create|Remove") +
+           Line("SET_ADD_ASSOCIATION_ITEM", "|ZkRoad.Note|Zk Road note|.zkroad||<Application "
+                                            "Folder>\\road.exe|||Create|Remove|") +
+           // An INI removal takes the key only: the file the row made is the author's to remove.
+           Line("SET_REMOVE_ABSOLUTE_FILE", "<TARGET_DIR>\\road.ini");
+    (void)p;
+}
+
+TEST(Road, WizardInstallListedUninstalledFromItsEntryLeavesTheMachineAsItWas) {
+    Package p("inst_road");
+    p.CopyIn(zktest::BinDir() + "\\uihost.exe", "road.exe");
+    p.Source("notes.txt", "notes");
+    p.CopyIn(zktest::BinDir() + "\\copysrc\\packed.txt._z", "packed.txt._z");
+    // A folder with a blank, as under Program Files: the entry's command must be quoted.
+    const std::string target = p.root + "\\Zk Road";
+    p.Script(RoadScript(p, target));
+    // Exceptions: the engine folder (its sources are moved into the product), the scratch
+    // folders of other tests, the temporary folders.
+    const std::vector<std::string> skipped = {"C:\\zktest\\", "C:\\windows\\temp\\",
+                                              "C:\\users\\zsandbox\\Temp\\"};
+    auto machine = [&] { return TakeMachine(skipped, p.root + "\\", p.src + "\\"); };
+    const Machine before = machine();
+    ASSERT_GT(before.files.size(), 500u);
+    ASSERT_NE(before.hklm.find("Microsoft"), std::string::npos);
+
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    HWND wizard = zkui::FindTopWindow(ids::WizardClass, "", setup.Pid(), 20000);
+    ASSERT_NE(wizard, nullptr);
+    auto next = [&] { zkui::Click(zkui::ChildById(wizard, ids::NextButton)); };
+    auto waitTitleChange = [&](const std::string& from) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(50)) {
+            const std::string now = zkui::TextOf(wizard);
+            if (!now.empty() && now != from) return now;
+            if (!IsWindow(wizard)) return std::string("<closed>");
+        }
+        return std::string("<stuck>");
+    };
+    std::vector<std::string> titles{zkui::TextOf(wizard)};
+    // Welcome, user information (a name typed), destination (as proposed), shortcuts, confirm.
+    for (int page = 0; page < 5; ++page) {
+        if (page == 1) zkui::SetEditText(zkui::ChildById(wizard, ids::NameEdit), "Road User");
+        next();
+        titles.push_back(waitTitleChange(titles.back()));
+    }
+    // The copy runs on its page and moves on to Complete by itself.
+    titles.push_back(waitTitleChange(titles.back()));
+    ASSERT_EQ(titles.size(), 7u);
+    for (const std::string& t : titles) EXPECT_NE(t.front(), '<') << t;
+    for (DWORD start = GetTickCount(); !IsWindowEnabled(zkui::ChildById(wizard, ids::NextButton)) &&
+                                       GetTickCount() - start < 30000;)
+        Sleep(50);
+    next(); // Finish
+    ASSERT_EQ(setup.Wait(30000), 0);
+
+    EXPECT_EQ(zktest::ReadBytes(target + "\\notes.txt"), "notes");
+    EXPECT_FALSE(Difference(machine().files, before.files).empty())
+        << "the listing sees no install";
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, "Software\\ZkRoadTest", "Path"), target + "\\");
+    const std::string entry = std::string(kUninstallKey) + kRoadName;
+    const std::string command = ReadValue(HKEY_LOCAL_MACHINE, entry, "UnInstallString");
+    EXPECT_EQ(command, "\"" + target + "\\UnInstall.exe\"");
+    const std::string listed = zktest::RunCapture("uninstaller.exe --list");
+    EXPECT_NE(listed.find(std::string("|||") + kRoadName), std::string::npos) << listed;
+
+    std::vector<std::string> linkLines;
+    for (const std::string& l : SplitLines(zktest::ReadBytes(target + "\\UnInstall.txt")))
+        if (l.find("FOLDER(") != std::string::npos ||
+            (l.rfind("REMOVE_FILE(", 0) == 0 && l.find(target) == std::string::npos))
+            linkLines.push_back(l);
+    // In the order made; the link whose target is not there has none, the folder one line.
+    const std::string folders =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    const std::string group = ReadValue(HKEY_CURRENT_USER, folders, "Programs") + "\\" + kRoadName;
+    const std::string desktop = ReadValue(HKEY_CURRENT_USER, folders, "Desktop");
+    ExpectLines(linkLines,
+                {"REMOVE_FILE(" + group + "\\" + kRoadName + ".lnk);",
+                 "REMOVE_FOLDER(" + group + ");", "REMOVE_FILE(" + group + "\\Road Web.url);",
+                 "REMOVE_FILE(" + desktop + "\\" + kRoadName + ".lnk);"},
+                "shortcut lines");
+    EXPECT_TRUE(zktest::Exists(desktop + "\\" + kRoadName + ".lnk"));
+    EXPECT_NE(zktest::ReadBytes(group + "\\Road Web.url").find("URL=http://road.example/"),
+              std::string::npos);
+
+    // The control panel's way: the command line as it stands.
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string line = command;
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+    CloseHandle(pi.hThread);
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", pi.dwProcessId, 20000);
+    ASSERT_NE(box, nullptr);
+    zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+    HWND form = zkui::FindTopWindow(ids::UninstallClass, "", pi.dwProcessId, 20000);
+    ASSERT_NE(form, nullptr);
+    for (DWORD start = GetTickCount();
+         !IsWindowEnabled(zkui::ChildById(form, ids::UnCloseButton)) &&
+         GetTickCount() - start < 60000;
+         Sleep(50)) {
+        for (HWND w : zkui::TopWindows(pi.dwProcessId))
+            if (zkui::ClassOf(w) == ids::MsgBoxClass) {
+                ADD_FAILURE() << zkui::TextOf(zkui::ChildById(w, ids::MsgBoxBody));
+                zkui::Click(zkui::ChildById(w, ids::MsgBoxButton1));
+                zkui::WaitGone(w);
+            }
+    }
+    zkui::Click(zkui::ChildById(form, ids::UnCloseButton));
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hProcess);
+    EXPECT_TRUE(WaitRemoved(target));
+    Sleep(1000); // the self-deletion batch ends after the folder goes
+
+    const std::string after = zktest::RunCapture("uninstaller.exe --list");
+    EXPECT_EQ(after.find(kRoadName), std::string::npos) << after;
+    const Machine now = machine();
+    ExpectSame(before.files, now.files, "file");
+    ExpectSame(WithoutWineOwn(LinesOf(before.hklm)), WithoutWineOwn(LinesOf(now.hklm)), "HKLM");
+    ExpectSame(WithoutWineOwn(LinesOf(before.hkcu)), WithoutWineOwn(LinesOf(now.hkcu)), "HKCU");
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+// ---------------------------------------------------------------------------------------------
+// A copy stopped in its middle: by the user, by a crash.
+
+int CountFiles(const std::string& folder) {
+    std::set<std::string> all;
+    ListTree(folder, all);
+    int n = 0;
+    for (const std::string& f : all) n += f.back() != '\\';
+    return n;
+}
+
+// A package of `count` files of 64 KiB in App\data, copied (not moved), so the copy takes a while.
+std::string SlowCopyRows(const Package& p, int count) {
+    const std::string block(64 * 1024, 'z');
+    std::string list;
+    for (int i = 0; i < count; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".bin";
+        p.Source(name, block);
+        list += (i ? "|" : "") + name;
+    }
+    return Line("SET_USE_COPY") + Line("SET_SHOW_PROG_BAR_2") +
+           Line("SET_GROUP_DATA", "|Main|Main files|10|" + std::to_string(count) + "|0|1|1|1|0|") +
+           Line("SET_SUB_DIR", "<Application Folder>\\data") + Line("SET_COPY_FILES", list);
+}
+
+// Exit answered to the wizard's Cancel while the copy runs: the copy stops, the changes after
+// it are not made, the wizard closes, and the script removes what had arrived.
+TEST(Cancel, ExitDuringTheCopyStopsItBeforeThePostCopyChanges) {
+    Package p("inst_cancel");
+    const int kFiles = 1000;
+    const std::string key = zktest::ScratchKey("inst_cancel");
+    const std::string subkey = key.substr(std::string("HKEY_CURRENT_USER\\").size());
+    p.Script(Line("SET_PROG_NAME", p.name) + Line("SET_TARGET_DIR", p.app) +
+             Line("SET_DIALOGS", "WelcomeDlg,CopyFilesDlg,CompleteDlg") +
+             Line("SET_CREATE_SETUP_LOG") + Line("SET_CREATE_UNINSTALL") +
+             Line("SET_PERFORM_REGISTRY_OP", key + "|Marker|set|Create|RemoveKey|String") +
+             SlowCopyRows(p, kFiles));
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    HWND wizard = zkui::FindTopWindow(ids::WizardClass, "", setup.Pid(), 20000);
+    ASSERT_NE(wizard, nullptr);
+    zkui::Click(zkui::ChildById(wizard, ids::NextButton));
+    const std::string data = p.App("data");
+    for (DWORD start = GetTickCount();
+         GetTickCount() - start < 30000 && (!zktest::IsDir(data) || CountFiles(data) < 50);)
+        Sleep(5);
+    zkui::Click(zkui::ChildById(wizard, ids::CancelButton));
+    HWND question = zkui::FindTopWindow(ids::ExitSetupClass, "", setup.Pid(), 10000);
+    ASSERT_NE(question, nullptr);
+    zkui::Click(zkui::ChildById(question, ids::ExitSetupExit));
+    EXPECT_GE(setup.Wait(30000), 0) << "the wizard stays";
+    const int copied = CountFiles(data);
+    EXPECT_LT(copied, kFiles) << "the copy went on to the end";
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, subkey, "Marker"), "<none>");
+    const std::vector<std::string> log = p.Log();
+    EXPECT_EQ(std::find(log.begin(), log.end(), "Execute After Copy"), log.end());
+
+    UninstallFromEntry(p);
+    EXPECT_TRUE(WaitRemoved(p.app));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+TEST(Crash, SetupKilledWhileCopyingThenTheEntrysUninstallerRemovesEveryFileCopied) {
+    Package p("inst_crash");
+    const int kFiles = 1000;
+    p.Script(SilentScript(p, SlowCopyRows(p, kFiles)));
+
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    const std::string data = p.App("data");
+    int copied = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000 && copied < 100; Sleep(5))
+        copied = zktest::IsDir(data) ? CountFiles(data) : 0;
+    setup.Kill();
+    copied = CountFiles(data);
+    ASSERT_GE(copied, 100);
+    ASSERT_LT(copied, kFiles) << "the copy was over before the kill";
+    std::set<std::string> installed;
+    ListTree(p.app, installed);
+
+    UninstallFromEntry(p);
+    EXPECT_TRUE(WaitRemoved(p.app)) << "the product folder stays";
+    for (const std::string& f : installed)
+        EXPECT_FALSE(zktest::Exists(f.substr(0, f.rfind(' ')))) << f;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+} // namespace
