@@ -4,6 +4,7 @@
 // in the installation's order and reports what it saw).
 #include "ControlIds.h"
 #include "ExecItemBuilder.h"
+#include "RegOp.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
 
@@ -44,6 +45,22 @@ std::string Wav() {
     return "RIFF" + Le(static_cast<uint32_t>(36 + samples.size()), 4) + "WAVEfmt " + Le(16, 4) +
            Le(1, 2) + Le(1, 2) + Le(8000, 4) + Le(8000, 4) + Le(1, 2) + Le(8, 2) + "data" +
            Le(static_cast<uint32_t>(samples.size()), 4) + samples;
+}
+
+// A 24-bit bottom-up BMP of one colour.
+std::string Bmp(int w, int h, COLORREF c) {
+    const int row = (w * 3 + 3) / 4 * 4;
+    std::string line;
+    for (int x = 0; x < w; ++x)
+        line += std::string{static_cast<char>(GetBValue(c)), static_cast<char>(GetGValue(c)),
+                            static_cast<char>(GetRValue(c))};
+    line += std::string(static_cast<size_t>(row - w * 3), '\0');
+    std::string data;
+    for (int y = 0; y < h; ++y) data += line;
+    return "BM" + Le(static_cast<uint32_t>(54 + data.size()), 4) + Le(0, 4) + Le(54, 4) +
+           Le(40, 4) + Le(static_cast<uint32_t>(w), 4) + Le(static_cast<uint32_t>(h), 4) +
+           Le(1, 2) + Le(24, 2) + Le(0, 4) + Le(static_cast<uint32_t>(data.size()), 4) +
+           Le(2835, 4) + Le(2835, 4) + Le(0, 4) + Le(0, 4) + data;
 }
 
 // A billboard settings row of 19 items with the given ones set.
@@ -99,6 +116,8 @@ struct EngineRun {
         const std::string exe = dir + "\\" + Exe();
         CopyFileA((zktest::BinDir() + (stub ? "\\setuphost.exe" : "\\Setup.exe")).c_str(),
                   exe.c_str(), FALSE);
+        CopyFileA((zktest::BinDir() + "\\UnInstall.exe").c_str(), (dir + "\\UnInstall.exe").c_str(),
+                  FALSE);
         zktest::WriteBytes(dir + "\\Setup.txt", script);
         for (auto& [file, bytes] : files) zktest::WriteBytes(dir + "\\" + file, bytes);
         const std::string copyFlag = Flag("copy"), postFlag = Flag("post");
@@ -479,6 +498,130 @@ TEST(SetupBackground, ClosingEachWindowMidWayLeavesNoProcess) {
         ASSERT_TRUE(r.Answer(ids::ExitSetupExit)) << which;
         EXPECT_EQ(r.program.Wait(5000), 0) << which;
         EXPECT_EQ(r.Report()["abort_after_copy"], "1") << which << ": the copy stopped";
+        EXPECT_TRUE(WaitFor([] { return ProcessesNamed(EngineRun::Exe()) == 0; }, 3000)) << which;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// With the installation
+
+constexpr const char* kWindowsKey =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\";
+
+// What a real installation of "Demo" registers, taken away again after the test.
+struct RegistrationCleanup {
+    ~RegistrationCleanup() {
+        for (const char* key : {"UnInstall\\Demo", "App Management\\ARPCache\\Demo"})
+            zk::DeleteRegKey(std::string(kWindowsKey) + key);
+        zk::DeleteRegKey("HKEY_LOCAL_MACHINE\\Software\\Demo");
+    }
+};
+
+// `count` product files and the rows that install them into the target folder.
+std::string ProductFiles(int count, std::map<std::string, std::string>& files) {
+    std::string names;
+    for (int i = 0; i < count; ++i) {
+        const std::string name = "file" + std::to_string(i) + ".txt";
+        files[name] = "content of " + name + "\r\n";
+        names += (names.empty() ? "" : "|") + name;
+    }
+    return Line("SET_GROUP_DATA", "|Main|Main|0|0|0|1|1|1|0|") +
+           Line("SET_SUB_DIR", "<Application Folder>") + Line("SET_COPY_FILES", names);
+}
+
+TEST(InstallPresent, SilentInstallWithBillboardsSteppingAndItsEndAwaited) {
+    RegistrationCleanup cleanup;
+    std::map<std::string, std::string> files = {{"big.bmp", Bmp(160, 100, RGB(255, 0, 0))},
+                                                {"small.bmp", Bmp(90, 60, RGB(0, 200, 0))}};
+    const std::string rows = ProductFiles(20, files);
+    // Waits for the end; one tick (half a second) per step.
+    const std::string row = Row({{0, "1"}, {8, "255"}, {15, "300"}, {16, "200"}, {18, "1"}});
+    EngineRun r("present_install",
+                Script("present_install", "WelcomeDlg,CopyFilesDlg,CompleteDlg") +
+                    Line("SET_SILENT_SETUP") + Line("SET_ADD_BILLBOARD") +
+                    Line("SET_BILLBOARD_DATA", row) + Line("SET_BILLBOARD_FILE", "big.bmp") +
+                    Line("SET_BILLBOARD_FILE", "small.bmp") + rows,
+                false, files);
+    ASSERT_TRUE(r.FindWizard());
+    const RECT wizard = zkui::WindowBox(r.wizard);
+    EXPECT_EQ(wizard.left, -30);
+    EXPECT_EQ(wizard.right - wizard.left, 20);
+    HWND show = r.Top(ids::BillboardClass);
+    ASSERT_TRUE(show);
+    EXPECT_TRUE(r.Top(ids::CopyBarClass, 2000));
+    HWND picture = zkui::ChildById(show, ids::BillboardImage);
+    auto width = [&] {
+        const RECT b = zkui::ChildBox(picture);
+        return IsWindowVisible(picture) ? b.right - b.left : 0;
+    };
+    EXPECT_TRUE(WaitFor([&] { return width() == 160; }, 3000)) << "the first page";
+    EXPECT_TRUE(WaitFor([&] { return width() == 90; }, 3000)) << "stepped to the second";
+    HWND close = zkui::ChildById(show, ids::BillboardCloseButton);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(close) != FALSE; }, 5000))
+        << "the driver waits for the end";
+    EXPECT_EQ(r.program.Wait(10000), 0);
+    EXPECT_EQ(zktest::ReadBytes("C:\\zktest\\present_install\\App\\file19.txt"),
+              "content of file19.txt\r\n");
+}
+
+TEST(InstallPresent, MusicStartsWithTheCopyAndStopsWithinASecond) {
+    RegistrationCleanup cleanup;
+    std::map<std::string, std::string> files = {{"tone.wav", Wav()}};
+    // A pause after each file while the music plays makes the copy last about 2 s.
+    const std::string rows = ProductFiles(100, files);
+    EngineRun r("present_music",
+                Script("present_music", "WelcomeDlg,CopyFilesDlg,CompleteDlg") +
+                    Line("SET_SILENT_SETUP") + Line("SET_BG_WAVE_FILE_NAME", "tone.wav") +
+                    Line("SET_BG_WAVE_SLIDER", "Floating") +
+                    Line("SET_BG_WAVE_LOCATION", "|Bottom/Right|-4|-6|") +
+                    Line("SET_BG_WAVE_DELAY", "20") + rows,
+                false, files);
+    HWND volume = r.Top(ids::SliderFormClass);
+    ASSERT_TRUE(volume) << "shown with the copy";
+    const RECT work = WorkArea(), box = zkui::WindowBox(volume);
+    EXPECT_EQ(box.right, work.right - 4);
+    EXPECT_EQ(box.bottom, work.bottom - 6);
+    const std::string first = "C:\\zktest\\present_music\\App\\file0.txt";
+    EXPECT_TRUE(
+        WaitFor([&] { return GetFileAttributesA(first.c_str()) != INVALID_FILE_ATTRIBUTES; }, 2000))
+        << "the copy runs";
+    const std::string last = "C:\\zktest\\present_music\\App\\file99.txt";
+    EXPECT_EQ(GetFileAttributesA(last.c_str()), INVALID_FILE_ATTRIBUTES) << "not yet done";
+    ASSERT_TRUE(zkui::WaitGone(volume, 20000));
+    const DWORD gone = GetTickCount();
+    EXPECT_NE(GetFileAttributesA(last.c_str()), INVALID_FILE_ATTRIBUTES) << "after the copy";
+    EXPECT_EQ(r.program.Wait(5000), 0);
+    EXPECT_LT(GetTickCount() - gone, 1500u) << "the fade, the stop and the end";
+}
+
+TEST(InstallPresent, ClosingAWindowMidCopyEndsTheRunWithNothingLeft) {
+    RegistrationCleanup cleanup;
+    std::map<std::string, std::string> files = kPages;
+    files["tone.wav"] = Wav();
+    const std::string rows = ProductFiles(200, files);
+    const std::string script = Script("present_midcopy", "WelcomeDlg,CopyFilesDlg,CompleteDlg") +
+                               Line("SET_SETUP_BACKGROUND") + BillboardLines(kShowRow) +
+                               Line("SET_BG_WAVE_FILE_NAME", "tone.wav") +
+                               Line("SET_BG_WAVE_SLIDER", "Floating") +
+                               Line("SET_BG_WAVE_DELAY", "20") + rows;
+    for (const char* which : {"background", "copy bar"}) {
+        EngineRun r("present_midcopy", script, false, files);
+        ASSERT_TRUE(r.FindWizard()) << which;
+        zkui::Click(r.Control(ids::NextButton));
+        HWND bar = r.Top(ids::CopyBarClass);
+        ASSERT_TRUE(bar && r.Top(ids::SliderFormClass)) << which;
+        const std::string first = "C:\\zktest\\present_midcopy\\App\\file0.txt";
+        ASSERT_TRUE(WaitFor(
+            [&] { return GetFileAttributesA(first.c_str()) != INVALID_FILE_ATTRIBUTES; }, 3000));
+        if (std::string(which) == "background")
+            zkui::PostClose(r.Top(ids::SetupMainClass));
+        else
+            zkui::Click(zkui::ChildById(bar, ids::CopyBarCancel));
+        ASSERT_TRUE(r.Answer(ids::ExitSetupExit)) << which;
+        EXPECT_EQ(r.program.Wait(5000), 0) << which;
+        const std::string last = "C:\\zktest\\present_midcopy\\App\\file199.txt";
+        EXPECT_EQ(GetFileAttributesA(last.c_str()), INVALID_FILE_ATTRIBUTES)
+            << which << ": the copy stopped";
         EXPECT_TRUE(WaitFor([] { return ProcessesNamed(EngineRun::Exe()) == 0; }, 3000)) << which;
     }
 }
