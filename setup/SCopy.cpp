@@ -1,5 +1,7 @@
 #include "SCopy.h"
 
+#include <algorithm>
+
 #include "Common.h"
 #include "Files.h"
 #include "Global.h"
@@ -7,6 +9,7 @@
 #include "RunTimeDir.h"
 #include "SFileItem.h"
 #include "SLang.h"
+#include "SUnLines.h"
 #include "UtilPlus.h"
 #include "VerInfo.h"
 #include "ZLibOpen.h"
@@ -274,6 +277,24 @@ bool TCopyEngine::CreateDirLogged(const Text& folderIn, bool withLine, char remo
         break;
     }
     AddLine(command + folder + ")");
+    // A folder that stays keeps its parents anyway.
+    return removeMode == '2' || removeMode == '3' || AddCreatedParentLines(folder);
+}
+
+bool TCopyEngine::AddCreatedParentLines(const Text& folderIn) {
+    const auto isAny = [](const auto& folders, const Text& f) {
+        return std::any_of(std::begin(folders), std::end(folders),
+                           [&](const Text& k) { return TextEquals(WithoutBackslash(k), f); });
+    };
+    // The install folders have lines of their own, and their parents come with them.
+    const Text installFolders[] = {inputs_.targetDir, inputs_.commonDir, inputs_.auxDir};
+    TextList parents;
+    for (Text f = FolderOf(WithoutBackslash(folderIn)); CreatedHere(f); f = FolderOf(f)) {
+        if (f.size() <= 3 || isAny(wellKnownFolders_, f) || IsSystemFolder(f)) break;
+        if (!isAny(installFolders, f)) parents.push_back(f);
+    }
+    for (const UninstallLine& line : CreatedParentLines(parents))
+        if (!AddLine(line.text, line.forced)) return false;
     return true;
 }
 

@@ -118,6 +118,9 @@ class TCopyEngine {
     // only for a folder this engine created. The driver makes the install folders with it
     // (without line) so that their entries count as created by this installation.
     bool CreateDirLogged(const Text& folder, bool withLine, char removeMode);
+    // The lines of the parents above folder that this engine created (never a drive root or a
+    // well-known folder); false when a line could not be written.
+    bool AddCreatedParentLines(const Text& folder);
     // One file; false when it could not be installed (box shown, run stopped).
     bool InstallFile(const FileJob& job, bool& delayed);
     // Finds a missing source in the origin tree; packed: the found file is its "._z" stream.

@@ -313,9 +313,16 @@ bool TSDialogForm::PrepareInstallation() {
     SendMessageA(bar, PBM_SETRANGE32, 0, CountSelectedFiles());
     SendMessageA(bar, PBM_SETSTEP, 1, 0);
     SendMessageA(bar, PBM_SETPOS, 0, 0);
-    return Uninstall().AddLines(FolderValueLines(GetTargetDir(false), GetCommonDir(false),
-                                                 GetAuxiliaryDir(false))) ||
-           FailRun(false);
+    if (!Uninstall().AddLines(
+            FolderValueLines(GetTargetDir(false), GetCommonDir(false), GetAuxiliaryDir(false))))
+        return FailRun(false);
+    // The parents this run created above the install folders go with them.
+    bool linesOk = copyEngine_->AddCreatedParentLines(GetTargetDir(false));
+    if (linesOk && Script->GetUsesCommonFolder())
+        linesOk = copyEngine_->AddCreatedParentLines(GetCommonDir(false));
+    if (linesOk && Script->GetUsesAuxiliaryFolder())
+        linesOk = copyEngine_->AddCreatedParentLines(GetAuxiliaryDir(false));
+    return linesOk || FailRun(false);
 }
 
 // The copy, then stage 3 and the changes after it; false when the run failed or was stopped.

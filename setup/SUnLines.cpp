@@ -177,6 +177,16 @@ Text FolderRemovalLine(char removeMode, const Text& folder, bool createdHere) {
     }
 }
 
+UninstallLines CreatedParentLines(const TextList& parents) {
+    UninstallLines lines;
+    for (const Text& parent : parents) {
+        const Text clean = WithoutTrailingBackslash(parent);
+        AddCommand(lines, "REMOVE_DIR", clean);
+        AddCommand(lines, "AVOID_ERR_REMOVE_DIR", clean);
+    }
+    return lines;
+}
+
 UninstallLines FileRemovalLines(const Text& target, bool readOnly, bool shared) {
     UninstallLines lines;
     if (readOnly) AddCommand(lines, "UNMARK_READONLY_FILE", target);

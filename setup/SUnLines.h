@@ -88,6 +88,10 @@ UninstallLines OperationRowLines(const OperationRowTexts& texts);
 // before the installation (createdHere false) is never removed with its contents: '1' gives
 // REMOVE_DIR there.
 Text FolderRemovalLine(char removeMode, const Text& folder, bool createdHere);
+// For each parent folder the installation created above one of its folders, deepest first:
+// REMOVE_DIR (it goes only when empty, after the folders below it) and AVOID_ERR_REMOVE_DIR
+// (what the user put there since keeps it without an error).
+UninstallLines CreatedParentLines(const TextList& parents);
 // UNMARK_READONLY_FILE when read-only, then REMOVE_SHARED_FILE or REMOVE_FILE.
 UninstallLines FileRemovalLines(const Text& target, bool readOnly, bool shared);
 

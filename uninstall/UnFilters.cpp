@@ -251,6 +251,21 @@ bool IsDirFailureExcused(const ProtectionLists& p, const Text& dir) {
     return PathPrefixesAnyEntry(p.avoidErrRemoveDir, dir);
 }
 
+TextList RemoveDirsAboveOwnDir(const ProtectionLists& p, const TextList& removeDirs,
+                               const Text& ownDir) {
+    TextList above;
+    for (Text dir : removeDirs) {
+        while (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
+        const bool isAbove = dir.size() > 3 && StartsText(dir + "\\", ownDir);
+        const bool listed = std::any_of(above.begin(), above.end(),
+                                        [&](const Text& a) { return TextEquals(a, dir); });
+        if (isAbove && !listed && IsDirRemovable(p, dir)) above.push_back(dir);
+    }
+    std::stable_sort(above.begin(), above.end(),
+                     [](const Text& a, const Text& b) { return a.size() > b.size(); });
+    return above;
+}
+
 bool IsProtectedRegistryKey(const Text& registryPath) {
     const ReachedKey k = ReachedKeyOf(registryPath);
     if (k.parts.empty()) return true; // a root or a whole hive

@@ -29,6 +29,11 @@ bool HoldsProtectedDir(const ProtectionLists& p, const Text& dir);
 bool IsInProtectedDir(const ProtectionLists& p, const Text& dir);
 // A failed REMOVE_DIR is excused when an AVOID_ERR_REMOVE_DIR entry is the folder or lies below.
 bool IsDirFailureExcused(const ProtectionLists& p, const Text& dir);
+// The REMOVE_DIR folders above the uninstaller's own folder that may go, deepest first, each
+// once: they can be empty only after the self-deletion has removed that folder. Canonical
+// paths.
+TextList RemoveDirsAboveOwnDir(const ProtectionLists& p, const TextList& removeDirs,
+                               const Text& ownDir);
 
 // Registry keys no uninstall line may delete, judged by the key reached, not its spelling
 // (case, doubled or trailing backslashes, HKEY_CLASSES_ROOT or Software\Classes, the

@@ -5,7 +5,10 @@
 #include "Global.h"
 #include "Process.h"
 #include "U_DEBUG0.h"
+#include "Common.h"
+#include "UnFilters.h"
 #include "UnMain.h"
+#include "UnRemove.h"
 #include "UnReport.h"
 #include "UtilPlus.h"
 #include "ZMsgBox.h"
@@ -110,7 +113,20 @@ bool TerminateProcessByExeName(const Text& path, bool fullPathOnly) {
     return true;
 }
 
-void CreateSelfDeleteBatch(bool removeFolder, bool useShortNames) {
+// The installation's parent folders above this folder, left for the batch: they can be
+// empty only once the folder is gone.
+TextList ParentDirsForBatch(const TextList& scriptLines) {
+    const UninstallWorkLists lists = ParseUninstallScript(scriptLines);
+    const RemovalContext ctx = MakeRemovalContext(lists, GetExeName());
+    TextList removeDirs;
+    for (const Text& entry : lists[WorkList::Dir]) {
+        const Text dir = CanonicalizePath(entry);
+        if (!dir.empty() && !IsSystemFolder(dir)) removeDirs.push_back(dir);
+    }
+    return RemoveDirsAboveOwnDir(ctx.protection, removeDirs, ctx.ownDir);
+}
+
+void CreateSelfDeleteBatch(bool removeFolder, bool useShortNames, TextList parentDirs) {
     Text bat = GetTempDir(true) + "_DEL_ME_.BAT";
     SaveFile(bat, "ABC\r\n", 0);
     Text exe = GetExeName();
@@ -119,7 +135,9 @@ void CreateSelfDeleteBatch(bool removeFolder, bool useShortNames) {
     bat = BatchPath(bat, useShortNames);
     exe = BatchPath(exe, useShortNames);
     dir = BatchPath(dir, useShortNames);
-    if (!SaveFile(bat, AnsiToOem(SelfDeleteBatchText(exe, dir, bat, removeFolder)), 0)) {
+    for (Text& parent : parentDirs) parent = BatchPath(parent, useShortNames);
+    if (!SaveFile(bat, AnsiToOem(SelfDeleteBatchText(exe, dir, bat, removeFolder, 30, parentDirs)),
+                  0)) {
         TraceLine("Cannot write " + bat);
         return;
     }
@@ -183,7 +201,7 @@ int UninstallMain() {
         if (form.Open()) form.RunUntilClosed();
     }
     DeleteAutoUpdateFiles(autoUpdate);
-    if (IsUninstallDone()) CreateSelfDeleteBatch(true, false);
+    if (IsUninstallDone()) CreateSelfDeleteBatch(true, false, ParentDirsForBatch(lines));
     return 0;
 }
 

@@ -63,7 +63,7 @@ Text SummaryMessage(const RemovalCounters& c) {
 }
 
 Text SelfDeleteBatchText(const Text& exe, const Text& dir, const Text& bat, bool removeFolder,
-                         int tries) {
+                         int tries, const TextList& parentDirs) {
     const Text qExe = QuotedBatchPath(exe);
     TextList lines = {
         "@ECHO OFF",
@@ -77,7 +77,11 @@ Text SelfDeleteBatchText(const Text& exe, const Text& dir, const Text& bat, bool
         "GOTO START",
         ":GONE",
     };
-    if (removeFolder) lines.push_back("RD " + QuotedBatchPath(dir) + " >NUL 2>NUL");
+    if (removeFolder) {
+        lines.push_back("RD " + QuotedBatchPath(dir) + " >NUL 2>NUL");
+        for (const Text& parent : parentDirs)
+            lines.push_back("RD " + QuotedBatchPath(parent) + " >NUL 2>NUL");
+    }
     lines.push_back("DEL " + QuotedBatchPath(bat) + " >NUL 2>NUL");
     Text text;
     for (const Text& line : lines) text += line + "\r\n";

@@ -34,8 +34,9 @@ Text SummaryMessage(const RemovalCounters& c);
 // The batch that deletes the uninstaller after it has exited: it retries while the exe still
 // exists (DEL never sets ERRORLEVEL), pauses between tries with PING (Wine's cmd has no
 // TIMEOUT), gives up after `tries`, then removes the folder when it is empty and itself.
-// Paths are quoted and their "%" doubled. Lines end with CR LF.
+// Paths are quoted and their "%" doubled. Lines end with CR LF. With the folder, the
+// parentDirs (deepest first) go after it, each only when empty.
 Text SelfDeleteBatchText(const Text& exe, const Text& dir, const Text& bat, bool removeFolder,
-                         int tries = 30);
+                         int tries = 30, const TextList& parentDirs = {});
 
 } // namespace zk

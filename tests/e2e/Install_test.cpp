@@ -537,6 +537,80 @@ TEST_P(SilentReinstall, ContinuesTheScriptWithoutDuplicatesAndOneUninstallRemove
 INSTANTIATE_TEST_SUITE_P(Scripts, SilentReinstall, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "scrambled" : "plain"; });
 
+// A target two levels below the scratch folder: the levels the installation made go with the
+// uninstallation, unless they were there before or hold the user's own files by then.
+struct ParentCase {
+    const char* name;
+    bool vendorExisted; // "Vendor" made (with a file of its own) before the installation
+    bool userFile;      // a file of the user's put into "Vendor" after the installation
+    int runs;           // installations into the same folders before the one uninstallation
+};
+
+class SilentInstallParents : public ::testing::TestWithParam<ParentCase> {};
+
+TEST_P(SilentInstallParents, CreatedParentsGoWhenEmptyAndOthersStay) {
+    const ParentCase c = GetParam();
+    Package p(std::string("inst_parents_") + c.name);
+    const std::string vendor = p.root + "\\Vendor";
+    p.app = vendor + "\\Product";
+    if (c.vendorExisted) {
+        ASSERT_TRUE(CreateDirectoryA(vendor.c_str(), nullptr));
+        zktest::WriteBytes(vendor + "\\canary.txt", kCanary);
+    }
+    for (int run = 0; run < c.runs; ++run) {
+        p.Stock();
+        p.Source("a.txt", "plain a");
+        p.Source("b.txt", "plain b");
+        // A folder entry with a missing parent of its own below the target.
+        p.Script(SilentScript(p, Line("SET_GROUP_DATA", "|Main|Main files|10|2|0|1|1|1|0|") +
+                                     Line("SET_SUB_DIR", "<Application Folder>") +
+                                     Line("SET_COPY_FILES", "a.txt") +
+                                     Line("SET_SUB_DIR", "*1<Application Folder>\\Bin\\Deep") +
+                                     Line("SET_COPY_FILES", "b.txt")));
+        ASSERT_EQ(RunSetup(p), 0) << "run " << run + 1;
+    }
+    const std::vector<std::string> lines = p.Uninstall();
+    const auto count = [&](const std::string& line) {
+        return std::count(lines.begin(), lines.end(), line);
+    };
+    const std::string bin = p.App("Bin"), deep = p.App("Bin\\Deep");
+    EXPECT_EQ(count("FORCE_REMOVE_DIR(" + deep + ");"), 1);
+    EXPECT_EQ(count("REMOVE_DIR(" + bin + ");"), 1);
+    EXPECT_EQ(count("AVOID_ERR_REMOVE_DIR(" + bin + ");"), 1);
+    EXPECT_EQ(count("REMOVE_DIR(" + p.app + ");"), 1);
+    EXPECT_EQ(count("AVOID_ERR_REMOVE_DIR(" + p.app + ");"), 0);
+    EXPECT_EQ(count("REMOVE_DIR(" + vendor + ");"), c.vendorExisted ? 0 : 1);
+    EXPECT_EQ(count("AVOID_ERR_REMOVE_DIR(" + vendor + ");"), c.vendorExisted ? 0 : 1);
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.find("(" + p.root + ");"), std::string::npos) << line;
+
+    if (c.userFile) zktest::WriteBytes(vendor + "\\mine.txt", "the user's own");
+    EXPECT_EQ(UninstallFromEntry(p), "");
+    EXPECT_TRUE(WaitRemoved(p.app));
+    const bool vendorStays = c.vendorExisted || c.userFile;
+    if (vendorStays) {
+        Sleep(1500); // the batch's last step has had its chance
+    } else {
+        EXPECT_TRUE(WaitRemoved(vendor));
+    }
+    EXPECT_EQ(zktest::Exists(vendor), vendorStays);
+    if (c.vendorExisted) {
+        EXPECT_EQ(zktest::ReadBytes(vendor + "\\canary.txt"), kCanary);
+    }
+    if (c.userFile) {
+        EXPECT_EQ(zktest::ReadBytes(vendor + "\\mine.txt"), "the user's own");
+    }
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SilentInstallParents,
+                         ::testing::Values(ParentCase{"created", false, false, 1},
+                                           ParentCase{"created_twice", false, false, 2},
+                                           ParentCase{"user_file", false, true, 1},
+                                           ParentCase{"existed", true, false, 1}),
+                         [](const auto& info) { return info.param.name; });
+
 // ---------------------------------------------------------------------------------------------
 // The whole road as a user takes it.
 

@@ -62,6 +62,11 @@ TEST(UninstallLines, ScriptPathAndLineRules) {
     EXPECT_EQ(FolderRemovalLine('1', "C:\\A", false), "REMOVE_DIR(C:\\A);");
     EXPECT_EQ(FolderRemovalLine('3', "C:\\A", false), "DONT_REMOVE_JUST_DIR(C:\\A);");
     EXPECT_EQ(FolderRemovalLine('x', "", true), "");
+    const UninstallLines parents = CreatedParentLines({"C:\\V\\P\\", "C:\\V", ""});
+    Text parentText;
+    for (const UninstallLine& line : parents) parentText += line.text;
+    EXPECT_EQ(parentText, "REMOVE_DIR(C:\\V\\P);AVOID_ERR_REMOVE_DIR(C:\\V\\P);"
+                          "REMOVE_DIR(C:\\V);AVOID_ERR_REMOVE_DIR(C:\\V);");
     const UninstallLines file = FileRemovalLines("C:\\A\\b.dll", true, true);
     ASSERT_EQ(file.size(), 2u);
     EXPECT_EQ(file[0].text + file[1].text,

@@ -208,6 +208,26 @@ TEST(ProtectionFilters, AvoidErrExcusesTheFolderAndItsAncestors) {
     EXPECT_FALSE(IsDirFailureExcused(p, "C:\\Q"));
 }
 
+TEST(ProtectionFilters, RemoveDirsAboveTheOwnFolderAreLeftForTheBatchDeepestFirst) {
+    const Text own = "C:\\Zk\\Vendor\\Product";
+    const TextList dirs = {"C:\\Zk",
+                           "c:\\zk\\vendor\\",
+                           own,
+                           "C:\\Zk\\Vendor",
+                           "C:\\Zk\\Vend",
+                           "C:\\Zk\\Vendor\\Product\\Bin",
+                           "C:\\",
+                           ""};
+    EXPECT_EQ(RemoveDirsAboveOwnDir(MakeProtectionLists({}, {}, {}), dirs, own),
+              (TextList{"c:\\zk\\vendor", "C:\\Zk"}));
+    // A protected folder below, or the folder itself kept: it stays, and so do those above.
+    EXPECT_EQ(RemoveDirsAboveOwnDir(MakeProtectionLists({}, {"C:\\Zk\\Vendor"}, {}), dirs, own),
+              (TextList{"C:\\Zk"}));
+    EXPECT_EQ(
+        RemoveDirsAboveOwnDir(MakeProtectionLists({"C:\\Zk\\Vendor\\Data"}, {}, {}), dirs, own),
+        TextList{});
+}
+
 TEST(ProtectionFilters, RegistryKeysThatNoUninstallLineMayDelete) {
     struct Case {
         const char* path;
@@ -478,6 +498,22 @@ TEST(UninstallTexts, SelfDeleteBatchRetriesUntilTheExeIsGone) {
                           "RD \"C:\\Program Files\\Demo\" >NUL 2>NUL\r\n"
                           "DEL \"C:\\Temp\\_DEL_ME_.BAT\" >NUL 2>NUL\r\n";
     EXPECT_EQ(bat, expected);
+}
+
+TEST(UninstallTexts, SelfDeleteBatchRemovesTheParentsAfterTheFolderOnlyWithIt) {
+    const TextList parents = {"C:\\Zk\\Vendor", "C:\\Zk 100%"};
+    const Text bat = SelfDeleteBatchText("C:\\Zk\\Vendor\\P\\U.exe", "C:\\Zk\\Vendor\\P",
+                                         "C:\\T\\_DEL_ME_.BAT", true, 30, parents);
+    EXPECT_NE(bat.find("RD \"C:\\Zk\\Vendor\\P\" >NUL 2>NUL\r\n"
+                       "RD \"C:\\Zk\\Vendor\" >NUL 2>NUL\r\n"
+                       "RD \"C:\\Zk 100%%\" >NUL 2>NUL\r\n"
+                       "DEL \"C:\\T\\_DEL_ME_.BAT\""),
+              Text::npos)
+        << bat;
+    EXPECT_EQ(SelfDeleteBatchText("C:\\Zk\\Vendor\\P\\U.exe", "C:\\Zk\\Vendor\\P",
+                                  "C:\\T\\_DEL_ME_.BAT", false, 30, parents)
+                  .find("RD "),
+              Text::npos);
 }
 
 TEST(UninstallTexts, SelfDeleteBatchDoublesPercentAndKeepsFolderWhenAsked) {
