@@ -543,7 +543,7 @@ TEST(SetupFinish, RestartAgainstLaunch) {
 namespace {
 
 HWND WaitBrowser(DWORD pid) {
-    return zkui::FindTopWindow("#32770", "Browse for Folder", pid, 15000);
+    return zkui::FindTopWindow("#32770", "Browse for Folder", pid, 30000);
 }
 
 } // namespace
@@ -557,7 +557,7 @@ TEST(SetupPages, BrowseTakesTheChosenFolderCancelKeepsTheText) {
     zkui::Click(w.Control(ids::BrowseButton));
     HWND browser = WaitBrowser(w.program.Pid());
     ASSERT_TRUE(browser);
-    Sleep(1500); // the tree selects the start folder
+    ASSERT_TRUE(zkui::WaitFolderSelected(browser)) << "the start folder is preselected";
     PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(zkui::WaitGone(browser));
     EXPECT_TRUE(w.WaitText(ids::TargetDirEdit, start, 3000)) << w.Text(ids::TargetDirEdit);
