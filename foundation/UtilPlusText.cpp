@@ -2,6 +2,19 @@
 
 namespace zk {
 
+TextList SplitLines(const Text& text) {
+    TextList lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
 Text FixSlash(const Text& path, bool withBackslash) {
     Text out = path;
     if (out.size() > 2 && out.back() == '\\') out.pop_back();

@@ -5,8 +5,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace zk {
+
+using TextList = std::vector<Text>;
+
+// Lines of a file's text; CR LF, LF and a lone CR all end a line.
+TextList SplitLines(const Text& text);
 
 // One trailing backslash removed when the path is longer than 2 characters; then exactly
 // one appended when asked (an empty path stays empty).

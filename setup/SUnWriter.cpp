@@ -3,26 +3,13 @@
 #include "Files.h"
 #include "Handles.h"
 #include "Scramble.h"
+#include "UtilPlusText.h"
 
 namespace zk {
 
 namespace {
 
 constexpr size_t HeaderSize = 13; // marker and key of a scrambled script
-
-// Lines of a text; CR LF, LF and a lone CR each end one.
-TextList LinesOf(const Text& text) {
-    TextList lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
 
 bool IsFile(const Text& path) {
     const DWORD a = GetFileAttributesA(path.c_str());
@@ -85,7 +72,7 @@ bool TUninstallWriter::Start() {
         const Text plain = ScrambleText(raw, false);
         const bool sameForm =
             IsScrambled(raw) ? (scrambled_ && raw.size() >= HeaderSize) : !scrambled_;
-        for (const Text& line : LinesOf(plain)) Remember(line);
+        for (const Text& line : SplitLines(plain)) Remember(line);
         const Text owed = plain.empty() || EndsWithBreak(plain) ? "" : "\r\n";
         if (sameForm) {
             if (scrambled_) key_ = static_cast<unsigned char>(raw[HeaderSize - 1]);

@@ -38,19 +38,6 @@ constexpr CommandName kCommands[] = {
 
 } // namespace
 
-TextList SplitLines(const Text& text) {
-    TextList lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
 Text GetScriptValue(const TextList& lines, const Text& key) {
     for (const Text& line : lines) {
         const size_t eq = line.find('=');

@@ -6,14 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "UtilPlusText.h"
 #include "Utils.h"
 
 namespace zk {
-
-using TextList = std::vector<Text>;
-
-// Lines of a file's text; CR LF, LF and a lone CR all end a line.
-TextList SplitLines(const Text& text);
 
 // Value of the first KEY=value line whose key (the text before the first "=") equals key,
 // ignoring case; empty when no line has it. A later installation's repeated keys never win.

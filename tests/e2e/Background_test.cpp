@@ -4,6 +4,7 @@
 // answers the exit question.
 #include "ControlIds.h"
 #include "Layout.h"
+#include "MediaFiles.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
 
@@ -16,13 +17,11 @@ namespace ids = zk::ids;
 
 namespace {
 
-constexpr const char* DynDataSubkey = "Software\\Zelkon_Dyn_Data";
+using zktest::Le;
+using zkui::WaitFor;
+using zkui::WorkArea;
 
-std::string Le(uint32_t v, int bytes) {
-    std::string s;
-    for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-}
+constexpr const char* DynDataSubkey = "Software\\Zelkon_Dyn_Data";
 
 // A 24-bit BMP, red and yellow squares.
 std::string Checks(int w, int h) {
@@ -39,15 +38,6 @@ std::string Checks(int w, int h) {
            Le(40, 4) + Le(static_cast<uint32_t>(w), 4) + Le(static_cast<uint32_t>(h), 4) +
            Le(1, 2) + Le(24, 2) + Le(0, 4) + Le(static_cast<uint32_t>(data.size()), 4) +
            Le(2835, 4) + Le(2835, 4) + Le(0, 4) + Le(0, 4) + data;
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        Sleep(20);
-    }
-    return true;
 }
 
 COLORREF ClientPixel(HWND w, int x, int y) {
@@ -76,12 +66,6 @@ struct Background {
     void FindWizard() { wizard = zkui::FindTopWindow("ZkStandInWizard", "", host.Pid(), 5000); }
     HWND ExitQuestion() { return zkui::FindTopWindow(ids::MsgBoxClass, "Exit Setup", host.Pid()); }
 };
-
-RECT WorkArea() {
-    RECT r{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-    return r;
-}
 
 } // namespace
 

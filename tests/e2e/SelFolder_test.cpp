@@ -4,7 +4,6 @@
 #include "TestEnv.h"
 #include "UiDriver.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,25 +28,9 @@ Browse StartBrowser(const std::string& scratch, const std::string& start, int co
     return b;
 }
 
-HWND FindTree(HWND parent) {
-    for (HWND child : zkui::Children(parent)) {
-        if (zkui::ClassOf(child) == WC_TREEVIEWA) return child;
-        if (HWND inner = FindTree(child)) return inner;
-    }
-    return nullptr;
-}
-
-// True once the dialog's tree has an item selected below its root, as the start folder is
-// when the dialog's first callback has run (slow the first time the shell lists the drives).
-bool WaitForSelection(HWND dialog, DWORD timeoutMs = 10000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50)) {
-        HWND tree = FindTree(dialog);
-        if (!tree) continue;
-        LRESULT caret = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
-        LRESULT root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-        if (caret && caret != root) return true;
-    }
-    return false;
+// The shell's first start in a fresh prefix is slow, the more so under load.
+HWND WaitBrowser(DWORD pid) {
+    return zkui::FindTopWindow(BrowserClass, BrowserTitle, pid, 30000);
 }
 
 void Press(HWND dialog, int id) {
@@ -61,12 +44,12 @@ TEST(SelectFolder, OkReturnsThePreselectedFolder) {
     std::string start = dir + "\\Start Here";
     CreateDirectoryA(start.c_str(), nullptr);
     Browse b = StartBrowser(dir, start);
-    HWND dialog = zkui::FindTopWindow(BrowserClass, BrowserTitle, b.host.Pid());
+    HWND dialog = WaitBrowser(b.host.Pid());
     ASSERT_TRUE(dialog);
     HWND ok = zkui::ChildById(dialog, IDOK), cancel = zkui::ChildById(dialog, IDCANCEL);
     ASSERT_TRUE(ok && cancel);
     EXPECT_TRUE(zkui::ChildByText(dialog, "Please select the destination folder:"));
-    ASSERT_TRUE(WaitForSelection(dialog));
+    ASSERT_TRUE(zkui::WaitFolderSelected(dialog));
     Press(dialog, IDOK);
     EXPECT_EQ(b.host.Wait(), 1);
     EXPECT_EQ(zktest::ReadBytes(b.outFile), "1|" + start + "\n");
@@ -76,7 +59,7 @@ TEST(SelectFolder, OkReturnsThePreselectedFolder) {
 TEST(SelectFolder, CancelKeepsThePath) {
     std::string dir = zktest::ScratchDir("selfolder_cancel");
     Browse b = StartBrowser(dir, dir);
-    HWND dialog = zkui::FindTopWindow(BrowserClass, BrowserTitle, b.host.Pid());
+    HWND dialog = WaitBrowser(b.host.Pid());
     ASSERT_TRUE(dialog);
     Press(dialog, IDCANCEL);
     EXPECT_EQ(b.host.Wait(), 0);
@@ -88,9 +71,9 @@ TEST(SelectFolder, MissingStartFolderOpensWithoutSelection) {
     std::string dir = zktest::ScratchDir("selfolder_missing");
     std::string start = dir + "\\not\\there";
     Browse b = StartBrowser(dir, start);
-    HWND dialog = zkui::FindTopWindow(BrowserClass, BrowserTitle, b.host.Pid());
+    HWND dialog = WaitBrowser(b.host.Pid());
     ASSERT_TRUE(dialog);
-    EXPECT_FALSE(WaitForSelection(dialog, 1500));
+    EXPECT_FALSE(zkui::WaitFolderSelected(dialog, 1500));
     // Nothing chosen: OK on the root (no file-system folder) gives no folder.
     Press(dialog, IDOK);
     long rc = b.host.Wait();
@@ -103,9 +86,9 @@ TEST(SelectFolder, MissingStartFolderOpensWithoutSelection) {
 TEST(SelectFolder, NextDialogOpensWhereTheUserLeftTheLast) {
     std::string dir = zktest::ScratchDir("selfolder_place");
     Browse b = StartBrowser(dir, dir, 2);
-    HWND first = zkui::FindTopWindow(BrowserClass, BrowserTitle, b.host.Pid());
+    HWND first = WaitBrowser(b.host.Pid());
     ASSERT_TRUE(first);
-    ASSERT_TRUE(WaitForSelection(first));
+    ASSERT_TRUE(zkui::WaitFolderSelected(first));
     RECT box = zkui::WindowBox(first);
     EXPECT_EQ(box.left, (GetSystemMetrics(SM_CXSCREEN) - 560) / 2);
     EXPECT_EQ(box.top, (GetSystemMetrics(SM_CYSCREEN) - 520) / 2);
@@ -114,9 +97,9 @@ TEST(SelectFolder, NextDialogOpensWhereTheUserLeftTheLast) {
     Sleep(600); // the dialog's place is taken every 200 ms
     Press(first, IDOK);
     ASSERT_TRUE(zkui::WaitGone(first));
-    HWND second = zkui::FindTopWindow(BrowserClass, BrowserTitle, b.host.Pid());
+    HWND second = WaitBrowser(b.host.Pid());
     ASSERT_TRUE(second);
-    ASSERT_TRUE(WaitForSelection(second));
+    ASSERT_TRUE(zkui::WaitFolderSelected(second));
     box = zkui::WindowBox(second);
     EXPECT_EQ(box.left, 40);
     EXPECT_EQ(box.top, 30);
@@ -131,10 +114,12 @@ TEST(SelectFolder, NextDialogOpensWhereTheUserLeftTheLast) {
 TEST(SelectFolder, OwnerActiveAgainOtherWindowsDisabledMeanwhile) {
     std::string dir = zktest::ScratchDir("selfolder_owner");
     Browse b = StartBrowser(dir, dir, 1, "windows");
-    HWND dialog = zkui::FindTopWindow(BrowserClass, BrowserTitle, b.host.Pid());
+    HWND dialog = WaitBrowser(b.host.Pid());
     ASSERT_TRUE(dialog);
-    ASSERT_TRUE(WaitForSelection(dialog));
-    Sleep(200); // the host looks at its other window every 50 ms
+    ASSERT_TRUE(zkui::WaitFolderSelected(dialog));
+    // The host retitles its other window once it has seen it disabled.
+    ASSERT_TRUE(zkui::FindTopWindow("", "Other (disabled)", b.host.Pid()))
+        << "the other window was not disabled while the dialog ran";
     Press(dialog, IDCANCEL);
     EXPECT_EQ(b.host.Wait(), 0);
     EXPECT_EQ(zktest::ReadBytes(b.outFile), "0|" + dir + "|AED\n");

@@ -458,6 +458,17 @@ std::string WaitLaunched(const Wizard& w, DWORD ms) {
     return noted;
 }
 
+// The debug viewer's window (hidden, so looked for by its class), up before anything traces.
+bool WaitDebugViewer(DWORD pid) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 15000; Sleep(20))
+        for (HWND v = nullptr; (v = FindWindowExA(nullptr, v, ".ZDebug.", nullptr));) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(v, &owner);
+            if (owner == pid) return true;
+        }
+    return false;
+}
+
 std::string LaunchLines(const Wizard& w, const std::string& bat) {
     CreateDirectoryA(w.Path("Work").c_str(), nullptr);
     return Line("SET_PROG_EXE_NAME", bat) + Line("SET_START_PROGRAM_LINK_WORKDIR", w.Path("Work")) +
@@ -517,7 +528,7 @@ TEST(SetupFinish, RestartAgainstLaunch) {
         const std::string trace = w.Path("trace.txt");
         zkui::Program viewer =
             zkui::Start(zktest::BinDir() + "\\zdebugviewer.exe", zkui::Quote(trace));
-        Sleep(500); // its window is up
+        ASSERT_TRUE(WaitDebugViewer(viewer.Pid()));
         RunEngine(w, "WelcomeDlg,CompleteDlg",
                   LaunchLines(w, bat) + Line("SET_PROPOSE_LAUNCH") + Line("SET_PROPOSE_RESTART"));
         ASSERT_TRUE(w.window);
@@ -543,7 +554,7 @@ TEST(SetupFinish, RestartAgainstLaunch) {
 namespace {
 
 HWND WaitBrowser(DWORD pid) {
-    return zkui::FindTopWindow("#32770", "Browse for Folder", pid, 15000);
+    return zkui::FindTopWindow("#32770", "Browse for Folder", pid, 30000);
 }
 
 } // namespace
@@ -557,7 +568,7 @@ TEST(SetupPages, BrowseTakesTheChosenFolderCancelKeepsTheText) {
     zkui::Click(w.Control(ids::BrowseButton));
     HWND browser = WaitBrowser(w.program.Pid());
     ASSERT_TRUE(browser);
-    Sleep(1500); // the tree selects the start folder
+    ASSERT_TRUE(zkui::WaitFolderSelected(browser)) << "the start folder is preselected";
     PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(zkui::WaitGone(browser));
     EXPECT_TRUE(w.WaitText(ids::TargetDirEdit, start, 3000)) << w.Text(ids::TargetDirEdit);

@@ -4,6 +4,7 @@
 // in the installation's order and reports what it saw).
 #include "ControlIds.h"
 #include "ExecItemBuilder.h"
+#include "MediaFiles.h"
 #include "RegOp.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
@@ -26,69 +27,17 @@ namespace ids = zk::ids;
 
 namespace {
 
+using zktest::Bmp;
+using zktest::Row;
+using zktest::Wav;
+using zkui::ScreenPixel;
+using zkui::WaitFor;
+using zkui::WorkArea;
+
 constexpr const char* DynDataSubkey = "Software\\Zelkon_Dyn_Data";
 
 std::string Line(const std::string& command, const std::string& argument = "") {
     return command + "(" + argument + ")\r\n";
-}
-
-std::string Le(uint32_t v, int bytes) {
-    std::string s;
-    for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-}
-
-// Three seconds of a tone, 8 kHz mono 8-bit.
-std::string Wav() {
-    std::string samples;
-    for (int i = 0; i < 8000 * 3; ++i) samples += static_cast<char>(i % 40 < 20 ? 168 : 88);
-    return "RIFF" + Le(static_cast<uint32_t>(36 + samples.size()), 4) + "WAVEfmt " + Le(16, 4) +
-           Le(1, 2) + Le(1, 2) + Le(8000, 4) + Le(8000, 4) + Le(1, 2) + Le(8, 2) + "data" +
-           Le(static_cast<uint32_t>(samples.size()), 4) + samples;
-}
-
-// A 24-bit bottom-up BMP of one colour.
-std::string Bmp(int w, int h, COLORREF c) {
-    const int row = (w * 3 + 3) / 4 * 4;
-    std::string line;
-    for (int x = 0; x < w; ++x)
-        line += std::string{static_cast<char>(GetBValue(c)), static_cast<char>(GetGValue(c)),
-                            static_cast<char>(GetRValue(c))};
-    line += std::string(static_cast<size_t>(row - w * 3), '\0');
-    std::string data;
-    for (int y = 0; y < h; ++y) data += line;
-    return "BM" + Le(static_cast<uint32_t>(54 + data.size()), 4) + Le(0, 4) + Le(54, 4) +
-           Le(40, 4) + Le(static_cast<uint32_t>(w), 4) + Le(static_cast<uint32_t>(h), 4) +
-           Le(1, 2) + Le(24, 2) + Le(0, 4) + Le(static_cast<uint32_t>(data.size()), 4) +
-           Le(2835, 4) + Le(2835, 4) + Le(0, 4) + Le(0, 4) + data;
-}
-
-// A billboard settings row of 19 items with the given ones set.
-std::string Row(std::initializer_list<std::pair<int, const char*>> items) {
-    std::vector<std::string> values(19);
-    for (auto& [n, v] : items) values[static_cast<size_t>(n)] = v;
-    std::string row = "|";
-    for (const std::string& v : values) row += v + "|";
-    return row;
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-    for (DWORD start = GetTickCount(); !done(); Sleep(20))
-        if (GetTickCount() - start > ms) return false;
-    return true;
-}
-
-RECT WorkArea() {
-    RECT r{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-    return r;
-}
-
-COLORREF ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    COLORREF c = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return c;
 }
 
 int ProcessesNamed(const std::string& exe) {

@@ -107,24 +107,12 @@ SetupRun StartSetup(const SetupFolder& f, const std::string& args = "") {
     return r;
 }
 
-bool SetUserValue(const std::string& subkey, const std::string& name, const std::string& data) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    const LONG r =
-        RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                       static_cast<DWORD>(data.size() + 1));
-    RegCloseKey(key);
-    return r == ERROR_SUCCESS;
-}
-
 // Runs one exe name as another Windows version for the test's length.
 struct WindowsVersionFor {
     std::string key;
     WindowsVersionFor(const std::string& exeName, const std::string& version)
         : key("Software\\Wine\\AppDefaults\\" + exeName) {
-        SetUserValue(key, "Version", version);
+        zktest::SetUserValue(key, "Version", version);
     }
     ~WindowsVersionFor() { RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str()); }
 };

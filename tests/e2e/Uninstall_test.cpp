@@ -126,25 +126,7 @@ UninstallRun StartUninstaller(const Product& p) {
     return r;
 }
 
-// Waits until the path is gone (the self-deletion runs after the uninstaller has exited).
-bool WaitRemoved(const std::string& path, DWORD timeoutMs = 40000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100))
-        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-    return false;
-}
-
 // Registry state of the tests, below HKEY_CURRENT_USER.
-bool SetValue(const std::string& subkey, const std::string& name, const std::string& data) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    const LONG r =
-        RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                       static_cast<DWORD>(data.size() + 1));
-    RegCloseKey(key);
-    return r == ERROR_SUCCESS;
-}
 bool KeyExists(const std::string& subkey) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -198,11 +180,11 @@ TEST(Uninstall, MainRoadRemovesWhatTheScriptNamesAndNothingElse) {
     WriteFile(p.root + "\\keep.txt");
     const std::string keyRoot = zktest::ScratchKey("un_main").substr(18); // below HKCU
     const std::string productKey = keyRoot + "\\Product", canaryKey = keyRoot + "\\Product2";
-    ASSERT_TRUE(SetValue(productKey + "\\Deep", "v", "x"));
-    ASSERT_TRUE(SetValue(canaryKey, "v", "keep"));
+    ASSERT_TRUE(zktest::SetUserValue(productKey + "\\Deep", "v", "x"));
+    ASSERT_TRUE(zktest::SetUserValue(canaryKey, "v", "keep"));
     const std::string rowKey = keyRoot + "\\Shared";
-    ASSERT_TRUE(SetValue(rowKey, "Ours", "x"));
-    ASSERT_TRUE(SetValue(rowKey, "Theirs", "keep"));
+    ASSERT_TRUE(zktest::SetUserValue(rowKey, "Ours", "x"));
+    ASSERT_TRUE(zktest::SetUserValue(rowKey, "Theirs", "keep"));
     const std::string ini = p.root + "\\settings.ini";
     WritePrivateProfileStringA("Demo", "Ours", "x", ini.c_str());
     WritePrivateProfileStringA("Demo", "Theirs", "keep", ini.c_str());
@@ -260,7 +242,7 @@ TEST(Uninstall, MainRoadRemovesWhatTheScriptNamesAndNothingElse) {
     EXPECT_EQ(IniValue(ini, "Demo", "Ours"), "<none>");
     EXPECT_EQ(r.Close(), 0);
 
-    EXPECT_TRUE(WaitRemoved(p.app)) << "the uninstaller and its folder go last";
+    EXPECT_TRUE(zktest::WaitRemoved(p.app)) << "the uninstaller and its folder go last";
     EXPECT_TRUE(zktest::Exists(sibling + "\\keep.txt"));
     for (const char* keep : {"keep.txt", "keep.dll", "Update.exe"})
         EXPECT_TRUE(zktest::Exists(p.root + "\\" + keep)) << keep;
@@ -374,7 +356,7 @@ TEST(Uninstall, SharedRegistryKeysStayWhateverTheSpellingAndTheProductsOwnKeysGo
     EXPECT_EQ(r.WaitForEnd(), "") << "a refused key is no failure";
     EXPECT_TRUE(Contains(r.Memo(), "\t" + hklm + cv + "\\Run \r\n")) << r.Memo();
     EXPECT_EQ(r.Close(), 0);
-    EXPECT_TRUE(WaitRemoved(p.app));
+    EXPECT_TRUE(zktest::WaitRemoved(p.app));
 
     for (const std::string& key : sharedKeys) {
         EXPECT_TRUE(zk::RegKeyExists(key + canary)) << key;
@@ -421,7 +403,7 @@ TEST(Uninstall, AutoUpdateProgramIsEndedAndDeletedAndARunningProgramOnlyWarns) {
     EXPECT_TRUE(sameName.Running()) << "a same-named program elsewhere is left alone";
     EXPECT_EQ(r.WaitForEnd(), "");
     EXPECT_EQ(r.Close(), 0);
-    EXPECT_TRUE(WaitRemoved(p.app));
+    EXPECT_TRUE(zktest::WaitRemoved(p.app));
     sameName.Kill();
 }
 
@@ -503,7 +485,7 @@ TEST(Uninstall, FileInUseIsMarkedLoggedAndSummarised) {
 
     EXPECT_EQ(r.Close(), 0);
     EXPECT_FALSE(zktest::Exists(log)) << "the log lives until the window closes";
-    EXPECT_TRUE(WaitRemoved(p.Exe())) << "a failed item does not keep the uninstaller";
+    EXPECT_TRUE(zktest::WaitRemoved(p.Exe())) << "a failed item does not keep the uninstaller";
     CloseHandle(held);
     EXPECT_TRUE(zktest::Exists(busy));
 }
@@ -585,8 +567,8 @@ TEST(Uninstall, SelfDeletionRemovesTheUninstallerAndItsFolder) {
         EXPECT_EQ(s.r.Close(), 0) << s.c->app;
     }
     for (Started& s : runs) {
-        EXPECT_TRUE(WaitRemoved(s.p.app)) << s.c->app << " is still there";
-        EXPECT_TRUE(WaitRemoved(s.temp + "\\_DEL_ME_.BAT")) << "the batch deletes itself";
+        EXPECT_TRUE(zktest::WaitRemoved(s.p.app)) << s.c->app << " is still there";
+        EXPECT_TRUE(zktest::WaitRemoved(s.temp + "\\_DEL_ME_.BAT")) << "the batch deletes itself";
         EXPECT_TRUE(zktest::IsDir(s.temp)) << "the folders around stay";
     }
 }

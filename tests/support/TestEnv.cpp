@@ -64,6 +64,18 @@ std::string ScratchKey(const std::string& name) {
     return "HKEY_CURRENT_USER\\" + sub;
 }
 
+bool SetUserValue(const std::string& subkey, const std::string& name, const std::string& data) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG r =
+        RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS;
+}
+
 std::string RunCapture(const std::string& commandLine, const char* app, const char* environment) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE readEnd, writeEnd;
@@ -120,6 +132,12 @@ bool Exists(const std::string& path) {
 bool IsDir(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool WaitRemoved(const std::string& path, unsigned long timeoutMs) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100))
+        if (!Exists(path)) return true;
+    return false;
 }
 
 } // namespace zktest

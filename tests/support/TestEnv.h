@@ -13,6 +13,8 @@ void RemoveScratch(const std::string& path);
 std::string BinDir();
 // Fresh registry path HKEY_CURRENT_USER\Software\ZkTest\<name> (key deleted first).
 std::string ScratchKey(const std::string& name);
+// A string value below HKEY_CURRENT_USER, its key created as needed.
+bool SetUserValue(const std::string& subkey, const std::string& name, const std::string& data);
 
 // Runs a program to its end and gives back what it printed (standard output and error).
 // `environment`: a block of "NAME=value" texts, each ended by a zero, the last by two; null
@@ -24,5 +26,8 @@ std::string ReadBytes(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 bool IsDir(const std::string& path);
+// Waits until nothing is at the path (as after an uninstaller's self-deletion, which runs
+// once it has exited); false after the timeout.
+bool WaitRemoved(const std::string& path, unsigned long timeoutMs = 40000);
 
 } // namespace zktest
