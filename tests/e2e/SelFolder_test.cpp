@@ -49,7 +49,7 @@ TEST(SelectFolder, OkReturnsThePreselectedFolder) {
     HWND ok = zkui::ChildById(dialog, IDOK), cancel = zkui::ChildById(dialog, IDCANCEL);
     ASSERT_TRUE(ok && cancel);
     EXPECT_TRUE(zkui::ChildByText(dialog, "Please select the destination folder:"));
-    ASSERT_TRUE(zkui::WaitFolderSelected(dialog));
+    ASSERT_TRUE(zkui::WaitFolderSelected(dialog, 30000, "Start Here"));
     Press(dialog, IDOK);
     EXPECT_EQ(b.host.Wait(), 1);
     EXPECT_EQ(zktest::ReadBytes(b.outFile), "1|" + start + "\n");
@@ -88,7 +88,7 @@ TEST(SelectFolder, NextDialogOpensWhereTheUserLeftTheLast) {
     Browse b = StartBrowser(dir, dir, 2);
     HWND first = WaitBrowser(b.host.Pid());
     ASSERT_TRUE(first);
-    ASSERT_TRUE(zkui::WaitFolderSelected(first));
+    ASSERT_TRUE(zkui::WaitFolderSelected(first, 30000, "selfolder_place"));
     RECT box = zkui::WindowBox(first);
     EXPECT_EQ(box.left, (GetSystemMetrics(SM_CXSCREEN) - 560) / 2);
     EXPECT_EQ(box.top, (GetSystemMetrics(SM_CYSCREEN) - 520) / 2);

@@ -568,7 +568,8 @@ TEST(SetupPages, BrowseTakesTheChosenFolderCancelKeepsTheText) {
     zkui::Click(w.Control(ids::BrowseButton));
     HWND browser = WaitBrowser(w.program.Pid());
     ASSERT_TRUE(browser);
-    ASSERT_TRUE(zkui::WaitFolderSelected(browser)) << "the start folder is preselected";
+    ASSERT_TRUE(zkui::WaitFolderSelected(browser, 30000, "App"))
+        << "the start folder is preselected";
     PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(zkui::WaitGone(browser));
     EXPECT_TRUE(w.WaitText(ids::TargetDirEdit, start, 3000)) << w.Text(ids::TargetDirEdit);
