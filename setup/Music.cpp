@@ -49,6 +49,9 @@ class MciDevice : public MusicDevice {
     }
     void Close(UINT device) override {
         MCI_GENERIC_PARMS close{};
+        // Paused first, the wave device drops its queued buffers at the close instead of
+        // playing the current one out.
+        mciSendCommandA(device, MCI_PAUSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
         mciSendCommandA(device, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
     }
     Text ErrorText(DWORD code) override { return GetMciErrorText(code); }
@@ -276,7 +279,8 @@ void TMusic::RunPlayer(Player& p) {
                 p.Pause(PositionPollMs);
             }
         }
-        if (!err) err = device_.SeekToStart(device);
+        // A stop closes the device at once: seeking a playing wave device waits for it to drain.
+        if (!err && !p.stopRequested) err = device_.SeekToStart(device);
         p.Pause(RepeatPauseMs);
         if (clean && err) traceError(); // once: an idle player repeats it no more
     }
