@@ -53,14 +53,7 @@ void TSDialogForm::CreateFixedSlider() {
     Slider1Control = std::make_unique<TSlider>();
     TSlider& s = *Slider1Control;
     s.Create(Handle(), ids::Slider1, 0, 0, SliderWidth, SliderHeight);
-    s.SetTrackWidth(4);
-    s.SetTrackColor(GetSysColor(COLOR_3DDKSHADOW));
-    s.SetThumbHeight(20);
-    s.SetThumbColor(GetSysColor(COLOR_BTNSHADOW));
-    s.SetOrientation(slVertical);
-    s.SetMin(0);
-    s.SetMax(65535);
-    s.SetCtl3D(true);
+    StyleVolumeSlider(s);
     s.OnValueChange = [this](TSlider&) { Slider1ValueChange(); };
     Slider1 = s.Handle();
     ShowWindow(Slider1, SW_HIDE);

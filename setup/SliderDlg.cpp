@@ -37,18 +37,22 @@ bool TSliderForm::Make(HWND owner) {
                   r.bottom - r.top);
 }
 
+void StyleVolumeSlider(TSlider& slider) {
+    slider.SetTrackWidth(4);
+    slider.SetTrackColor(GetSysColor(COLOR_3DDKSHADOW));
+    slider.SetThumbHeight(20);
+    slider.SetThumbColor(GetSysColor(COLOR_BTNSHADOW));
+    slider.SetOrientation(slVertical);
+    slider.SetMin(0);
+    slider.SetMax(65535);
+    slider.SetCtl3D(true);
+}
+
 void TSliderForm::FormCreate() {
     SetFormFont(SharedFont({}));
     Slider1.Create(Handle(), ids::SliderFormSlider, (ClientWidth - SliderWidth) / 2 + 1, SliderTop,
                    SliderWidth, SliderHeight);
-    Slider1.SetTrackWidth(4);
-    Slider1.SetTrackColor(GetSysColor(COLOR_3DDKSHADOW));
-    Slider1.SetThumbHeight(20);
-    Slider1.SetThumbColor(GetSysColor(COLOR_BTNSHADOW));
-    Slider1.SetOrientation(slVertical);
-    Slider1.SetMin(0);
-    Slider1.SetMax(65535);
-    Slider1.SetCtl3D(true);
+    StyleVolumeSlider(Slider1);
     Slider1.OnValueChange = [this](TSlider&) { Slider1ValueChange(); };
     StartTimer(SliderTimer, SliderTimerMs);
 }

@@ -13,6 +13,9 @@ namespace zk {
 // area), as the wizard places itself.
 Box PlaceByLocationRow(const Text& row, const Box& area, int width, int height);
 
+// The look and range of a music volume slider, the wizard's fixed one and the floating one.
+void StyleVolumeSlider(TSlider& slider);
+
 class TSliderForm : public TForm {
   public:
     using VolumeReader = std::function<int()>;
