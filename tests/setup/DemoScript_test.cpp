@@ -42,10 +42,15 @@ TextList Fields(const Text& framedRow) {
     return fields;
 }
 
-// The source files the setup folder holds: plain, packed as "._z", and the product's program.
+// The source file the setup folder holds under this name, as installed: plain, packed as
+// "._z", or the product's program; empty when none.
+Text ShippedFile(const Text& name) {
+    for (const Text& dir : {DemoDir() + "\\sources\\", DemoDir() + "\\packed\\"})
+        if (zktest::Exists(dir + name)) return dir + name;
+    return name == "DemoApp.exe" ? zktest::BinDir() + "\\DemoApp.exe" : Text();
+}
 bool IsShipped(const Text& name) {
-    return zktest::Exists(DemoDir() + "\\sources\\" + name) ||
-           zktest::Exists(DemoDir() + "\\packed\\" + name) || name == "DemoApp.exe";
+    return !ShippedFile(name).empty();
 }
 
 // A copy row "overwrite|folder|files": the files part is a "|"-list itself.
@@ -101,17 +106,25 @@ TEST(DemoScript, ComponentsShipTheirFiles) {
         const GroupFields f = ReadGroupFields(g.row);
         required += f.required;
         int files = 0;
+        // The installed program's copy of the uninstaller lands with the required group.
+        size_t bytes =
+            f.required ? zktest::ReadBytes(zktest::BinDir() + "\\UnInstall.exe").size() : 0;
         for (const Text& entry : g.entries) {
             const CopyRow row = SplitCopyRow(entry);
             EXPECT_TRUE(StartsText("<InstallDir>", row.folder)) << entry;
             EXPECT_FALSE(row.files.empty()) << entry;
             for (const Text& name : row.files) {
                 EXPECT_TRUE(IsShipped(name)) << f.name << ": " << name;
+                bytes += zktest::ReadBytes(ShippedFile(name)).size();
                 ++files;
             }
         }
         EXPECT_EQ(f.files, files) << f.name << ": the group row's file count";
-        EXPECT_GT(f.sizeKb, 0) << f.name;
+        // The space the wizard asks for covers what lands, and not many times over.
+        const size_t kb = (bytes + 1023) / 1024;
+        EXPECT_GE(f.sizeKb, static_cast<int>(kb)) << f.name << ": " << bytes << " bytes land";
+        EXPECT_LE(f.sizeKb, static_cast<int>(kb) * 2 + 4)
+            << f.name << ": " << bytes << " bytes land";
     }
     EXPECT_EQ(required, 1);
     // With the defaults one optional group is left out, so the demo shows a choice.
