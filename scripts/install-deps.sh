@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(wine wine64 wine32:i386 g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev cmake make
       acl xvfb xauth imagemagick googletest clang-14 libclang-rt-14-dev clang-format
-      liblnk-utils zlib1g-dev)
+      liblnk-utils zlib1g-dev fonts-wine)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -103,8 +103,26 @@ if [ "${2:-}" = stop ]; then
   if [ -f "$sbx/display" ]; then read -r _ pid < "$sbx/display"; kill "$pid" 2>/dev/null || true; fi
   exit 0
 fi
+# Wine draws the title bars' minimise, maximise and close buttons as glyphs of its Marlett
+# font (Debian's fonts-wine). This Wine does not look in the package's folder, only in the
+# prefix's Fonts folder and fontconfig's: the font is put into the prefix.
+glyph_font=/usr/share/wine/fonts/marlett.ttf
+provide_glyph_font() {
+  if [ ! -f "$glyph_font" ]; then
+    echo "sandbox: Wine's title-bar glyph font $glyph_font is missing (Debian package" \
+         "fonts-wine): title bars would show \"0 1 r\" for their buttons." \
+         "Run scripts/install-deps.sh." >&2
+    exit 1
+  fi
+  local fonts=$prefix/drive_c/windows/Fonts
+  cmp -s "$glyph_font" "$fonts/marlett.ttf" && return
+  "${runas[@]}" mkdir -p "$fonts"
+  "${runas[@]}" cp "$glyph_font" "$fonts/marlett.ttf"
+}
+
 start_display
 [ -f "$sbx/ready" ] && [ -d "$prefix/drive_c" ] || make_prefix
+provide_glyph_font
 # No sound card on this machine: ALSA's null device as the default PCM lets the multimedia
 # calls play (their position advances) without one.
 if [ "$(cat "$HOME/.asoundrc" 2>/dev/null)" != 'pcm.!default {type null}' ]; then

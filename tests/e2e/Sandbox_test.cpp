@@ -21,8 +21,9 @@ TEST(Sandbox, NoDriveMapsTheHostRoot) {
 }
 
 TEST(Sandbox, ShellFoldersAreRealFoldersOfThePrefix) {
-    const int folders[] = {CSIDL_PERSONAL, CSIDL_DESKTOPDIRECTORY, CSIDL_MYMUSIC, CSIDL_MYPICTURES,
-                           CSIDL_MYVIDEO, CSIDL_APPDATA, CSIDL_COMMON_DOCUMENTS};
+    const int folders[] = {CSIDL_PERSONAL,        CSIDL_DESKTOPDIRECTORY, CSIDL_MYMUSIC,
+                           CSIDL_MYPICTURES,      CSIDL_MYVIDEO,          CSIDL_APPDATA,
+                           CSIDL_COMMON_DOCUMENTS};
     for (int csidl : folders) {
         char path[MAX_PATH] = "";
         ASSERT_EQ(SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, 0, path), S_OK);
@@ -54,4 +55,25 @@ TEST(Sandbox, BuildOutputIsItsOwnDriveAndWindowsIsXP) {
     EXPECT_EQ(v.dwPlatformId, 2u);
     EXPECT_EQ(v.dwMajorVersion, 5u);
     EXPECT_EQ(v.dwMinorVersion, 1u);
+}
+
+// Wine draws the caption buttons (minimise, maximise, close) as glyphs of Marlett; without the
+// font every title bar shows "0", "1" and "r" in the substitute font.
+TEST(Sandbox, TitleBarGlyphFontIsThere) {
+    HDC dc = GetDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    HFONT font =
+        CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET, 0, 0, 0, 0, "Marlett");
+    ASSERT_NE(font, nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    char face[LF_FACESIZE] = "";
+    GetTextFaceA(dc, sizeof face, face);
+    WORD glyph = 0;
+    const DWORD mapped = GetGlyphIndicesA(dc, "r", 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    EXPECT_STREQ(face, "Marlett") << "Wine's fonts are missing: scripts/install-deps.sh";
+    EXPECT_EQ(mapped, 1u);
+    EXPECT_NE(glyph, 0xFFFF) << "the close glyph";
 }
