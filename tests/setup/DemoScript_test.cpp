@@ -4,11 +4,14 @@
 // setup_DemoLayout (tests/fixtures/demo_layout), which names it in ZK_DEMO_SETUP.
 #include "SLang.h"
 #include "SSelect.h"
+#include "UtilPlusText.h"
 #include "ZLibOpen.h"
 
 #include "TestEnv.h"
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <cstdlib>
 #include <set>
@@ -73,6 +76,37 @@ std::set<Text> InstalledPaths(const TScript& s) {
             for (const Text& name : row.files) paths.insert(row.folder + "\\" + name);
         }
     return paths;
+}
+
+// Every key of the built-in English text (the engine's resource), with its value.
+struct LangKey {
+    Text section, key, value;
+};
+std::vector<LangKey> BuiltInKeys() {
+    HRSRC info = FindResourceA(nullptr, "ENGLISH", "TEXT");
+    HGLOBAL data = info ? LoadResource(nullptr, info) : nullptr;
+    const char* bytes = data ? static_cast<const char*>(LockResource(data)) : nullptr;
+    std::vector<LangKey> keys;
+    Text section;
+    for (const Text& raw : SplitLines(bytes ? Text(bytes, SizeofResource(nullptr, info)) : "")) {
+        const Text line = Trim(raw);
+        if (line.empty() || line[0] == ';') continue;
+        if (line[0] == '[')
+            section = line.substr(1, line.size() - 2);
+        else
+            keys.push_back({section, Trim(TextBefore(line, "=")), Trim(TextAfter(line, "="))});
+    }
+    return keys;
+}
+
+bool EndsWithColon(const Text& text) {
+    return !text.empty() && text.back() == ':';
+}
+
+size_t CountOf(const Text& text, const Text& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != Text::npos; at = text.find(part, at + 1)) ++n;
+    return n;
 }
 
 } // namespace
@@ -210,6 +244,32 @@ TEST(DemoScript, GermanForAGermanUserBuiltInEnglishOtherwise) {
         EXPECT_EQ(GetLangCharset(), 0);
     }
     FinalizeLanguage();
+}
+
+// A German user sees German only: every key of the built-in English is there, translated, in
+// the form its reader relies on (a label's colon, one mnemonic, the markup and placeholders).
+TEST(DemoScript, GermanFileIsWholeAndKeepsEveryTextsForm) {
+    const TLangTable german(zktest::ReadBytes(DemoDir() + "\\LANG\\German.lng"));
+    const std::vector<LangKey> english = BuiltInKeys();
+    ASSERT_GT(english.size(), 100u) << "the built-in English text";
+    // Texts that read the same in German.
+    const std::set<Text> same = {"General/Version", "General/Charset", "UserInfo/s11",
+                                 "Confirm/s31"};
+    for (const LangKey& e : english) {
+        const Text where = e.section + "/" + e.key;
+        Text value;
+        if (!german.Find(e.section, e.key, value)) {
+            ADD_FAILURE() << where << " is missing (English: " << e.value << ")";
+            continue;
+        }
+        if (e.section == "General") continue;
+        EXPECT_EQ(value != e.value, same.count(where) == 0) << where << ": " << value;
+        EXPECT_EQ(EndsWithColon(value), EndsWithColon(e.value)) << where << ": " << value;
+        EXPECT_EQ(StartsText("<p>", value), StartsText("<p>", e.value)) << where << ": " << value;
+        for (const char* part : {"&", "PROG_NAME", "%s", "<b>", "</b>", "|"})
+            EXPECT_EQ(CountOf(value, part), CountOf(e.value, part))
+                << where << ": " << part << " in " << value;
+    }
 }
 
 TEST(DemoLayout, TheSetupFolderHoldsEverySourceTheEngineLooksFor) {
