@@ -587,3 +587,49 @@ TEST(SetupPages, BrowseTakesTheChosenFolderCancelKeepsTheText) {
     }
     ASSERT_TRUE(w.Exit());
 }
+
+// The demo's licence and readme are paragraphs that their box wraps: no paragraph is broken by
+// hand, and a list item fits on one line of the box, so no wrapped rest of an item starts at
+// the box's left edge under the bullets.
+TEST(SetupPages, DemoLicenceAndReadmeWrapInTheirBoxes) {
+    Wizard w;
+    LayOut(w, "pages_demo_texts");
+    for (const char* file : {"License.txt", "ReadMe.txt"})
+        CopyFileA((zktest::BinDir() + "\\demo\\" + file).c_str(), w.Path(file).c_str(), FALSE);
+    RunEngine(w, "LicenseDlg,ReadmeDlg",
+              Line("SET_LICENSE_FILE_NAME", "License.txt") +
+                  Line("SET_README_FILE_NAME", "ReadMe.txt"));
+    ASSERT_TRUE(w.window);
+    const struct {
+        const char* file;
+        int box;
+        const char* title;
+    } pages[] = {{"License.txt", ids::RichEdit11, "P-License"},
+                 {"ReadMe.txt", ids::RichEdit12, "Readme"}};
+    for (const auto& page : pages) {
+        ASSERT_TRUE(w.WaitTitle(page.title)) << w.Title();
+        const HWND box = w.Control(page.box);
+        const std::string text = zkui::TextOf(box);
+        ASSERT_FALSE(text.empty()) << page.file;
+        bool afterText = false;
+        for (size_t start = 0, end; start < text.size();
+             start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1)) {
+            end = std::min(text.find_first_of("\r\n", start), text.size());
+            const std::string line = text.substr(start, end - start);
+            const size_t first = line.find_first_not_of(' ');
+            const bool item = first != std::string::npos &&
+                              (line[first] == '-' ||
+                               (isdigit(line[first]) && line.find(". ", first) < first + 4));
+            EXPECT_TRUE(line.empty() || item || !afterText)
+                << page.file << ": a paragraph broken by hand before \"" << line << "\"";
+            afterText = !line.empty();
+            if (!item) continue;
+            const int y = zkui::CharPosition(box, static_cast<int>(start + first)).y;
+            EXPECT_EQ(zkui::CharPosition(box, static_cast<int>(end - 1)).y, y)
+                << page.file << ": the item wraps: " << line;
+        }
+        if (page.box == ids::RichEdit11) zkui::Click(w.Control(ids::YesRadioButton));
+        w.Next();
+    }
+    ASSERT_TRUE(w.Exit());
+}
