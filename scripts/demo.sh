@@ -9,6 +9,7 @@
 #              them; a screenshot is saved whenever the window changes
 # A German user's locale shows the German texts: LC_ALL=de_DE.UTF-8 scripts/demo.sh
 # Screenshots: build/demo/shots/. Exit code 0 when the product installed and went again.
+# The sandbox (its display and wineserver) stays up for the next run: scripts/sandbox.sh build stop
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
@@ -18,7 +19,7 @@ by_hand=false
 case "${1:-}" in
   "") ;;
   --by-hand) by_hand=true ;;
-  *) sed -n '2,12s/^# \{0,1\}//p' "$0"; exit 2 ;;
+  *) sed -n '2,13s/^# \{0,1\}//p' "$0"; exit 2 ;;
 esac
 user_display=${DISPLAY:-}
 $by_hand && [ -z "$user_display" ] && { echo "demo: --by-hand needs a DISPLAY" >&2; exit 2; }
@@ -34,18 +35,28 @@ pages=(WelcomeDlg LicenseDlg ReadmeDlg UserInformationDlg DestinationDlg SetupTy
        AssociateDlg ShortcutsDlg ConfirmSetupDlg CopyFilesDlg CompleteDlg)
 
 windows_up=false # a failure from here on saves what the screen shows
+sandbox_up=false
 step() { printf '\n== %s\n' "$*"; }
+stop_hint() {
+  $sandbox_up || return 0
+  echo "the sandbox (Xvfb display, wineserver) is left running for the next run;" \
+       "stop it with: scripts/sandbox.sh build stop"
+}
 fail() {
   echo "demo: $*" >&2
   if $windows_up; then shot failed >&2 || true; fi
+  stop_hint >&2
   exit 1
 }
 
 # --- 1. Build, sandbox, setup folder. ---
-step "Building (scripts/build.sh)"
+# Only what the demo runs: the two engines, the product's program, the UI driver that steps it.
+demo_targets=(Setup UnInstall DemoApp uidriver)
+step "Building ${demo_targets[*]} (scripts/build.sh; log: ${build#"$root"/}/build.log)"
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" "${demo_targets[@]}"
 step "Sandbox (scripts/sandbox.sh build)"
+sandbox_up=true
 "$root/scripts/sandbox.sh" "$build"
 # shellcheck disable=SC1091
 . "$build/sandbox/env"
@@ -54,7 +65,8 @@ step "Setup folder (scripts/demo-pack.sh build)"
 "$root/scripts/demo-pack.sh" "$build"
 
 wine_() { "${runas[@]}" "$WINELOADER" "$@" 2>/dev/null | tr -d '\r'; }
-ui() { wine_ 'T:\bin\uidriver.exe' "$@"; }
+# Windows texts come in the ANSI code page of the demo's languages; the terminal reads UTF-8.
+ui() { wine_ 'T:\bin\uidriver.exe' "$@" | iconv -f CP1252 -t UTF-8; }
 unix_path() { # C:\a\b -> the file in the prefix
   local p=${1//\\//}
   printf '%s/drive_c/%s\n' "$WINEPREFIX" "${p#[Cc]:/}"
@@ -71,12 +83,14 @@ id_of() { # name: its id in foundation/ControlIds.h
   sed -nE "s/^inline constexpr int $1 = ([0-9]+);.*/\1/p" "$root/foundation/ControlIds.h"
 }
 arp_listed() { wine_ uninstaller --list | grep -F "|||$product" || true; }
+# Wine's reg speaks the user's language ("(Standard)" for "(Default)" in German): it is asked
+# in English, whose names the parsing below knows.
 reg_value() { # key value-name ("(Default)": the key's own value): the data, empty when missing
   local name=$2 args=(/v "$2")
   [ "$name" = "(Default)" ] && { name='\(Default\)'; args=(/ve); }
-  wine_ reg query "$1" "${args[@]}" | sed -nE "s/^ +$name +REG_[A-Z_]+ +//p" || true
+  LC_ALL=C wine_ reg query "$1" "${args[@]}" | sed -nE "s/^ +$name +REG_[A-Z_]+ +//p" || true
 }
-reg_key_exists() { "${runas[@]}" "$WINELOADER" reg query "$1" >/dev/null 2>&1; }
+reg_key_exists() { LC_ALL=C "${runas[@]}" "$WINELOADER" reg query "$1" >/dev/null 2>&1; }
 
 # Every Wine process the demo starts itself; ended by their ids when the demo stops early.
 started=()
@@ -234,7 +248,7 @@ for _ in $(seq 100); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.2; do
 step "Add/Remove entry (wine uninstaller --list)"
 listed=$(arp_listed)
 [ -n "$listed" ] || fail "no Add/Remove entry \"$product\""
-echo "  $listed"
+echo "  listed as (key|||name): $listed"
 for v in DisplayName DisplayVersion Publisher UnInstallString; do
   printf '  %-16s %s\n' "$v" "$(reg_value "$arp_key" "$v")"
 done
@@ -248,6 +262,11 @@ target=$(unix_path "$target_win")
 step "Files ($target_win)"
 (cd "$target" && find . -type f -printf '  %-28P %8s bytes\n' | sort)
 
+link_place() { # a link's path below the profile's shell folders: two links may share a name
+  local place=${1#"$WINEPREFIX"/drive_c/}
+  place=${place#users/*/}
+  echo "${place#AppData/Roaming/Microsoft/Windows/}"
+}
 step "Shortcuts (lnkinfo)"
 mapfile -t links < <(find "$WINEPREFIX/drive_c/users" "$WINEPREFIX/drive_c/ProgramData" \
                        -name '*.lnk' -newer "$marker" 2>/dev/null | sort)
@@ -308,17 +327,18 @@ step "Gone?"
 left=0
 gone() { # what, test that succeeds while it is still there
   local what=$1; shift
-  if "$@"; then printf '  %-44s STILL THERE\n' "$what"; left=$((left + 1));
-  else printf '  %-44s gone\n' "$what"; fi
+  if "$@"; then printf '  %-64s STILL THERE\n' "$what"; left=$((left + 1));
+  else printf '  %-64s gone\n' "$what"; fi
 }
 gone "Add/Remove entry" test -n "$(arp_listed)"
 gone "$target_win" test -e "$target"
-for link in "${links[@]}"; do gone "$(basename "$link")" test -e "$link"; done
+for link in "${links[@]}"; do gone "$(link_place "$link")" test -e "$link"; done
 gone "HKCU\\Software\\Zelkon Demo" reg_key_exists "HKCU\\Software\\Zelkon Demo"
 gone "HKCR\\.znote" reg_key_exists "HKCR\\.znote"
 gone "HKCR\\ZkDemo.Note" reg_key_exists "HKCR\\ZkDemo.Note"
 gone "ZKDEMO_HOME" test -n "$(reg_value 'HKCU\Environment' ZKDEMO_HOME)"
 echo
 echo "screenshots: ${shots#"$root"/}/"
-[ "$left" = 0 ] || { echo "demo: $left item(s) were left behind" >&2; exit 1; }
+[ "$left" = 0 ] || { echo "demo: $left item(s) were left behind" >&2; stop_hint >&2; exit 1; }
 echo "demo: installed and removed again"
+stop_hint
