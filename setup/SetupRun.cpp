@@ -10,6 +10,7 @@
 #include "SMain.h"
 #include "SScriptRead.h"
 #include "SetupText.h"
+#include "SysLibs.h"
 #include "U_DEBUG0.h"
 #include "UtilPlus.h"
 #include "ZMsgBox.h"
@@ -130,7 +131,7 @@ bool IsBackgroundUpdateMode() {
 
 bool InstallPsapiDll() {
     if (!IsWinNT()) return false;
-    if (HMODULE psapi = LoadLibraryA("psapi.dll")) {
+    if (HMODULE psapi = LoadSystemLibrary("psapi.dll")) {
         FreeLibrary(psapi);
         return false;
     }
@@ -210,6 +211,7 @@ int RunSetup() {
 }
 
 int ProgramMain() {
+    HardenLibrarySearch(); // before anything loads a library
     StartDebugChannel();
     InitializeLanguage();
     InstallPsapiDll();
