@@ -163,7 +163,12 @@ void WarnIfProgramRunning(const TScript& script) {
 }
 
 void ReadOriginalInfoFiles(TScript& script) {
-    const Text base = OriginalInfoFileValue(GetCommandLineA());
+    const Text value = OriginalInfoFileValue(GetCommandLineA());
+    if (value.empty()) return;
+    // A relative value names a file of the current folder, as a path argument does for any
+    // program; the profile functions would look for it in the Windows folder instead.
+    const Text base = FullPathName(value);
+    TraceLine("Original info file: " + base);
     if (base.empty()) return;
     const Text original = ChangeFileExtension(base, ".original");
     if (FileExists(original)) {
