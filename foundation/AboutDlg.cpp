@@ -2,6 +2,7 @@
 #include "ControlIds.h"
 #include "Grafics.h"
 #include "RichEd.h"
+#include "SysLibs.h"
 #include "UtilPlus.h"
 
 #include <richedit.h>
@@ -178,7 +179,7 @@ bool TAboutForm::Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 }
 
 void ShowAboutBox(HWND owner, const Text& programName, COLORREF color1, COLORREF color2) {
-    UniqueModule richEdit(LoadLibraryA(RichEditLibrary)); // outlives the form's window
+    UniqueModule richEdit(LoadSystemLibrary(RichEditLibrary)); // outlives the form's window
     TAboutForm form;
     if (!form.Make(owner)) return;
     form.ProgramName = programName;

@@ -199,8 +199,6 @@ Text ExpandFolderMacros(const Text& text, const Text& suffix) {
     return ExpandFolderMacrosWith(t, suffix, FolderOf);
 }
 
-namespace {
-
 Text FullPathName(const Text& path) {
     std::vector<char> buf(MAX_PATH + 1);
     for (int tries = 0; tries < 3; ++tries) {
@@ -212,6 +210,8 @@ Text FullPathName(const Text& path) {
     }
     return {};
 }
+
+namespace {
 
 // Not in the kernel of Windows 95 and NT 4: looked up, and paths stay as they are without it.
 using LongPathNameProc = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);

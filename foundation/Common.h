@@ -38,6 +38,9 @@ Text ExpandDateMacro(const Text& text);
 // with IsAbsolutePath.
 Text ExpandFolderMacros(const Text& text, const Text& suffix);
 
+// The full path of a path, a relative one taken from the current folder; "" when none can be
+// made.
+std::string FullPathName(const std::string& path);
 // The full, long form of an absolute path: "." and ".." resolved, "/" as "\", no "\\?\"
 // prefix, short names of existing folders made long, no trailing "\" except on a root. ""
 // for a relative or empty path.

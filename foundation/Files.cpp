@@ -333,8 +333,32 @@ Text FileNameWithoutExt(const Text& path) {
     return dot == Text::npos ? name : name.substr(0, dot);
 }
 
+QuietDriveErrors::QuietDriveErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {
+    SetErrorMode(previous_ | SEM_FAILCRITICALERRORS);
+}
+
+QuietDriveErrors::~QuietDriveErrors() {
+    SetErrorMode(previous_);
+}
+
+namespace {
+// "\\server\share\" of a network path; "" when it names no share.
+Text ShareRoot(const Text& path) {
+    const size_t server = path.find_first_of("\\/", 2);
+    if (server == Text::npos || server == 2) return {};
+    const size_t share = path.find_first_of("\\/", server + 1);
+    if (share == server + 1 || server + 1 == path.size()) return {};
+    return path.substr(0, share) + "\\";
+}
+} // namespace
+
 double GetDiskFree(const Text& path) {
-    Text root = path.empty() ? Text() : Text(1, UpCaseChar(path[0])) + ":\\";
+    const bool network = path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+    const Text root = path.empty() ? Text()
+                      : network    ? ShareRoot(path)
+                                   : Text(1, UpCaseChar(path[0])) + ":\\";
+    if (network && root.empty()) return -1;
+    const QuietDriveErrors quiet;
     // The plain call is capped at 2 GB on the 9x family; the Ex call is missing only on the
     // first Windows 95, so it is looked up.
     using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);

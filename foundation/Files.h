@@ -47,7 +47,22 @@ Text CreateTempFileBeside(const Text& target);
 bool ReplaceFileWith(const Text& temporary, const Text& target);
 
 Text FileNameWithoutExt(const Text& path);
+// Free bytes of the drive of a drive path or the share of a network path; -1 on failure.
 double GetDiskFree(const Text& path);
+
+// While it lives, a drive without its medium (an empty card reader or CD drive) fails the
+// calls made on it instead of bringing up the system's "no disk" box. The mode is the
+// process's: kept around the calls on drives the user named, and restored as it was.
+class QuietDriveErrors {
+  public:
+    QuietDriveErrors();
+    ~QuietDriveErrors();
+    QuietDriveErrors(const QuietDriveErrors&) = delete;
+    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+  private:
+    unsigned previous_;
+};
 
 // Guard of the state-changing tree and mask operations: true for an absolute path that names
 // something below a drive or share root ("C:\x", "\\server\share\x"); false for roots, relative

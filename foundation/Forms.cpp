@@ -1,4 +1,5 @@
 #include "Forms.h"
+#include "SysLibs.h"
 
 #include <utility>
 
@@ -47,6 +48,12 @@ TForm* FormOf(HWND window) {
 
 bool TForm::Create(const FormClass& cls, HWND owner, const Text& caption, DWORD style,
                    DWORD exStyle, int x, int y, int width, int height) {
+    // The common controls are not imported (SysLibs.h): registered before a form's controls.
+    static const bool commonControls = [] {
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+        return sys::InitCommonControlsEx(&classes) != FALSE;
+    }();
+    (void)commonControls;
     RegisterFormClass(cls, &TForm::WindowProc);
     closed_ = false;
     modalResult_ = 0;

@@ -1,6 +1,7 @@
 #include "Process.h"
 #include "Global.h"
 #include "Handles.h"
+#include "SysLibs.h"
 #include "U_DEBUG0.h"
 #include "UtilPlus.h"
 
@@ -31,7 +32,7 @@ template <typename F> void Bind(F& f, HMODULE module, const char* name) {
 const PsapiFunctions& Psapi() {
     static const PsapiFunctions f = [] {
         PsapiFunctions p;
-        HMODULE module = LoadLibraryA("psapi.dll"); // kept for the life of the process
+        HMODULE module = LoadSystemLibrary("psapi.dll"); // kept for the life of the process
         Bind(p.enumProcesses, module, "EnumProcesses");
         Bind(p.enumProcessModules, module, "EnumProcessModules");
         Bind(p.moduleFileName, module, "GetModuleFileNameExA");

@@ -2,6 +2,7 @@
 #include "ControlIds.h"
 #include "Forms.h"
 #include "Global.h"
+#include "SysLibs.h"
 
 #include <commctrl.h>
 
@@ -44,7 +45,7 @@ std::unique_ptr<TSrvBarDlg> bar;
 
 bool TSrvBarDlg::Open() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&icc);
+    sys::InitCommonControlsEx(&icc);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
     RECT r{0, 0, ClientWidth, ClientHeight};

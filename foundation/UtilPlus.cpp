@@ -1,6 +1,7 @@
 #include "UtilPlus.h"
 
 #include "Handles.h"
+#include "SysLibs.h"
 
 #include <vector>
 
@@ -65,7 +66,7 @@ bool VisualThemesActive() {
     if (answer == Unknown && IsWinXP()) {
         answer = Probed;
         // Stays loaded: the theme code is used for as long as the windows live.
-        HMODULE uxtheme = LoadLibraryA("Uxtheme.dll");
+        HMODULE uxtheme = LoadSystemLibrary("uxtheme.dll");
         using IsAppThemedFn = BOOL(WINAPI*)();
         auto isAppThemed = uxtheme ? reinterpret_cast<IsAppThemedFn>(reinterpret_cast<void*>(
                                          GetProcAddress(uxtheme, "IsAppThemed")))

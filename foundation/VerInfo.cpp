@@ -1,4 +1,5 @@
 #include "VerInfo.h"
+#include "SysLibs.h"
 
 #include <windows.h>
 
@@ -8,10 +9,10 @@ namespace zk {
 
 TVersionInfo::TVersionInfo(const Text& path) {
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    DWORD size = sys::GetFileVersionInfoSizeA(path.c_str(), &ignored);
     if (size == 0) return;
     block_.resize(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, block_.data())) {
+    if (!sys::GetFileVersionInfoA(path.c_str(), 0, size, block_.data())) {
         block_.clear();
         return;
     }
@@ -24,7 +25,7 @@ unsigned TVersionInfo::QueryVersionValue(const Text& subBlock, void** value) con
     UINT len = 0;
     // VerQueryValue takes a non-const block although it only reads it.
     void* block = const_cast<char*>(block_.data());
-    if (!VerQueryValueA(block, subBlock.c_str(), value, &len)) return 0;
+    if (!sys::VerQueryValueA(block, subBlock.c_str(), value, &len)) return 0;
     return len;
 }
 

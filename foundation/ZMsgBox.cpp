@@ -2,6 +2,8 @@
 #include "ControlIds.h"
 #include "Forms.h"
 #include "Global.h"
+#include "RichEd.h"
+#include "SysLibs.h"
 
 #include <richedit.h>
 
@@ -223,7 +225,7 @@ bool TMsgBoxForm::FormPaint(HDC dc, const RECT& client) {
 
 int ZMsgBox(HWND owner, const Text& text, const Text& caption, const Text& buttonCaptions,
             unsigned flags) {
-    UniqueModule richEdit(LoadLibraryA("RICHED32.DLL")); // outlives the box's window
+    UniqueModule richEdit(LoadSystemLibrary(RichEditLibrary)); // outlives the box's window
     TMsgBoxForm box(buttonCaptions, flags);
     return box.Show(owner, text, caption);
 }

@@ -129,6 +129,14 @@ if [ "$(cat "$HOME/.asoundrc" 2>/dev/null)" != 'pcm.!default {type null}' ]; the
   echo 'pcm.!default {type null}' > "$HOME/.asoundrc"
   [ ${#runas[@]} -gt 0 ] && chown zsandbox:zsandbox "$HOME/.asoundrc"
 fi
+# A network share for the tests: Wine takes \\zkserver\share from dosdevices/unc, here the
+# prefix's own C:\zktest\unc_share (the tests make and remove that folder).
+share=$prefix/dosdevices/unc/zkserver/share
+if [ "$(readlink "$share" 2>/dev/null)" != ../../../drive_c/zktest/unc_share ]; then
+  mkdir -p "$(dirname "$share")"
+  ln -sfn ../../../drive_c/zktest/unc_share "$share"
+  [ ${#runas[@]} -gt 0 ] && chown -R -h zsandbox:zsandbox "$prefix/dosdevices/unc"
+fi
 # One persistent wineserver: later process starts are cheap. Its first process starts Wine's
 # background services and the desktop window; start them here, detached from every pipe,
 # or they inherit a test's output and the test runner waits on them until its time-out.

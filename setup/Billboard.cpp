@@ -3,6 +3,7 @@
 #include "Files.h"
 #include "Forms.h"
 #include "Global.h"
+#include "SysLibs.h"
 #include "Grafics.h"
 #include "UtilPlus.h"
 
@@ -262,7 +263,7 @@ UniqueBitmap TBillboardForm::ComposeTransparent(HBITMAP picture,
         HDC source = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(source, picture);
         COLORREF key = GetPixel(source, 0, size.cy - 1);
-        TransparentBlt(dc, 0, 0, size.cx, size.cy, source, 0, 0, size.cx, size.cy, key);
+        sys::TransparentBlt(dc, 0, 0, size.cx, size.cy, source, 0, 0, size.cx, size.cy, key);
         SelectObject(source, old);
         DeleteDC(source);
     });

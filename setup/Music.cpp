@@ -1,5 +1,6 @@
 #include "Music.h"
 #include "Handles.h"
+#include "SysLibs.h"
 #include "U_DEBUG0.h"
 
 #include <mmsystem.h>
@@ -25,8 +26,8 @@ class MciDevice : public MusicDevice {
             static_cast<UINT_PTR>(midi ? MCI_DEVTYPE_SEQUENCER : MCI_DEVTYPE_WAVEFORM_AUDIO));
         open.lpstrElementName = file.c_str();
         DWORD err = static_cast<DWORD>(
-            mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT,
-                            reinterpret_cast<DWORD_PTR>(&open)));
+            sys::mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT,
+                                 reinterpret_cast<DWORD_PTR>(&open)));
         device = err ? 0 : open.wDeviceID;
         return err;
     }
@@ -34,7 +35,7 @@ class MciDevice : public MusicDevice {
         MCI_PLAY_PARMS play{};
         play.dwFrom = 0;
         return static_cast<DWORD>(
-            mciSendCommandA(device, MCI_PLAY, MCI_FROM, reinterpret_cast<DWORD_PTR>(&play)));
+            sys::mciSendCommandA(device, MCI_PLAY, MCI_FROM, reinterpret_cast<DWORD_PTR>(&play)));
     }
     DWORD Length(UINT device, DWORD& length) override {
         return Status(device, MCI_STATUS_LENGTH, length);
@@ -44,15 +45,15 @@ class MciDevice : public MusicDevice {
     }
     DWORD SeekToStart(UINT device) override {
         MCI_SEEK_PARMS seek{};
-        return static_cast<DWORD>(mciSendCommandA(device, MCI_SEEK, MCI_SEEK_TO_START | MCI_WAIT,
-                                                  reinterpret_cast<DWORD_PTR>(&seek)));
+        return static_cast<DWORD>(sys::mciSendCommandA(
+            device, MCI_SEEK, MCI_SEEK_TO_START | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&seek)));
     }
     void Close(UINT device) override {
         MCI_GENERIC_PARMS close{};
         // Paused first, the wave device drops its queued buffers at the close instead of
         // playing the current one out.
-        mciSendCommandA(device, MCI_PAUSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
-        mciSendCommandA(device, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+        sys::mciSendCommandA(device, MCI_PAUSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+        sys::mciSendCommandA(device, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
     }
     Text ErrorText(DWORD code) override { return GetMciErrorText(code); }
 
@@ -60,8 +61,8 @@ class MciDevice : public MusicDevice {
     static DWORD Status(UINT device, DWORD item, DWORD& value) {
         MCI_STATUS_PARMS status{};
         status.dwItem = item;
-        DWORD err = static_cast<DWORD>(mciSendCommandA(device, MCI_STATUS, MCI_STATUS_ITEM,
-                                                       reinterpret_cast<DWORD_PTR>(&status)));
+        DWORD err = static_cast<DWORD>(sys::mciSendCommandA(device, MCI_STATUS, MCI_STATUS_ITEM,
+                                                            reinterpret_cast<DWORD_PTR>(&status)));
         value = err ? 0 : static_cast<DWORD>(status.dwReturn);
         return err;
     }
@@ -73,7 +74,7 @@ class SystemMixer : public MusicMixer {
   public:
     SystemMixer() { InitializeCriticalSection(&lock_); }
     ~SystemMixer() override {
-        if (mixer_) mixerClose(mixer_);
+        if (mixer_) sys::mixerClose(mixer_);
         DeleteCriticalSection(&lock_);
     }
     int Volume(bool midi) override {
@@ -82,8 +83,8 @@ class SystemMixer : public MusicMixer {
         if (!control) return 0;
         MIXERCONTROLDETAILS_UNSIGNED value{}; // a stub driver may leave it unwritten
         MIXERCONTROLDETAILS details = Details(control, value);
-        if (mixerGetControlDetailsA(reinterpret_cast<HMIXEROBJ>(mixer_), &details,
-                                    MIXER_GETCONTROLDETAILSF_VALUE) != MMSYSERR_NOERROR)
+        if (sys::mixerGetControlDetailsA(reinterpret_cast<HMIXEROBJ>(mixer_), &details,
+                                         MIXER_GETCONTROLDETAILSF_VALUE) != MMSYSERR_NOERROR)
             return 0;
         return static_cast<int>(value.dwValue & 0xFFFF);
     }
@@ -93,8 +94,8 @@ class SystemMixer : public MusicMixer {
         if (!control) return;
         MIXERCONTROLDETAILS_UNSIGNED value{static_cast<DWORD>(volume < 0 ? 0 : volume & 0xFFFF)};
         MIXERCONTROLDETAILS details = Details(control, value);
-        mixerSetControlDetails(reinterpret_cast<HMIXEROBJ>(mixer_), &details,
-                               MIXER_SETCONTROLDETAILSF_VALUE);
+        sys::mixerSetControlDetails(reinterpret_cast<HMIXEROBJ>(mixer_), &details,
+                                    MIXER_SETCONTROLDETAILSF_VALUE);
     }
 
   private:
@@ -125,7 +126,7 @@ class SystemMixer : public MusicMixer {
     DWORD Lookup(DWORD sourceType, Text& failure) {
         if (!opened_) {
             opened_ = true;
-            if (mixerOpen(&mixer_, 0, 0, 0, MIXER_OBJECTF_MIXER) != MMSYSERR_NOERROR)
+            if (sys::mixerOpen(&mixer_, 0, 0, 0, MIXER_OBJECTF_MIXER) != MMSYSERR_NOERROR)
                 mixer_ = nullptr;
         }
         if (!mixer_) return failure = "Can't open Mixer", 0;
@@ -133,7 +134,7 @@ class SystemMixer : public MusicMixer {
         MIXERLINEA speakers{};
         speakers.cbStruct = sizeof speakers;
         speakers.dwComponentType = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
-        if (mixerGetLineInfoA(object, &speakers, MIXER_GETLINEINFOF_COMPONENTTYPE) !=
+        if (sys::mixerGetLineInfoA(object, &speakers, MIXER_GETLINEINFOF_COMPONENTTYPE) !=
             MMSYSERR_NOERROR)
             return failure = "Can't find speaker line", 0;
         MIXERLINEA source{};
@@ -143,7 +144,8 @@ class SystemMixer : public MusicMixer {
             source.cbStruct = sizeof source;
             source.dwDestination = speakers.dwDestination;
             source.dwSource = i;
-            if (mixerGetLineInfoA(object, &source, MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR)
+            if (sys::mixerGetLineInfoA(object, &source, MIXER_GETLINEINFOF_SOURCE) !=
+                MMSYSERR_NOERROR)
                 return failure = "Can't get source line", 0;
             found = source.dwComponentType == sourceType;
         }
@@ -156,7 +158,7 @@ class SystemMixer : public MusicMixer {
         controls.cControls = 1;
         controls.cbmxctrl = sizeof control;
         controls.pamxctrl = &control;
-        if (mixerGetLineControlsA(object, &controls, MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
+        if (sys::mixerGetLineControlsA(object, &controls, MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
             MMSYSERR_NOERROR)
             return failure = "Can't find control", 0;
         return control.dwControlID;
@@ -183,7 +185,8 @@ bool IsMidiFile(const Text& file) {
 
 Text GetMciErrorText(DWORD code) {
     char text[256] = {};
-    if (!mciGetErrorStringA(code, text, sizeof text) || !text[0]) return "Undefined error code";
+    if (!sys::mciGetErrorStringA(code, text, sizeof text) || !text[0])
+        return "Undefined error code";
     return text;
 }
 

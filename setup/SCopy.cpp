@@ -246,6 +246,7 @@ bool TCopyEngine::CreatedHere(const Text& folder) const {
 bool TCopyEngine::CreateDirLogged(const Text& folderIn, bool withLine, char removeMode) {
     const Text folder = WithoutBackslash(folderIn);
     if (!IsAbsolutePath(folder)) return false;
+    const QuietDriveErrors quiet; // a target on an empty drive fails with the engine's own box
     const bool existed = IsExistingDir(folder);
     if (!existed) {
         // Top down, noting each level made here.

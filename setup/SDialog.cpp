@@ -22,6 +22,7 @@
 #include "Slider.h"
 #include "SliderDlg.h"
 #include "SetupText.h"
+#include "SysLibs.h"
 #include "U_DEBUG0.h"
 #include "UtilPlus.h"
 #include "UtilPlusText.h"
@@ -315,7 +316,7 @@ TSDialogForm::~TSDialogForm() {
 }
 
 bool TSDialogForm::Make(HWND owner) {
-    static const HMODULE richEdit = LoadLibraryA(RichEditLibrary); // for the whole run
+    static const HMODULE richEdit = LoadSystemLibrary(RichEditLibrary); // for the whole run
     (void)richEdit;
     RECT r{0, 0, WizardClientWidth, WizardClientHeight};
     AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);

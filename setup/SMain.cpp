@@ -3,6 +3,7 @@
 #include "ControlIds.h"
 #include "Grafics.h"
 #include "RegOp.h"
+#include "SysLibs.h"
 #include "UtilPlus.h"
 
 #include <utility>
@@ -200,8 +201,8 @@ void TSMainForm::PaintBackground(HDC dc, int width, int height) {
         const Box& b = pictureBox_;
         SetStretchBltMode(dc, COLORONCOLOR);
         if (script_.GetBgBitmapTransparent())
-            TransparentBlt(dc, b.left, b.top, b.width, b.height, source, 0, 0, size.cx, size.cy,
-                           GetPixel(source, 0, size.cy - 1));
+            sys::TransparentBlt(dc, b.left, b.top, b.width, b.height, source, 0, 0, size.cx,
+                                size.cy, GetPixel(source, 0, size.cy - 1));
         else
             StretchBlt(dc, b.left, b.top, b.width, b.height, source, 0, 0, size.cx, size.cy,
                        SRCCOPY);

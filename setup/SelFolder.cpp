@@ -1,5 +1,6 @@
 #include "SelFolder.h"
 
+#include "Files.h"
 #include "Handles.h"
 #include "UtilPlusText.h"
 
@@ -41,7 +42,9 @@ DWORD WINAPI TrackBrowseDialogRect(void* window) {
     return 0;
 }
 
+// The user's text: it may name an empty drive.
 bool IsFolder(const Text& path) {
+    const QuietDriveErrors quiet;
     DWORD a = GetFileAttributesA(path.c_str());
     return !path.empty() && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }

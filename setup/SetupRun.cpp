@@ -10,6 +10,7 @@
 #include "SMain.h"
 #include "SScriptRead.h"
 #include "SetupText.h"
+#include "SysLibs.h"
 #include "U_DEBUG0.h"
 #include "UtilPlus.h"
 #include "ZMsgBox.h"
@@ -130,7 +131,7 @@ bool IsBackgroundUpdateMode() {
 
 bool InstallPsapiDll() {
     if (!IsWinNT()) return false;
-    if (HMODULE psapi = LoadLibraryA("psapi.dll")) {
+    if (HMODULE psapi = LoadSystemLibrary("psapi.dll")) {
         FreeLibrary(psapi);
         return false;
     }
@@ -162,7 +163,12 @@ void WarnIfProgramRunning(const TScript& script) {
 }
 
 void ReadOriginalInfoFiles(TScript& script) {
-    const Text base = OriginalInfoFileValue(GetCommandLineA());
+    const Text value = OriginalInfoFileValue(GetCommandLineA());
+    if (value.empty()) return;
+    // A relative value names a file of the current folder, as a path argument does for any
+    // program; the profile functions would look for it in the Windows folder instead.
+    const Text base = FullPathName(value);
+    TraceLine("Original info file: " + base);
     if (base.empty()) return;
     const Text original = ChangeFileExtension(base, ".original");
     if (FileExists(original)) {
@@ -210,6 +216,7 @@ int RunSetup() {
 }
 
 int ProgramMain() {
+    HardenLibrarySearch(); // before anything loads a library
     StartDebugChannel();
     InitializeLanguage();
     InstallPsapiDll();

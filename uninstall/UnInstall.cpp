@@ -11,6 +11,7 @@
 #include "UnRemove.h"
 #include "UnReport.h"
 #include "UtilPlus.h"
+#include "SysLibs.h"
 #include "ZMsgBox.h"
 
 #include <windows.h>
@@ -164,6 +165,7 @@ void CreateSelfDeleteBatch(bool removeFolder, bool useShortNames, TextList paren
 } // namespace
 
 int UninstallMain() {
+    HardenLibrarySearch(); // before anything loads a library
     StartDebugChannel();
     const Text script = GetUninstallScriptPath();
     if (!FileExists(script)) {

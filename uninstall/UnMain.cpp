@@ -13,6 +13,7 @@
 #include "RichEd.h"
 #include "RunTimeDir.h"
 #include "Scramble.h"
+#include "SysLibs.h"
 #include "U_DEBUG0.h"
 #include "UtilPlus.h"
 #include "ZMsgBox.h"
@@ -282,7 +283,7 @@ TMainForm::~TMainForm() {
 }
 
 bool TMainForm::Open() {
-    richEditLibrary_.reset(LoadLibraryA(RichEditLibrary));
+    richEditLibrary_.reset(LoadSystemLibrary(RichEditLibrary));
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW;
     RECT frame{0, 0, kClientWidth, kClientHeight};

@@ -7,11 +7,13 @@
 #include "ExecItemBuilder.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
+#include "WineDrive.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -632,4 +634,37 @@ TEST(SetupPages, DemoLicenceAndReadmeWrapInTheirBoxes) {
         w.Next();
     }
     ASSERT_TRUE(w.Exit());
+}
+
+// A target on a drive without its medium (an empty card reader) or on a network share: the
+// figures, Browse and the installation go on without a system box.
+TEST(SetupPages, EmptyDriveAndShareTargetsGiveFiguresAndTheEnginesOwnBox) {
+    const std::string share = zktest::ScratchDir("unc_share"); // \\zkserver\share
+    const zktest::WineDrive empty("", DRIVE_CDROM);
+    ASSERT_FALSE(empty.Root().empty()) << "no drive without its medium could be defined";
+    const std::string onEmpty = empty.Root() + "\\App";
+    Wizard w;
+    StartWizard(w, "pages_drives", "DestinationDlg,CopyFilesDlg,CompleteDlg", "", onEmpty);
+    ASSERT_TRUE(w.window);
+    EXPECT_EQ(w.Text(ids::Label25), "0.000 MB");
+    zkui::Click(w.Control(ids::BrowseButton));
+    HWND browser = WaitBrowser(w.program.Pid());
+    ASSERT_TRUE(browser);
+    EXPECT_EQ(zkui::TopWindows(w.program.Pid()).size(), 2u) << "the wizard and the dialog";
+    PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_TRUE(zkui::WaitGone(browser));
+
+    zkui::SetEditText(w.Control(ids::TargetDirEdit), "\\\\zkserver\\share\\App");
+    EXPECT_TRUE(zkui::WaitFor([&] { return w.Text(ids::Label25) != "0.000 MB"; }, 3000));
+    EXPECT_GT(std::atof(w.Text(ids::Label25).c_str()), 1.0)
+        << w.Text(ids::Label25) << ": the share's free space";
+
+    zkui::SetEditText(w.Control(ids::TargetDirEdit), onEmpty);
+    EXPECT_TRUE(w.WaitText(ids::Label25, "0.000 MB", 3000));
+    w.Next();
+    const std::string box = w.PressBox();
+    EXPECT_NE(box.find("Unable to create directory:\r\n" + onEmpty + "\r\n"), std::string::npos)
+        << box;
+    EXPECT_EQ(w.program.Wait(), kExitDone);
+    zktest::RemoveScratch(share);
 }

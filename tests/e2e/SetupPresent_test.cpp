@@ -248,6 +248,8 @@ TEST(Music, FixedSliderOnTheCopyPageWhileTheMusicPlays) {
     const RECT onScreen = zkui::WindowBox(slider);
     EXPECT_EQ(WindowFromPoint({onScreen.left + 15, onScreen.top + 65}), slider)
         << "over the page area";
+    // The device opens on the player thread, once the multimedia library has loaded.
+    EXPECT_TRUE(WaitFor([&] { return r.Report().count("playing") > 0; }, 5000));
     r.Release("copy");
     r.Release("post");
     ASSERT_TRUE(r.WaitTitle("Setup Complete"));

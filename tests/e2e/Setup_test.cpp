@@ -101,9 +101,11 @@ struct SetupRun {
     }
 };
 
-SetupRun StartSetup(const SetupFolder& f, const std::string& args = "") {
+// Started in the setup folder, or in `dir`.
+SetupRun StartSetup(const SetupFolder& f, const std::string& args = "",
+                    const std::string& dir = "") {
     SetupRun r;
-    r.program = zkui::Start(f.exe, args, f.root);
+    r.program = zkui::Start(f.exe, args, dir.empty() ? f.root : dir);
     return r;
 }
 
@@ -395,10 +397,12 @@ TEST(SetupStart, CompanionFilesOverrideFoldersAndSwitchBackgroundUpdate) {
         const char* args; // %s: the companion base
         const char* backgroundUpdate;
         bool silent;
+        bool relative = false; // %s: "update.dat", started in the companions' folder
     } cases[] = {
-        {"/OriginalInfoFile=%s", "1", true},    {"\"/OriginalInfoFile=%s\"", "true", false},
-        {"/OriginalInfoFile=%s", "yes", false}, {"/OriginalInfoFile=", "1", false},
-        {"/OriginalInfoFile", "1", false},
+        {"/OriginalInfoFile=%s", "1", true},        {"\"/OriginalInfoFile=%s\"", "true", false},
+        {"/OriginalInfoFile=%s", "yes", false},     {"/OriginalInfoFile=", "1", false},
+        {"/OriginalInfoFile", "1", false},          {"/OriginalInfoFile=%s", "1", true, true},
+        {"/OriginalInfoFile=%s", "0", false, true},
     };
     for (const Case& c : cases) {
         const SetupFolder f = MakeSetup(
@@ -418,8 +422,8 @@ TEST(SetupStart, CompanionFilesOverrideFoldersAndSwitchBackgroundUpdate) {
         std::string args = c.args;
         const size_t at = args.find("%s");
         const bool named = at != std::string::npos;
-        if (named) args.replace(at, 2, base);
-        SetupRun r = StartSetup(f, args);
+        if (named) args.replace(at, 2, c.relative ? "update.dat" : base);
+        SetupRun r = StartSetup(f, args, c.relative ? f.Path(dir) : "");
         if (c.silent) {
             EXPECT_EQ(r.program.Wait(), kExitDone) << args;
             const std::string log = zktest::ReadBytes(f.Path("Over\\Setup.log"));

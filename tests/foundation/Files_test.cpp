@@ -1,5 +1,6 @@
 #include "Files.h"
 #include "TestEnv.h"
+#include "WineDrive.h"
 
 #include <windows.h>
 
@@ -440,8 +441,45 @@ TEST(Files, SearchesInTreesAndOnDrives) {
 }
 
 TEST(Files, DiskFree) {
-    EXPECT_GT(GetDiskFree("C:\\zktest"), 0.0);
-    EXPECT_GT(GetDiskFree("c:"), 0.0);
-    EXPECT_EQ(GetDiskFree("\\\\server\\share"), -1.0);
-    EXPECT_EQ(GetDiskFree("Q:\\nothing"), -1.0);
+    const std::string share = zktest::ScratchDir("unc_share"); // \\\\zkserver\\share
+    const zktest::WineDrive empty("", DRIVE_CDROM);
+    ASSERT_FALSE(empty.Root().empty()) << "no drive without its medium could be defined";
+    struct Case {
+        std::string path;
+        bool known;
+    } cases[] = {
+        {"C:\\zktest", true},
+        {"c:", true},
+        {"\\\\zkserver\\share\\App\\Sub", true}, // asked of the share, not of a drive "\\"
+        {"\\\\zkserver\\share", true},
+        {"\\\\server\\share", false},
+        {"\\\\zkserver", false},
+        {"Q:\\nothing", false},
+        {empty.Root() + "\\App", false}, // no medium: a failure, and no box
+    };
+    for (const Case& c : cases) {
+        if (c.known)
+            EXPECT_GT(GetDiskFree(c.path), 0.0) << c.path;
+        else
+            EXPECT_EQ(GetDiskFree(c.path), -1.0) << c.path;
+    }
+    zktest::RemoveScratch(share);
+}
+
+TEST(Files, QuietDriveErrorsKeepsTheRestOfTheModeAndRestoresIt) {
+    const auto mode = [] {
+        const UINT m = SetErrorMode(0);
+        SetErrorMode(m);
+        return m;
+    };
+    const UINT before = SetErrorMode(SEM_NOOPENFILEERRORBOX);
+    {
+        const QuietDriveErrors outer;
+        EXPECT_EQ(mode(), UINT(SEM_NOOPENFILEERRORBOX | SEM_FAILCRITICALERRORS));
+        { const QuietDriveErrors inner; }
+        EXPECT_EQ(mode(), UINT(SEM_NOOPENFILEERRORBOX | SEM_FAILCRITICALERRORS))
+            << "an inner scope gives back the outer one's mode";
+    }
+    EXPECT_EQ(mode(), UINT(SEM_NOOPENFILEERRORBOX));
+    SetErrorMode(before);
 }

@@ -1,16 +1,14 @@
 #include "RunTimeDir.h"
 #include "Common.h"
 #include "TestEnv.h"
-#include "Handles.h"
+#include "WineDrive.h"
 #include "UtilPlus.h"
 
 #include <windows.h>
 #include <shlwapi.h>
-#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 #include <vector>
 
@@ -51,56 +49,6 @@ struct RecordBoxes {
         SetRunTimeDirBox([](const Text& text) { boxes.push_back(text); });
     }
     ~RecordBoxes() { SetRunTimeDirBox(nullptr); }
-};
-
-// A network drive for the length of a test: Wine's mount manager defines drives live (as its
-// configuration tool does) when asked through its define request.
-class NetworkDrive {
-  public:
-    explicit NetworkDrive(const std::string& folder) {
-        using UnixName = char*(CDECL*)(LPCWSTR);
-        auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-        std::wstring wide(folder.begin(), folder.end());
-        char* target = unixName ? unixName(wide.c_str()) : nullptr;
-        if (!target) return;
-        for (char l = 'n'; l <= 'y' && !letter_; ++l)
-            if (GetDriveTypeA((std::string(1, l) + ":\\").c_str()) == DRIVE_NO_ROOT_DIR &&
-                Define(l, target, DRIVE_REMOTE))
-                letter_ = l;
-        HeapFree(GetProcessHeap(), 0, target);
-    }
-    ~NetworkDrive() {
-        if (letter_) Define(letter_, nullptr, DRIVE_NO_ROOT_DIR);
-    }
-    std::string Root() const { return letter_ ? std::string(1, char(letter_ - 32)) + ":" : ""; }
-
-  private:
-    struct Request {
-        ULONG size, type, fsType;
-        DWORD serial;
-        ULONGLONG unixDev;
-        WCHAR letter;
-        USHORT mountPointOffset, deviceOffset, labelOffset;
-    };
-    static bool Define(char letter, const char* unixPath, ULONG type) {
-        std::vector<char> buf(sizeof(Request) + (unixPath ? strlen(unixPath) + 1 : 0));
-        auto* r = reinterpret_cast<Request*>(buf.data());
-        r->size = static_cast<ULONG>(buf.size()), r->type = type, r->letter = letter;
-        if (unixPath) {
-            r->mountPointOffset = sizeof(Request);
-            strcpy(buf.data() + sizeof(Request), unixPath);
-        }
-        UniqueFile manager(CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                       0, nullptr));
-        DWORD n = 0;
-        const DWORD defineRequest =
-            CTL_CODE(0x6d, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-        return manager && DeviceIoControl(manager.get(), defineRequest, buf.data(),
-                                          static_cast<DWORD>(buf.size()), nullptr, 0, &n, nullptr);
-    }
-    char letter_ = 0;
 };
 
 } // namespace
@@ -206,7 +154,7 @@ TEST(RunTimeDir, FoundOnANetworkDrive) {
     ASSERT_TRUE(zktest::WriteBytes(dir + "\\Share 5512\\zkrtd-net-5512.mark", "x"));
     ASSERT_TRUE(zktest::WriteBytes(dir + "\\zkrtd-netroot-5512.mark", "x"));
     {
-        NetworkDrive drive(dir);
+        zktest::WineDrive drive(dir, DRIVE_REMOTE);
         const std::string net = drive.Root();
         ASSERT_FALSE(net.empty()) << "no network drive could be defined";
         ASSERT_EQ(GetDriveTypeA((net + "\\").c_str()), unsigned(DRIVE_REMOTE));
