@@ -342,6 +342,8 @@ class TSDialogForm : public TForm {
     bool CopyAndApplyChanges();
     void CompleteInstallation();
     bool FailRun(bool boxShown);
+    void UndoIfNoUninstaller();
+    bool FailBeforeUninstaller(bool boxShown);
     void EndInstallation();
     std::unique_ptr<TUninstallWriter> uninstall_; // one per wizard: its set of lines lives on
     std::unique_ptr<TCopyEngine> copyEngine_;
