@@ -141,10 +141,52 @@ bool DeleteRegValue(const Text& path, const Text& valueName) {
 
 // ---------------------------------------------------------------- product registration
 
+Text UninstallEntryKey(const Text& displayName) {
+    return displayName.empty() ? Text() : Hklm + UninstallKey + "\\" + displayName;
+}
+
+Text ArpCacheEntryKey(const Text& displayName, const Text& programPath, int64_t installSize) {
+    if (!ArpCacheWanted(GetWindowsName())) return {};
+    if (displayName.empty() || programPath.empty() || installSize <= 0) return {};
+    return Hklm + ArpCacheKey + displayName;
+}
+
+Text ProductKeyOf(const Text& company, const Text& product, const Text& version) {
+    if (company.empty() || product.empty() || version.empty()) return {};
+    const Text productPath = Hklm + "Software\\" + company + "\\" + product;
+    return RegKeyExists(productPath) ? productPath + "\\" + version : productPath;
+}
+
+Text UserInfoKeyOf(const Text& company, const Text& product, const Text& version) {
+    if (company.empty() || product.empty() || version.empty()) return {};
+    Text subkey = RemoveDoubleSlashes("Software\\" + company + "\\" + product + "\\" + version);
+    if (!subkey.empty() && subkey.back() == '\\') subkey.pop_back();
+    return Hklm + subkey;
+}
+
+Text AppPathKeyOf(const Text& programPath) {
+    return programPath.empty() ? Text() : Hklm + AppPathsKey + FileNameOfPath(programPath);
+}
+
+std::vector<Text> MissingParentKeys(const Text& path) {
+    TextList missing;
+    Text rootName, subkey;
+    SplitRegPathText(path, rootName, subkey);
+    const Text root = rootName.empty() ? Text() : rootName + "\\";
+    for (size_t cut = subkey.rfind('\\'); cut != Text::npos && cut > 0;
+         cut = subkey.rfind('\\', cut - 1)) {
+        const Text parent = subkey.substr(0, cut);
+        if (parent.find('\\') == Text::npos) break; // a root's direct child is everyone's
+        if (RegKeyExists(root + parent)) break;     // and so is everything above it
+        missing.push_back(root + parent);
+    }
+    return missing;
+}
+
 Text WriteUninstallEntry(const Text& displayName, const Text& uninstallCommand, const Text& version,
                          const Text& url, const Text& modifyPath, const Text& publisher) {
     if (displayName.empty() || uninstallCommand.empty()) return {};
-    const Text path = Hklm + UninstallKey + "\\" + displayName;
+    const Text path = UninstallEntryKey(displayName);
     UniqueKey key = CreateRegPath(path, KEY_SET_VALUE);
     if (!key) return {};
     // Add/Remove starts these commands: a blank in an unquoted path would start another file.
@@ -160,8 +202,8 @@ Text WriteUninstallEntry(const Text& displayName, const Text& uninstallCommand, 
 }
 
 Text WriteArpCacheEntry(const Text& displayName, const Text& programPath, int64_t installSize) {
-    if (!ArpCacheWanted(GetWindowsName())) return {};
-    if (displayName.empty() || programPath.empty() || installSize <= 0) return {};
+    const Text path = ArpCacheEntryKey(displayName, programPath, installSize);
+    if (path.empty()) return {};
     int n = MultiByteToWideChar(CP_ACP, 0, programPath.c_str(), -1, nullptr, 0);
     if (n <= 0) return {};
     std::wstring wide(static_cast<size_t>(n), L'\0');
@@ -173,7 +215,6 @@ Text WriteArpCacheEntry(const Text& displayName, const Text& programPath, int64_
     std::string record = ArpCacheRecord(std::u16string(wide.begin(), wide.end()), installSize,
                                         uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime);
     if (record.empty()) return {};
-    const Text path = Hklm + ArpCacheKey + displayName;
     UniqueKey key = CreateRegPath(path, KEY_SET_VALUE);
     if (!key || !SetDword(key.get(), "Changed", 0) ||
         !SetValue(key.get(), "SlowInfoCache", REG_BINARY, record.data(), record.size()))
@@ -182,20 +223,17 @@ Text WriteArpCacheEntry(const Text& displayName, const Text& programPath, int64_
 }
 
 Text CreateProductKey(const Text& company, const Text& product, const Text& version) {
-    if (company.empty() || product.empty() || version.empty()) return {};
-    const Text productPath = Hklm + "Software\\" + company + "\\" + product;
-    const bool productWasThere = RegKeyExists(productPath);
-    const Text versionPath = productPath + "\\" + version;
+    const Text path = ProductKeyOf(company, product, version);
+    if (path.empty()) return {};
+    const Text versionPath = Hklm + "Software\\" + company + "\\" + product + "\\" + version;
     if (!CreateRegPath(versionPath, KEY_READ)) return {};
-    return productWasThere ? versionPath : productPath;
+    return path;
 }
 
 Text WriteUserInfoKey(const Text& company, const Text& product, const Text& version,
                       const Text& userName, const Text& companyName) {
-    if (company.empty() || product.empty() || version.empty()) return {};
-    Text subkey = RemoveDoubleSlashes("Software\\" + company + "\\" + product + "\\" + version);
-    if (!subkey.empty() && subkey.back() == '\\') subkey.pop_back();
-    const Text path = Hklm + subkey;
+    const Text path = UserInfoKeyOf(company, product, version);
+    if (path.empty()) return {};
     UniqueKey key = CreateRegPath(path, KEY_SET_VALUE);
     if (!key) return {};
     if (!userName.empty()) SetString(key.get(), "Name", userName);
@@ -204,8 +242,8 @@ Text WriteUserInfoKey(const Text& company, const Text& product, const Text& vers
 }
 
 Text RegisterAppPath(const Text& programPath) {
-    if (programPath.empty()) return {};
-    const Text path = Hklm + AppPathsKey + FileNameOfPath(programPath);
+    const Text path = AppPathKeyOf(programPath);
+    if (path.empty()) return {};
     UniqueKey key = CreateRegPath(path, KEY_SET_VALUE);
     if (!key || !SetString(key.get(), "", programPath) ||
         !SetString(key.get(), "Path", FolderOfPath(programPath)))

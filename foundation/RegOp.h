@@ -36,6 +36,16 @@ bool DeleteRegValue(const Text& path, const Text& valueName);
 
 // --- Product registration (all under HKEY_LOCAL_MACHINE). ---
 extern const char* const UninstallKey; // "Software\Microsoft\Windows\CurrentVersion\UnInstall"
+// The keys the writers below make, known before they make them, so that the removal line can
+// come first; "" when the writer would write nothing.
+Text UninstallEntryKey(const Text& displayName);
+Text ArpCacheEntryKey(const Text& displayName, const Text& programPath, int64_t installSize);
+Text ProductKeyOf(const Text& company, const Text& product, const Text& version);
+Text UserInfoKeyOf(const Text& company, const Text& product, const Text& version);
+Text AppPathKeyOf(const Text& programPath);
+// The keys above `path` that are not there, deepest first, down to two components below the
+// root (HKEY_LOCAL_MACHINE\Software\Maker): the parents a write of `path` would make.
+std::vector<Text> MissingParentKeys(const Text& path);
 Text WriteUninstallEntry(const Text& displayName, const Text& uninstallCommand, const Text& version,
                          const Text& url, const Text& modifyPath, const Text& publisher);
 Text WriteArpCacheEntry(const Text& displayName, const Text& programPath, int64_t installSize);

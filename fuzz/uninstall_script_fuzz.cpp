@@ -45,6 +45,7 @@ void ReadAndJudge(const Text& text) {
         (void)GetUserVariable(lines, name);
     for (const TextList& list : lists.lists) CheckOrders(list);
     CheckRegistryVerdicts(lists[WorkList::RegKey]);
+    CheckRegistryVerdicts(lists[WorkList::EmptyRegKey]);
     for (const Text& row : lists[WorkList::RegistryOp]) (void)IsRefusedRegistryRow(row);
     const ProtectionLists p =
         MakeProtectionLists(lists[WorkList::DontRemoveDir], lists[WorkList::DontRemoveJustDir],

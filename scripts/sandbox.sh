@@ -98,9 +98,28 @@ make_prefix() {
   date > "$sbx/ready"
 }
 
+# A drive that fills up, for the tests of a full disk: F: is a 16 MiB tmpfs of its own (the
+# tests fill it as far as they need). Mounting needs root; without it there is no F: and
+# those tests skip.
+full=$sbx/fulldisk
+mount_full_drive() {
+  mkdir -p "$full"
+  if [ "$(id -u)" = 0 ] && ! mountpoint -q "$full"; then
+    local owner=
+    [ ${#runas[@]} -gt 0 ] && owner=,uid=$(id -u zsandbox),gid=$(id -g zsandbox)
+    mount -t tmpfs -o "size=16m,mode=0755$owner" zkfull "$full" 2>/dev/null || true
+  fi
+  if mountpoint -q "$full"; then
+    ln -sfn "$full" "$prefix/dosdevices/f:"
+  else
+    rm -f "$prefix/dosdevices/f:"
+  fi
+}
+
 if [ "${2:-}" = stop ]; then
   "${runas[@]}" "$WINESERVER" -k 2>/dev/null || true
   if [ -f "$sbx/display" ]; then read -r _ pid < "$sbx/display"; kill "$pid" 2>/dev/null || true; fi
+  if mountpoint -q "$full" 2>/dev/null; then umount "$full" 2>/dev/null || true; fi
   exit 0
 fi
 # Wine draws the title bars' minimise, maximise and close buttons as glyphs of its Marlett
@@ -123,6 +142,7 @@ provide_glyph_font() {
 start_display
 [ -f "$sbx/ready" ] && [ -d "$prefix/drive_c" ] || make_prefix
 provide_glyph_font
+mount_full_drive
 # No sound card on this machine: ALSA's null device as the default PCM lets the multimedia
 # calls play (their position advances) without one.
 if [ "$(cat "$HOME/.asoundrc" 2>/dev/null)" != 'pcm.!default {type null}' ]; then

@@ -80,24 +80,57 @@ bool AddKeyLine(const InstallHost& host, const Text& key) {
 }
 
 // The uninstall engine first, then the entry that starts it: Add/Remove never names a
-// program that is not there.
+// program that is not there. Each key's line comes before the key.
 bool RegisterUninstaller(const InstallHost& host, bool& written) {
     const TScript& s = *host.script;
     const Text engine = UninstallEnginePath(host.uninstall->Path());
     InstallFileRequest r = EngineFileRequest(host, "UnInstall.exe");
     r.target = engine;
     if (!Install(host, r)) return false;
+    if (!AddKeyLine(host, UninstallEntryKey(s.GetProgName()))) {
+        written = false;
+        return true;
+    }
     const Text entry = WriteUninstallEntry(s.GetProgName(), engine, s.GetProgVersion(),
                                            s.GetCompanyUrl(), GetOriginExe(), s.GetCompanyName());
-    written = AddKeyLine(host, entry) && written;
     if (entry.empty()) return true;
-    const Text cache = WriteArpCacheEntry(
-        s.GetProgName(), ExpandWithHost(host, s.GetProgExeName(), "\\"), host.requiredSpace);
-    written = AddKeyLine(host, cache) && written;
+    const Text program = ExpandWithHost(host, s.GetProgExeName(), "\\");
+    if (AddKeyLine(host, ArpCacheEntryKey(s.GetProgName(), program, host.requiredSpace)))
+        WriteArpCacheEntry(s.GetProgName(), program, host.requiredSpace);
+    else
+        written = false;
+    return true;
+}
+
+// The key's line, then lines for the parents it will make (taken when empty, deepest first):
+// false when one could not be written, and the key must not be made.
+bool AddKeyLinesFirst(const InstallHost& host, const Text& key) {
+    if (key.empty()) return true;
+    const TextList parents = MissingParentKeys(key);
+    if (!AddKeyLine(host, key)) return false;
+    for (const Text& parent : parents)
+        if (!AddUninstall(host, CommandLine("REMOVE_EMPTY_REG_KEY", parent))) return false;
+    return true;
+}
+
+// App Paths names one program per file name: an entry of another program's stays as it is.
+bool RegisterAppPathOf(const InstallHost& host, const Text& program) {
+    const Text name = FileNameOfPath(program);
+    const Text there = GetAppPath(name);
+    if (!there.empty() && !TextEquals(CanonicalizePath(there), CanonicalizePath(program))) {
+        LogLine(host, "App Paths: " + name + " names " + there + ", left as it is");
+        return true;
+    }
+    if (!AddKeyLinesFirst(host, AppPathKeyOf(program))) return false;
+    RegisterAppPath(program);
     return true;
 }
 
 } // namespace
+
+FolderOwner OwnerByHost(const InstallHost& host, const Text& folder) {
+    return host.folderOwner ? host.folderOwner(folder) : FolderOwner::Other;
+}
 
 Text ExpandWithHost(const InstallHost& host, const Text& text, const Text& suffix) {
     return host.expandDirMacros ? host.expandDirMacros(text, suffix)
@@ -152,9 +185,16 @@ bool WriteUninstallHeader(const InstallHost& host) {
 
     FirstRemovalTexts first;
     first.scriptPath = host.uninstall->Path();
-    if (s.GetCreateSetupLog()) first.setupLogPath = host.targetDir + "\\Setup.log";
-    if (s.GetUsesCommonFolder()) first.commonFolder = host.sharedDir;
-    if (s.GetUsesAuxiliaryFolder()) first.auxiliaryFolder = host.auxiliaryDir;
+    if (s.GetCreateSetupLog() && !host.setupLogExisted)
+        first.setupLogPath = host.targetDir + "\\Setup.log";
+    if (s.GetUsesCommonFolder()) {
+        first.commonFolder = host.sharedDir;
+        first.commonFolderOurs = OwnerByHost(host, host.sharedDir) != FolderOwner::Other;
+    }
+    if (s.GetUsesAuxiliaryFolder()) {
+        first.auxiliaryFolder = host.auxiliaryDir;
+        first.auxiliaryFolderOurs = OwnerByHost(host, host.auxiliaryDir) != FolderOwner::Other;
+    }
     first.runTimeDirs = {s.GetRunTimeDir1(), s.GetRunTimeDir2(), s.GetRunTimeDir3()};
     written = AddUninstall(host, FirstRemovalLines(first)) && written;
     if (!written) return false; // no change the script could not undo
@@ -191,12 +231,13 @@ bool WriteAppRegistrationAndInfo(const InstallHost& host, TOriginalInfoFile& inf
     const TScript& s = *host.script;
     bool written = true;
     if (s.GetRegisterAsApplication()) {
-        written = AddKeyLine(host, CreateProductKey(s.GetCompanyName(), s.GetProgName(),
-                                                    s.GetProgVersion())) &&
-                  written;
+        const Text company = s.GetCompanyName(), product = s.GetProgName();
+        if (AddKeyLinesFirst(host, ProductKeyOf(company, product, s.GetProgVersion())))
+            CreateProductKey(company, product, s.GetProgVersion());
+        else
+            written = false;
         written =
-            AddKeyLine(host, RegisterAppPath(ExpandWithHost(host, s.GetProgExeName(), "\\"))) &&
-            written;
+            RegisterAppPathOf(host, ExpandWithHost(host, s.GetProgExeName(), "\\")) && written;
     }
     if (!s.GetOriginalInfoFileName().empty()) {
         const Text script = host.uninstall ? host.uninstall->Path() : Text();

@@ -38,7 +38,14 @@ struct InstallHost {
     std::function<Text(const Text& text, const Text& suffix)> expandDirMacros;
     std::function<void(const Text& line)> addSetupLogLine; // may be unset: no log
     InstallFileProc installFile;
+    // Whose a folder is (the copy engine's judgement); unset: no folder is the product's.
+    FolderOwnerProc folderOwner;
+    // Setup.log was in the target folder before this run: appended to, and never removed.
+    bool setupLogExisted = false;
 };
+
+// The owner of a folder by the host; Other without a judge.
+FolderOwner OwnerByHost(const InstallHost& host, const Text& folder);
 
 // Host helpers shared by the installation steps.
 Text ExpandWithHost(const InstallHost& host, const Text& text, const Text& suffix);

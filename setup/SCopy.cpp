@@ -39,6 +39,10 @@ bool Ask(const std::function<bool()>& f) {
     return f && f();
 }
 
+bool Ask(const std::function<bool(const Text&)>& f, const Text& argument) {
+    return f && f(argument);
+}
+
 bool IsFile(const Text& path) {
     DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -161,7 +165,7 @@ void TCopyEngine::Report(const Text& source, const Text& target, FileOutcome out
 }
 
 void TCopyEngine::ShowFailure(const Text& key, const Text& def, const Text& value) {
-    failed_ = true;
+    failed_ = boxShown_ = true;
     Text text = FillTemplate(LangString("Messages", key, def), value);
     if (cb_.showError) {
         cb_.showError(text);
@@ -232,9 +236,9 @@ bool TCopyEngine::InstallDirectory(const Text& sourceDir, const Text& folderEntr
         return false;
     }
     if (failed_) return false;
-    bool neverRemoveSeen = false;
-    InstallFileList(sourceDir, folder, neverRemoveSeen, mode, files);
-    if (neverRemoveSeen) AddLine("AVOID_ERR_REMOVE_DIR(" + folder + ")");
+    bool keptSeen = false;
+    InstallFileList(sourceDir, folder, keptSeen, mode, files);
+    if (keptSeen) AddLine("AVOID_ERR_REMOVE_DIR(" + folder + ")");
     AddLine(Text(), true);
     return !failed_;
 }
@@ -256,30 +260,53 @@ bool TCopyEngine::CreateDirLogged(const Text& folderIn, bool withLine, char remo
             missing.push_back(f);
         for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
             if (!CreateDirectoryA(it->c_str(), nullptr) && !IsExistingDir(*it)) return false;
+            // Also as judged later (OwnerOf): long names, "\" only.
             createdFolders_.insert(UpperCase(*it));
+            createdFolders_.insert(UpperCase(WithoutBackslash(CanonicalizePath(*it))));
         }
     }
     if (!withLine) return true;
     for (const Text& f : wellKnownFolders_)
         if (TextEquals(f, folder)) return true;
-    const char* command = "REMOVE_DIR(";
-    switch (removeMode) {
-    case '1':
-        // A folder that was there before the installation holds what is not ours.
-        if (!existed || CreatedHere(folder)) command = "FORCE_REMOVE_DIR(";
-        break;
-    case '2':
-        command = "DONT_REMOVE_DIR(";
-        break;
-    case '3':
-        command = "DONT_REMOVE_JUST_DIR(";
-        break;
-    default:
-        break;
-    }
-    AddLine(command + folder + ")");
+    for (const UninstallLine& line : FolderEntryLines(removeMode, folder, OwnerOf(folder)))
+        if (!AddLine(line.text, line.forced)) return false;
     // A folder that stays keeps its parents anyway.
     return removeMode == '2' || removeMode == '3' || AddCreatedParentLines(folder);
+}
+
+namespace {
+
+bool IsDirThere(const Text& folder) {
+    return IsExistingDir(folder.back() == ':' ? folder + "\\" : folder);
+}
+
+} // namespace
+
+FolderOwner TCopyEngine::OwnerOf(const Text& folderIn) const {
+    const Text folder = WithoutBackslash(CanonicalizePath(folderIn));
+    if (folder.empty()) return FolderOwner::Other;
+    Text there = folder;
+    while (!IsDirThere(there)) {
+        const Text up = FolderOf(there);
+        if (up.empty()) return FolderOwner::Other;
+        there = up;
+    }
+    if (CreatedHere(there)) return FolderOwner::ThisRun;
+    const auto has = [&](const char* command) {
+        return Ask(cb_.uninstallHasLine, Text(command) + "(" + folder + ")") ||
+               Ask(cb_.uninstallHasLine, Text(command) + "(" + WithoutBackslash(folderIn) + ")");
+    };
+    if (has("FORCE_REMOVE_DIR") || (has("REMOVE_DIR") && !has("AVOID_ERR_REMOVE_DIR")))
+        return FolderOwner::EarlierRun;
+    return FolderOwner::Other;
+}
+
+void TCopyEngine::RemoveCreatedFolders() {
+    std::vector<Text> made(createdFolders_.begin(), createdFolders_.end());
+    std::sort(made.begin(), made.end(),
+              [](const Text& a, const Text& b) { return a.size() > b.size(); });
+    for (const Text& folder : made) RemoveDirectoryA(folder.c_str());
+    createdFolders_.clear();
 }
 
 bool TCopyEngine::AddCreatedParentLines(const Text& folderIn) {
@@ -299,7 +326,8 @@ bool TCopyEngine::AddCreatedParentLines(const Text& folderIn) {
     return true;
 }
 
-int TCopyEngine::InstallFileList(const Text& sourceDir, const Text& folder, bool& neverRemoveSeen,
+// keptSeen: a file of the list may keep the folder (never removed, or shared with others).
+int TCopyEngine::InstallFileList(const Text& sourceDir, const Text& folder, bool& keptSeen,
                                  int mode, const Text& files) {
     std::vector<FileItem> items = ParseFileList(files);
     if (items.empty()) return 0;
@@ -310,8 +338,9 @@ int TCopyEngine::InstallFileList(const Text& sourceDir, const Text& folder, bool
     for (const FileItem& item : items) {
         if (Stopped()) break;
         Step(CopyStep{CopyStep::Kind::Item, Text()});
-        if (FileFlagKeep(item.flags)) neverRemoveSeen = true;
+        if (FileFlagKeep(item.flags)) keptSeen = true;
         if (FileSkippedOnThisOS(item.flags, platform_.windowsMask)) continue;
+        if (FileFlagShared(item.flags)) keptSeen = true;
         FileJob job;
         job.source = sourceDir + "\\" + item.name;
         job.target = folder + "\\" + item.name;
@@ -390,6 +419,20 @@ bool TCopyEngine::WriteRemovalLines(const FileJob& job, const Text& target) {
         if (!AddLine(removal)) return false;
     }
     return !job.serviceLine || AddLine("REMOVE_SERVICE_FILE(" + target + ")");
+}
+
+// The overwrite rule keeps the target. A shared one is still this product's to use: counted,
+// given its line and registered like a copied one, so that another product's uninstallation
+// cannot take it away while this one needs it.
+bool TCopyEngine::KeepFile(const FileJob& job, const Text& source, const Text& target) {
+    if (FileFlagShared(job.flags)) {
+        if (!WriteRemovalLines(job, target))
+            return FailFile(source, target, FileOutcome::Failed, Text(), Text(), Text());
+        if (FileFlagRegister(job.flags)) comFiles_.push_back(target);
+        if (FileFlagFont(job.flags)) fontFiles_.push_back(target);
+    }
+    Report(source, target, FileOutcome::Kept);
+    return true;
 }
 
 namespace {
@@ -493,10 +536,8 @@ bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
     // one leaves neither a partial file nor an uninstall line.
     Text staged;
     if (packed) {
-        if (!job.force && EffectiveMode(job.mode, job.flags) == 4 && IsFile(target)) {
-            Report(source, target, FileOutcome::Kept);
-            return true;
-        }
+        if (!job.force && EffectiveMode(job.mode, job.flags) == 4 && IsFile(target))
+            return KeepFile(job, source, target);
         staged = CreateTempFileBeside(target);
         if (staged.empty())
             return FailFile(source, target, FileOutcome::Failed, NotCopiedKey, NotCopiedText,
@@ -519,8 +560,7 @@ bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
     }
     if (!job.force && !ShouldOverwrite(packed ? staged : source, target, job.mode, job.flags)) {
         if (!staged.empty()) DeleteFileA(staged.c_str());
-        Report(source, target, FileOutcome::Kept);
-        return true;
+        return KeepFile(job, source, target);
     }
     if (!WriteRemovalLines(job, target)) {
         if (!staged.empty()) DeleteFileA(staged.c_str());

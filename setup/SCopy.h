@@ -7,6 +7,7 @@
 #pragma once
 #include "FileFlags.h"
 #include "SScript.h"
+#include "SUnLines.h"
 
 #include <windows.h>
 
@@ -113,11 +114,19 @@ class TCopyEngine {
     bool InstallCopyRow(const Text& sourceDir, const Text& row);
     // Folder entry ("*" and a remove-mode character may lead) and its files; false on failure.
     bool InstallDirectory(const Text& sourceDir, const Text& folder, int mode, const Text& files);
-    // Creates the folder and its missing parents; with a line, its removal line by the
-    // remove mode ('1' forced, '2' never, '3' not the folder itself, else when empty), forced
-    // only for a folder this engine created. The driver makes the install folders with it
-    // (without line) so that their entries count as created by this installation.
+    // Creates the folder and its missing parents; with a line, its removal lines by the
+    // remove mode ('1' forced, '2' never, '3' not the folder itself, else when empty) and its
+    // owner (FolderEntryLines): forced only for the product's folder, excused when it is not.
+    // The driver makes the install folders with it (without line) so that their entries
+    // count as created by this installation.
     bool CreateDirLogged(const Text& folder, bool withLine, char removeMode);
+    // Whose the folder is: made by this engine (a folder not there yet: inside one it made,
+    // where only the product can make it later), else made by an earlier installation whose
+    // script this one continues (its removal line is there without an excuse), else another's.
+    FolderOwner OwnerOf(const Text& folder) const;
+    // Removes the folders this engine made, deepest first, each only when empty: what a run
+    // that stops before anything can remove it leaves is taken back.
+    void RemoveCreatedFolders();
     // The lines of the parents above folder that this engine created (never a drive root or a
     // well-known folder); false when a line could not be written.
     bool AddCreatedParentLines(const Text& folder);
@@ -127,6 +136,8 @@ class TCopyEngine {
     bool LocateSourceFile(Text& source, bool& packed);
 
     bool Failed() const { return failed_; }
+    // A failure's error box has been shown; a failed uninstall line shows none.
+    bool BoxShown() const { return boxShown_; }
     bool Running() const { return running_; } // inside CopySelectedComponents
     bool RestartNeeded() const { return restartNeeded_; }
     int FilesInstalled() const { return installed_; }
@@ -144,9 +155,10 @@ class TCopyEngine {
     void ShowFailure(const Text& key, const Text& def, const Text& value);
     void Report(const Text& source, const Text& target, FileOutcome outcome) const;
     Text ExpandDirMacros(const Text& text) const;
-    int InstallFileList(const Text& sourceDir, const Text& folder, bool& neverRemoveSeen, int mode,
+    int InstallFileList(const Text& sourceDir, const Text& folder, bool& keptSeen, int mode,
                         const Text& files);
     bool WriteRemovalLines(const FileJob& job, const Text& target);
+    bool KeepFile(const FileJob& job, const Text& source, const Text& target);
     bool PutInPlace(const Text& source, const Text& staged, const Text& target, bool move);
     bool StageForRestart(const Text& source, Text& staged, const Text& target);
     bool FailFile(const Text& source, const Text& target, FileOutcome outcome, const Text& key,
@@ -167,7 +179,7 @@ class TCopyEngine {
     std::vector<SourceFolder> sourceTree_;
     bool treeListed_ = false;
     TextList comFiles_, fontFiles_;
-    bool failed_ = false, running_ = false, restartNeeded_ = false;
+    bool failed_ = false, boxShown_ = false, running_ = false, restartNeeded_ = false;
     int installed_ = 0, failedFiles_ = 0;
 };
 

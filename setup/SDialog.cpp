@@ -761,7 +761,18 @@ Text TSDialogForm::GetSetupLogPath() const {
 void TSDialogForm::AddSetupLogLine(const char* markup, const Text& data) {
     if (!Script || !Script->GetCreateSetupLog()) return;
     SetupLogLinesCopy.Add(markup, data);
-    if (!GetTargetDir(false).empty()) WriteSetupLogFile();
+    if (!GetTargetDir(false).empty() && !logWithdrawn_) WriteSetupLogFile();
+}
+
+bool TSDialogForm::SetupLogExistedBefore() const {
+    const Text path = GetSetupLogPath();
+    if (TextEquals(path, logPath_)) return !logCreated_;
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void TSDialogForm::WithdrawSetupLog() {
+    TakeBackSetupLog();
+    logWithdrawn_ = true;
 }
 
 namespace {
@@ -776,21 +787,68 @@ bool WriteAt(HANDLE file, unsigned long long offset, const Text& bytes) {
            written == bytes.size();
 }
 
+// The last byte of a file of `size` bytes; '\n' for an empty or unreadable one.
+char LastByteOf(const Text& path, unsigned long long size) {
+    if (size == 0) return '\n';
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(size - 1);
+    char c = '\n';
+    DWORD read = 0;
+    if (file && SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN))
+        ReadFile(file.get(), &c, 1, &read, nullptr);
+    return read == 1 ? c : '\n';
+}
+
 } // namespace
 
+// What this run wrote into a folder it no longer logs to goes again: a file it made is
+// removed, one that was there is cut back to its own bytes.
+void TSDialogForm::TakeBackSetupLog() {
+    logFile_.reset();
+    if (logPath_.empty()) return;
+    if (logCreated_) {
+        DeleteFileA(logPath_.c_str());
+    } else {
+        UniqueFile file(CreateFileA(logPath_.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(logOriginalSize_);
+        if (file && SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) SetEndOfFile(file.get());
+    }
+    logPath_.clear();
+}
+
 // The file grows by the new line, or its last line is written again when continued; a new
-// path (the target folder changed) gets the whole working copy.
+// path (the target folder changed) gets the whole working copy after the file's own bytes,
+// and the old path gets its file back as it was.
 void TSDialogForm::WriteSetupLogFile() {
     const Text path = GetSetupLogPath();
+    if (!TextEquals(path, logPath_)) {
+        TakeBackSetupLog();
+        logPath_ = path;
+        logLead_.clear();
+        logOriginalSize_ = 0;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        logCreated_ = !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+        if (!logCreated_) {
+            logOriginalSize_ =
+                (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            if (LastByteOf(path, logOriginalSize_) != '\n') logLead_ = "\r\n";
+        }
+    }
     const Text last = SetupLogLinesCopy.Lines().back() + "\r\n";
     bool ok;
-    if (!logFile_ || !TextEquals(path, logPath_)) {
+    if (!logFile_) {
         logFile_.reset(CreateFileA(path.c_str(), GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        const Text all = SetupLogLinesCopy.Bytes();
-        ok = logFile_ && WriteAt(logFile_.get(), 0, all);
-        logSize_ = all.size();
+                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const Text all = logLead_ + SetupLogLinesCopy.Bytes();
+        ok = logFile_ && WriteAt(logFile_.get(), logOriginalSize_, all);
+        logSize_ = logOriginalSize_ + all.size();
         logLastLineStart_ = logSize_ - last.size();
     } else {
         const unsigned long long at =
@@ -799,14 +857,10 @@ void TSDialogForm::WriteSetupLogFile() {
         logLastLineStart_ = at;
         logSize_ = at + last.size();
     }
-    if (ok) {
-        logPath_ = path;
-        return;
-    }
+    if (ok) return;
     // The next line writes the whole copy again.
     TraceLine("Setup.log not written: " + path + " (error " + IntToStr(GetLastError()) + ")");
     logFile_.reset();
-    logPath_.clear();
 }
 
 void TSDialogForm::WriteSetupLogHeader() {

@@ -173,6 +173,12 @@ class TSDialogForm : public TForm {
     Text GetSetupLogPath() const;
     void AddSetupLogLine(const char* markup, const Text& data = {});
     void WriteSetupLogHeader();
+    // The target folder's Setup.log was there before this run wrote to it (then it is
+    // continued, and it is not this run's to remove).
+    bool SetupLogExistedBefore() const;
+    // Takes the log back from the target folder (removed when this run made it, cut back to
+    // what was there otherwise) and writes no more of it: a run that stops leaves none.
+    void WithdrawSetupLog();
 
     // --- Pages (SDialogPages.cpp). ---
     // Runs the show method of the page; false when the name has none.
@@ -336,6 +342,8 @@ class TSDialogForm : public TForm {
     bool CopyAndApplyChanges();
     void CompleteInstallation();
     bool FailRun(bool boxShown);
+    void UndoIfNoUninstaller();
+    bool FailBeforeUninstaller(bool boxShown);
     void EndInstallation();
     std::unique_ptr<TUninstallWriter> uninstall_; // one per wizard: its set of lines lives on
     std::unique_ptr<TCopyEngine> copyEngine_;
@@ -355,10 +363,15 @@ class TSDialogForm : public TForm {
     Text lastBitmapPath_;
     UniqueBitmap pageBitmap_, speakerBitmap_;
     UniqueBrush whiteBrush_;
-    // The file written so far: path, size and where its last line starts.
+    void TakeBackSetupLog();
+    // The file written so far: path, whether this run made it, the size it had before (the
+    // log follows it, after a line break when it lacked one), the size and where its last
+    // line starts.
     Text logPath_;
     UniqueFile logFile_;
-    unsigned long long logSize_ = 0, logLastLineStart_ = 0;
+    bool logCreated_ = false, logWithdrawn_ = false;
+    Text logLead_;
+    unsigned long long logOriginalSize_ = 0, logSize_ = 0, logLastLineStart_ = 0;
 };
 
 } // namespace zk

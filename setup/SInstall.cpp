@@ -38,6 +38,11 @@ void ShowRunError(const Text& key, const char* def, const Text& value) {
                  LangString("MsgBox", "BtnText", DefaultButtonCaptions), GetLangCharset());
 }
 
+bool IsFileThere(const Text& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool IsChecked(HWND button) {
     return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -99,6 +104,10 @@ InstallHost TSDialogForm::MakeInstallHost() {
         else
             AddSetupLogLine("", line);
     };
+    host.folderOwner = [this](const Text& folder) {
+        return copyEngine_ ? copyEngine_->OwnerOf(folder) : FolderOwner::Other;
+    };
+    host.setupLogExisted = Script->GetCreateSetupLog() && SetupLogExistedBefore();
     host.installFile = [this](const InstallFileRequest& r) {
         if (!copyEngine_) return false;
         FileJob job;
@@ -264,7 +273,7 @@ bool TSDialogForm::WriteUserInfoKey() {
 
 bool TSDialogForm::AddScriptUninstallLines() {
     return zk::AddScriptUninstallLines(Uninstall(), Script->GetUninstallLines(),
-                                       GetTargetDir(false));
+                                       GetTargetDir(false), MakeInstallHost().folderOwner);
 }
 
 // A failure whose box is not up yet gets the script's box (the undo record could not be
@@ -274,6 +283,25 @@ bool TSDialogForm::FailRun(bool boxShown) {
         ShowRunError("s6", kNoScriptText, uninstall_->Path());
     CloseWizard();
     return false;
+}
+
+// A run that stops while no uninstaller stands beside its script: nothing could ever remove
+// what it made, so that goes now. The script and the log when this run made them (a continued
+// script is an earlier installation's), then the folders this run made, each only when empty.
+void TSDialogForm::UndoIfNoUninstaller() {
+    const Text script = GetUninstallScriptPath();
+    if (IsFileThere(UninstallEnginePath(script))) return;
+    if (uninstall_) {
+        uninstall_->Close();
+        if (uninstall_->MadeFile()) DeleteFileA(script.c_str());
+    }
+    WithdrawSetupLog();
+    copyEngine_->RemoveCreatedFolders();
+}
+
+bool TSDialogForm::FailBeforeUninstaller(bool boxShown) {
+    UndoIfNoUninstaller();
+    return FailRun(boxShown);
 }
 
 void TSDialogForm::EndInstallation() {
@@ -290,16 +318,20 @@ bool TSDialogForm::PrepareInstallation() {
         ok = CreateDirOrFail(GetCommonDir(false), "Create Common Directory: ");
     if (ok && Script->GetUsesAuxiliaryFolder())
         ok = CreateDirOrFail(GetAuxiliaryDir(false), "Create Auxiliary Directory: ");
-    if (!ok) return false;
-    if (RunTimeDirAbortRequested()) return FailRun(true);
+    if (!ok) { // the box is up and the wizard closing
+        UndoIfNoUninstaller();
+        return false;
+    }
+    if (RunTimeDirAbortRequested()) return FailBeforeUninstaller(true);
 
     AddSetupLogLine("Show Screen: ", WindowText(Handle()));
     UpdateButtons();
     SetInstallFolders(GetTargetDir(false), GetCommonDir(false), GetAuxiliaryDir(false));
     if (!Uninstall().AddLines(SelectionLines(GetSetupTypeName(), GetGroupNames(),
                                              WindowText(NameEdit), WindowText(CompanyEdit))))
-        return FailRun(false);
+        return FailBeforeUninstaller(false);
 
+    // An exit asked for here keeps what the run wrote (the script's first lines).
     AddSetupLogLine("Execute Before Copy");
     bool exitRequested = false;
     RunExecuteOps(kBeforeCopyStage, exitRequested);
@@ -308,7 +340,7 @@ bool TSDialogForm::PrepareInstallation() {
     AddSetupLogLine("Handle First UnInstall Data");
     // Nothing is changed on the machine that the script could not undo.
     if (!WriteUninstallHeader() || !WriteAppRegistrationAndInfo())
-        return FailRun(copyEngine_->Failed());
+        return FailBeforeUninstaller(copyEngine_->BoxShown());
     HWND bar = CopyProgressBar();
     SendMessageA(bar, PBM_SETRANGE32, 0, CountSelectedFiles());
     SendMessageA(bar, PBM_SETSTEP, 1, 0);
@@ -328,7 +360,7 @@ bool TSDialogForm::PrepareInstallation() {
 // The copy, then stage 3 and the changes after it; false when the run failed or was stopped.
 bool TSDialogForm::CopyAndApplyChanges() {
     bool ok = CopySelectedComponents();
-    const bool boxShown = copyEngine_->Failed();
+    const bool boxShown = copyEngine_->BoxShown();
     if (IsCopyBarCancelled()) SetAbortRequested(true); // as an Exit on the wizard's Cancel
     if (GetAbortRequested() || RunTimeDirAbortRequested()) ok = false;
     WaitWithAppMessages(100);

@@ -207,18 +207,38 @@ class ShortcutRun {
         if (!r.subFolder.empty()) FolderLines(FolderOfPath(path), r.subFolder);
     }
 
+    // Whose a shortcut folder is: made by this run, by an earlier one whose script this one
+    // continues (its line is there without an excuse), or someone else's ("Accessories").
+    FolderOwner OwnerOf(const Text& folder) const {
+        if (created_.count(UpperCase(WithoutTrailingBackslash(folder))))
+            return FolderOwner::ThisRun;
+        const auto has = [&](const char* command) {
+            return host_.uninstall && host_.uninstall->HasLine(CommandLine(command, folder));
+        };
+        if (has("FORCE_REMOVE_FOLDER") || (has("REMOVE_FOLDER") && !has("AVOID_ERR_REMOVE_DIR")))
+            return FolderOwner::EarlierRun;
+        return FolderOwner::Other;
+    }
+
+    // A folder that is not the product's may stay with others' links in it: no error then.
+    void FolderLine(const char* command, const Text& folder) {
+        const FolderOwner owner = OwnerOf(folder);
+        RemoveLine(command, folder);
+        if (owner == FolderOwner::Other) RemoveLine("AVOID_ERR_REMOVE_DIR", folder);
+    }
+
     // The link's folder, then one line per level above it up to the first level.
     void FolderLines(const Text& folder, const Text& subFolder) {
         const bool force = script_.GetForceRemoveShortcutFolder() &&
                            created_.count(UpperCase(WithoutTrailingBackslash(folder)));
-        RemoveLine(force ? "FORCE_REMOVE_FOLDER" : "REMOVE_FOLDER", folder);
+        FolderLine(force ? "FORCE_REMOVE_FOLDER" : "REMOVE_FOLDER", folder);
         const TextList levels = LevelsOf(subFolder);
         Text parent = folder;
         for (size_t i = levels.size(); i-- > 1;) {
             const size_t cut = UpperCase(parent).rfind("\\" + UpperCase(levels[i]));
             if (cut == Text::npos) return;
             parent = parent.substr(0, cut);
-            RemoveLine("REMOVE_FOLDER", parent);
+            FolderLine("REMOVE_FOLDER", parent);
         }
     }
 
@@ -330,19 +350,27 @@ bool CreateShortcuts(const InstallHost& host, const PostCopyHost& post, TOrigina
     return run.Written();
 }
 
+// Each undo line comes before its change: a run killed in between leaves nothing that no
+// line undoes (the uninstaller takes an undo of what was never made as done).
 bool RegisterComServers(const InstallHost& host, const TextList& comFiles) {
     bool written = true;
-    for (const Text& file : comFiles)
-        if (RegisterServerFile(file, true))
-            written = AddUninstall(host, CommandLine("UN_REG_OCX_FILE", file)) && written;
+    for (const Text& file : comFiles) {
+        if (AddUninstall(host, CommandLine("UN_REG_OCX_FILE", file)))
+            RegisterServerFile(file, true);
+        else
+            written = false;
+    }
     return written;
 }
 
 bool InstallFonts(const InstallHost& host, const TextList& fontFiles) {
     bool written = true;
-    for (const Text& file : fontFiles)
-        if (AddFontResourceA(file.c_str()) > 0)
-            written = AddUninstall(host, CommandLine("UN_REG_FONT_FILE", file)) && written;
+    for (const Text& file : fontFiles) {
+        if (AddUninstall(host, CommandLine("UN_REG_FONT_FILE", file)))
+            AddFontResourceA(file.c_str());
+        else
+            written = false;
+    }
     if (!fontFiles.empty()) {
         DWORD_PTR answer;
         SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, FontChangeWaitMs,
@@ -353,10 +381,15 @@ bool InstallFonts(const InstallHost& host, const TextList& fontFiles) {
 
 bool ApplyUserInfoKey(const InstallHost& host) {
     const TScript& s = *host.script;
-    const Text key =
-        WriteUserInfoKey(s.GetCompanyName(), s.GetProgName(), s.GetProgVersion(),
-                         StripLineBreaks(host.userName), StripLineBreaks(host.companyName));
-    return key.empty() || AddUninstall(host, CommandLine("REMOVE_REG_KEY", key));
+    const Text key = UserInfoKeyOf(s.GetCompanyName(), s.GetProgName(), s.GetProgVersion());
+    if (key.empty()) return true;
+    const TextList parents = MissingParentKeys(key);
+    if (!AddUninstall(host, CommandLine("REMOVE_REG_KEY", key))) return false;
+    for (const Text& parent : parents)
+        if (!AddUninstall(host, CommandLine("REMOVE_EMPTY_REG_KEY", parent))) return false;
+    WriteUserInfoKey(s.GetCompanyName(), s.GetProgName(), s.GetProgVersion(),
+                     StripLineBreaks(host.userName), StripLineBreaks(host.companyName));
+    return true;
 }
 
 bool ApplyPostCopyChanges(const InstallHost& host, const PostCopyHost& post,
@@ -372,7 +405,7 @@ bool ApplyPostCopyChanges(const InstallHost& host, const PostCopyHost& post,
     written = ApplyUserInfoKey(host) && written;
     if (host.uninstall)
         written = AddScriptUninstallLines(*host.uninstall, host.script->GetUninstallLines(),
-                                          host.targetDir) &&
+                                          host.targetDir, host.folderOwner) &&
                   written;
     return written;
 }

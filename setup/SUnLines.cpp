@@ -33,6 +33,16 @@ void AddEmpty(UninstallLines& lines, bool forced) {
     lines.push_back({"", forced});
 }
 
+// The first of "|" and a few other marks, else of every byte, that neither text holds.
+char ListDelimiterFor(const Text& a, const Text& b) {
+    const auto unused = [&](char c) { return a.find(c) == Text::npos && b.find(c) == Text::npos; };
+    for (char c : Text("|~^#!`"))
+        if (unused(c)) return c;
+    for (int c = 1; c < 256; ++c)
+        if (c != '\r' && c != '\n' && unused(static_cast<char>(c))) return static_cast<char>(c);
+    return '|'; // both texts together hold every byte
+}
+
 } // namespace
 
 Text UninstallScriptPath(const Text& targetDir, const Text& progStamp) {
@@ -97,7 +107,9 @@ UninstallLines SelectionLines(const Text& setupType, const Text& groupNames, con
     UninstallLines lines;
     AddValue(lines, "SetupType", setupType);
     AddValue(lines, "GroupNames", groupNames);
-    AddValue(lines, "UserData", "|" + userName + "|" + companyName + "|");
+    const Text name = StripLineBreaks(userName), company = StripLineBreaks(companyName);
+    const Text d(1, ListDelimiterFor(name, company));
+    AddValue(lines, "UserData", d + name + d + company + d);
     return lines;
 }
 
@@ -136,8 +148,12 @@ UninstallLines FirstRemovalLines(const FirstRemovalTexts& t) {
     UninstallLines lines;
     AddCommand(lines, "REMOVE_FILE", t.scriptPath);
     AddCommand(lines, "REMOVE_FILE", t.setupLogPath);
-    AddCommand(lines, "REMOVE_DIR", WithoutTrailingBackslash(t.commonFolder));
-    AddCommand(lines, "REMOVE_DIR", WithoutTrailingBackslash(t.auxiliaryFolder));
+    const std::pair<const Text&, bool> folders[] = {{t.commonFolder, t.commonFolderOurs},
+                                                    {t.auxiliaryFolder, t.auxiliaryFolderOurs}};
+    for (const auto& [folder, ours] : folders) {
+        AddCommand(lines, "REMOVE_DIR", WithoutTrailingBackslash(folder));
+        if (!ours) AddCommand(lines, "AVOID_ERR_REMOVE_DIR", WithoutTrailingBackslash(folder));
+    }
     for (size_t i = 0; i < t.runTimeDirs.size(); ++i)
         lines.push_back({ValueLine("RunTimeDir_" + IntToStr(int64_t(i) + 1), t.runTimeDirs[i])});
     return lines;
@@ -163,18 +179,58 @@ UninstallLines OperationRowLines(const OperationRowTexts& t) {
     return lines;
 }
 
-Text FolderRemovalLine(char removeMode, const Text& folder, bool createdHere) {
+UninstallLines FolderEntryLines(char removeMode, const Text& folder, FolderOwner owner) {
     const Text clean = WithoutTrailingBackslash(folder);
-    switch (removeMode) {
-    case '1':
-        return CommandLine(createdHere ? "FORCE_REMOVE_DIR" : "REMOVE_DIR", clean);
-    case '2':
-        return CommandLine("DONT_REMOVE_DIR", clean);
-    case '3':
-        return CommandLine("DONT_REMOVE_JUST_DIR", clean);
-    default:
-        return CommandLine("REMOVE_DIR", clean);
+    UninstallLines lines;
+    if (removeMode == '2' || removeMode == '3') {
+        AddCommand(lines, removeMode == '2' ? "DONT_REMOVE_DIR" : "DONT_REMOVE_JUST_DIR", clean);
+        return lines;
     }
+    if (removeMode == '1' && owner != FolderOwner::Other) {
+        AddCommand(lines, "FORCE_REMOVE_DIR", clean);
+        return lines;
+    }
+    AddCommand(lines, "REMOVE_DIR", clean);
+    if (owner == FolderOwner::Other) AddCommand(lines, "AVOID_ERR_REMOVE_DIR", clean);
+    return lines;
+}
+
+namespace {
+
+// The forced removals and what they become for a folder that is not the product's. The
+// uninstaller files a trimmed line by the keyword it begins with.
+struct ForcedCommand {
+    const char* forced;
+    const char* plain;
+};
+constexpr ForcedCommand kForcedCommands[] = {{"FORCE_REMOVE_DIR", "REMOVE_DIR"},
+                                             {"FORCE_REMOVE_FOLDER", "REMOVE_FOLDER"}};
+
+const ForcedCommand* ForcedCommandOf(const Text& line) {
+    for (const ForcedCommand& c : kForcedCommands)
+        if (line.starts_with(c.forced)) return &c;
+    return nullptr;
+}
+
+// The uninstaller's argument: between the first "(" and the last ")".
+Text ArgumentOf(const Text& line) {
+    const size_t open = line.find('('), close = line.rfind(')');
+    if (open == Text::npos || close == Text::npos || close < open) return {};
+    return line.substr(open + 1, close - open - 1);
+}
+
+} // namespace
+
+Text ForcedRemovalFolder(const Text& line) {
+    const Text trimmed = Trim(line);
+    return ForcedCommandOf(trimmed) ? Trim(ArgumentOf(trimmed)) : Text();
+}
+
+UninstallLines ScriptUninstallLines(const Text& line, FolderOwner owner) {
+    const Text folder = ForcedRemovalFolder(line);
+    if (folder.empty() || owner != FolderOwner::Other) return {{line}};
+    return {{CommandLine(ForcedCommandOf(Trim(line))->plain, folder)},
+            {CommandLine("AVOID_ERR_REMOVE_DIR", folder)}};
 }
 
 UninstallLines CreatedParentLines(const TextList& parents) {

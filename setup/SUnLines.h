@@ -42,7 +42,9 @@ Text RowCommandLine(const Text& command, const Text& row);
 // "KEY=value", line breaks stripped from the value.
 Text ValueLine(const Text& key, const Text& value);
 
-// SetupType=, GroupNames=, UserData=|name|company| (the first lines of a run).
+// SetupType=, GroupNames=, UserData=|name|company| (the first lines of a run). UserData is a
+// list whose first character is its delimiter: "|" unless a text holds one, then a character
+// neither holds, so that every field reads back whole.
 UninstallLines SelectionLines(const Text& setupType, const Text& groupNames, const Text& userName,
                               const Text& companyName);
 
@@ -63,9 +65,12 @@ struct UninstallHeaderTexts {
 UninstallLines HeaderValueLines(const UninstallHeaderTexts& texts);
 
 // The script itself and the setup log (empty path: none), the common and auxiliary folders
-// (empty: unused), the three run-time folder definitions as written.
+// (empty: unused) with whether they are this installation's (an AVOID_ERR_REMOVE_DIR line
+// when not: another product's files keep them without an error), the three run-time folder
+// definitions as written.
 struct FirstRemovalTexts {
     Text scriptPath, setupLogPath, commonFolder, auxiliaryFolder;
+    bool commonFolderOurs = true, auxiliaryFolderOurs = true;
     std::array<Text, 3> runTimeDirs;
 };
 UninstallLines FirstRemovalLines(const FirstRemovalTexts& texts);
@@ -83,11 +88,21 @@ struct OperationRowTexts {
 };
 UninstallLines OperationRowLines(const OperationRowTexts& texts);
 
-// The line of a folder entry by its remove-mode character: '1' FORCE_REMOVE_DIR, '2'
-// DONT_REMOVE_DIR, '3' DONT_REMOVE_JUST_DIR, anything else REMOVE_DIR. A folder that existed
-// before the installation (createdHere false) is never removed with its contents: '1' gives
-// REMOVE_DIR there.
-Text FolderRemovalLine(char removeMode, const Text& folder, bool createdHere);
+// Whose a folder is, for its removal lines: made by this installation, made by an earlier
+// installation of the product into the same script (its lines are there), or someone else's
+// (it was there before: the user's, another product's, Windows').
+enum class FolderOwner { ThisRun, EarlierRun, Other };
+// The lines of a folder entry by its remove-mode character: '1' FORCE_REMOVE_DIR, '2'
+// DONT_REMOVE_DIR, '3' DONT_REMOVE_JUST_DIR, anything else REMOVE_DIR. A folder that is not
+// the product's is never removed with its contents ('1' gives REMOVE_DIR there), and its
+// REMOVE_DIR comes with AVOID_ERR_REMOVE_DIR: what stays in it is not the product's failure.
+UninstallLines FolderEntryLines(char removeMode, const Text& folder, FolderOwner owner);
+// One of the setup script's own uninstall lines ("<TARGET_DIR>" already replaced): a
+// FORCE_REMOVE_DIR or FORCE_REMOVE_FOLDER of a folder that is not the product's becomes
+// REMOVE_DIR or REMOVE_FOLDER with AVOID_ERR_REMOVE_DIR; every other line stays as written.
+UninstallLines ScriptUninstallLines(const Text& line, FolderOwner owner);
+// The folder a FORCE_REMOVE_DIR or FORCE_REMOVE_FOLDER line names; "" for any other line.
+Text ForcedRemovalFolder(const Text& line);
 // For each parent folder the installation created above one of its folders, deepest first:
 // REMOVE_DIR (it goes only when empty, after the folders below it) and AVOID_ERR_REMOVE_DIR
 // (what the user put there since keeps it without an error).

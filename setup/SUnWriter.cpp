@@ -67,6 +67,7 @@ bool TUninstallWriter::Start() {
     if (started_) return true;
     if (Path().empty()) return false;
     if (IsFile(path_)) {
+        continued_ = true;
         Text raw;
         if (!ReadWhole(path_, raw)) return false;
         const Text plain = ScrambleText(raw, false);
@@ -161,10 +162,14 @@ bool TUninstallWriter::HasLine(const Text& line) {
 }
 
 bool AddScriptUninstallLines(TUninstallWriter& writer, const TextList& scriptLines,
-                             const Text& targetDir) {
+                             const Text& targetDir, const FolderOwnerProc& ownerOf) {
     bool ok = true;
-    for (const Text& line : scriptLines)
-        ok = writer.AddLine(ReplaceTargetDirMacro(line, targetDir)) && ok;
+    for (const Text& line : scriptLines) {
+        const Text text = ReplaceTargetDirMacro(line, targetDir);
+        const Text folder = ForcedRemovalFolder(text);
+        const FolderOwner owner = folder.empty() || !ownerOf ? FolderOwner::Other : ownerOf(folder);
+        ok = writer.AddLines(ScriptUninstallLines(text, owner)) && ok;
+    }
     return ok;
 }
 

@@ -35,6 +35,8 @@ class TUninstallWriter {
     bool Enabled() const { return enabled_; }
     // A write has failed during this run.
     bool Failed() const { return failed_; }
+    // This run made the file (it was not there when the first line came).
+    bool MadeFile() const { return started_ && !continued_; }
     // The script's path, fixed at the first line or the first call (also when writing is
     // disabled: the original-info file names it).
     const Text& Path();
@@ -50,7 +52,7 @@ class TUninstallWriter {
     bool enabled_, scrambled_;
     std::function<Text()> scriptPath_;
     Text path_;
-    bool started_ = false, failed_ = false;
+    bool started_ = false, continued_ = false, failed_ = false;
     std::unique_ptr<File> file_;
     std::unordered_set<Text> keys_; // LineKey of every line in the script
     bool anyEmpty_ = false, lastEmpty_ = false;
@@ -58,9 +60,13 @@ class TUninstallWriter {
     size_t plainSize_ = 0;  // payload bytes so far (the position of the next byte minus 1)
 };
 
-// The setup script's own uninstall lines: "<TARGET_DIR>" replaced by targetDir, each added not
-// forced. False when one could not be written.
+// Whose a folder is (see FolderOwner); unset: no folder is the product's.
+using FolderOwnerProc = std::function<FolderOwner(const Text& folder)>;
+
+// The setup script's own uninstall lines: "<TARGET_DIR>" replaced by targetDir, a forced
+// removal of a folder that is not the product's made plain (ScriptUninstallLines), each added
+// not forced. False when one could not be written.
 bool AddScriptUninstallLines(TUninstallWriter& writer, const TextList& scriptLines,
-                             const Text& targetDir);
+                             const Text& targetDir, const FolderOwnerProc& ownerOf);
 
 } // namespace zk

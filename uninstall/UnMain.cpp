@@ -63,7 +63,10 @@ const RemovalStage kRemovalStages[] = {
       {"INI FILE OP", WorkList::IniFileOp, UndoIniFileOpItem, &RemovalCounters::iniFile},
       {"ENVIRONMENT OP", WorkList::EnvironmentOp, UndoEnvironmentOpItem, nullptr},
       {"ASSOCIATE OP", WorkList::Association, UndoAssociationItem, &RemovalCounters::association},
-      {"OPEN WITH OP", WorkList::OpenWith, UndoOpenWithItem, &RemovalCounters::association}}},
+      {"OPEN WITH OP", WorkList::OpenWith, UndoOpenWithItem, &RemovalCounters::association},
+      // Last: the rows and keys above have emptied them.
+      {"REMOVE EMPTY REGISTRY KEYS", WorkList::EmptyRegKey, RemoveEmptyRegKeyItem,
+       &RemovalCounters::registry}}},
 };
 
 constexpr const char* kExecuteHeader = "PERFORM EXECUTE OP";

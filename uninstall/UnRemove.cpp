@@ -159,6 +159,42 @@ TextList CanonicalEntries(const TextList& entries) {
     return canonical;
 }
 
+// The count a shared file starts the run with, as its REMOVE_SHARED_FILE item finds it: under
+// the script's spelling first, then the canonical one; `name` comes back as the one used.
+SharedCount StartCount(Text& name, const Text& file, uint32_t& count) {
+    SharedCount found = ReadSharedCount(name, count);
+    if (found == SharedCount::None && name != file) found = ReadSharedCount(name = file, count);
+    return found;
+}
+
+// True (with the reason) when the file is one of the run's shared files and stays for other
+// products: its count does not reach 0 with this run's items, or it has none to reach it.
+bool StaysShared(const RemovalContext& ctx, const Text& file, Text& why) {
+    const Text* spelling = nullptr;
+    uint32_t items = 0;
+    for (const auto& [canonical, raw] : ctx.sharedFiles) {
+        if (!TextEquals(canonical, file)) continue;
+        if (!spelling) spelling = &raw;
+        ++items;
+    }
+    if (!spelling) return false;
+    uint32_t count = 0;
+    Text name = *spelling;
+    switch (StartCount(name, file, count)) {
+    case SharedCount::None:
+        why = "shared without a count: stays, kept registered";
+        return true;
+    case SharedCount::Unreadable:
+        why = "shared count unreadable: stays, kept registered";
+        return true;
+    case SharedCount::Found:
+        break;
+    }
+    if (count <= items) return false;
+    why = "shared count " + IntToStr(count) + ": still used by others, kept registered";
+    return true;
+}
+
 } // namespace
 
 RemovalContext MakeRemovalContext(const UninstallWorkLists& lists, const Text& ownPath) {
@@ -166,6 +202,10 @@ RemovalContext MakeRemovalContext(const UninstallWorkLists& lists, const Text& o
     ctx.protection = MakeProtectionLists(CanonicalEntries(lists[WorkList::DontRemoveDir]),
                                          CanonicalEntries(lists[WorkList::DontRemoveJustDir]),
                                          CanonicalEntries(lists[WorkList::AvoidErrRemoveDir]));
+    for (const Text& item : lists[WorkList::SharedFile]) {
+        const Text canonical = CanonicalizePath(item);
+        if (!canonical.empty()) ctx.sharedFiles.emplace_back(canonical, Trim(item));
+    }
     ctx.ownPath = CanonicalizePath(ownPath);
     const size_t cut = ctx.ownPath.rfind('\\');
     if (cut != Text::npos) ctx.ownDir = ctx.ownPath.substr(0, cut == 2 ? 3 : cut);
@@ -192,10 +232,11 @@ ItemResult ClearReadOnlyItem(const RemovalContext&, const Text& item) {
     return {true, false, "attributes cleared"};
 }
 
-ItemResult RemoveFontItem(const RemovalContext&, const Text& item) {
+ItemResult RemoveFontItem(const RemovalContext& ctx, const Text& item) {
     const Text file = CanonicalizePath(item);
     if (file.empty()) return Refused("not a full path");
     if (!IsFile(file)) return {true, true, "not found"};
+    if (Text why; StaysShared(ctx, file, why)) return {true, true, why};
     if (!RemoveFontResourceA(file.c_str())) return {false, true, ErrorReason("remove font")};
     // A hung top-level window must not hold the run: each one gets a second at most.
     SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kFontChangeWaitMs,
@@ -211,9 +252,7 @@ ItemResult RemoveSharedFileItem(const RemovalContext&, const Text& item) {
     // canonical form need not match: that one first.
     uint32_t count = 0;
     Text name = Trim(item);
-    SharedCount found = ReadSharedCount(name, count);
-    if (found == SharedCount::None && name != file) found = ReadSharedCount(name = file, count);
-    switch (found) {
+    switch (StartCount(name, file, count)) {
     case SharedCount::None:
         return {true, true, "no shared count, kept"};
     case SharedCount::Unreadable:
@@ -234,10 +273,11 @@ ItemResult RemoveSharedFileItem(const RemovalContext&, const Text& item) {
     return {true, true, "shared count 0, deleted"};
 }
 
-ItemResult UnregisterOcxItem(const RemovalContext&, const Text& item) {
+ItemResult UnregisterOcxItem(const RemovalContext& ctx, const Text& item) {
     const Text file = CanonicalizePath(item);
     if (file.empty()) return Refused("not a full path");
     if (!IsFile(file)) return {true, true, "not found"};
+    if (Text why; StaysShared(ctx, file, why)) return {true, true, why};
     if (!RegisterServerFile(file, false)) return {false, true, "unregistration failed"};
     return {true, true, "unregistered"};
 }
@@ -285,6 +325,29 @@ ItemResult RemoveRegKeyItem(const RemovalContext&, const Text& item) {
     const Text key = Trim(item); // the text the filter judged is the text deleted
     if (IsProtectedRegistryKey(key)) return Refused("shared or top-level key");
     if (!DeleteRegKey(key)) return {false, true, "delete failed"};
+    return {true, true, "deleted"};
+}
+
+ItemResult RemoveEmptyRegKeyItem(const RemovalContext&, const Text& item) {
+    const Text key = Trim(item);
+    if (IsProtectedRegistryKey(key)) return Refused("shared or top-level key");
+    HKEY root = nullptr;
+    Text subkey;
+    SplitRegPath(key, root, subkey);
+    UniqueKey open;
+    LONG e = RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS,
+                           open.put());
+    if (e == ERROR_FILE_NOT_FOUND) return {true, true, "not found"};
+    if (e != ERROR_SUCCESS) return {false, true, "open failed, error " + IntToStr(e)};
+    DWORD keys = 0, values = 0;
+    e = RegQueryInfoKeyA(open.get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr);
+    if (e != ERROR_SUCCESS) return {false, true, "query failed, error " + IntToStr(e)};
+    if (keys || values) return {true, true, "not empty, kept"};
+    open.reset();
+    e = RegDeleteKeyA(root, subkey.c_str());
+    if (e != ERROR_SUCCESS && e != ERROR_FILE_NOT_FOUND)
+        return {false, true, "delete failed, error " + IntToStr(e)};
     return {true, true, "deleted"};
 }
 

@@ -23,6 +23,9 @@ struct ItemResult {
 // self-deletion batch removes later.
 struct RemovalContext {
     ProtectionLists protection;
+    // The REMOVE_SHARED_FILE items, canonical beside their spelling: a COM server or font
+    // among them is unregistered only by the run that takes its count to 0.
+    std::vector<std::pair<Text, Text>> sharedFiles;
     Text ownPath;
     Text ownDir;
     Text ownRealDir; // ownDir with the links above it resolved
@@ -41,10 +44,12 @@ ItemResult RemoveFileItem(const RemovalContext& ctx, const Text& item);
 ItemResult RemoveSharedFileItem(const RemovalContext& ctx, const Text& item);
 // UNMARK_READONLY_FILE: clears every attribute of an existing file; never reported.
 ItemResult ClearReadOnlyItem(const RemovalContext& ctx, const Text& item);
-// UN_REG_OCX_FILE: unregisters the COM server of an existing file.
+// UN_REG_OCX_FILE: unregisters the COM server of an existing file, unless the file is a
+// shared one that stays for other products (its count stays above 0, or it has none).
 ItemResult UnregisterOcxItem(const RemovalContext& ctx, const Text& item);
 // UN_REG_FONT_FILE: removes the font resource of an existing file and tells the top-level
-// windows (WM_FONTCHANGE, with a time-out so a hung window cannot stop the run).
+// windows (WM_FONTCHANGE, with a time-out so a hung window cannot stop the run); a shared
+// font that stays keeps its resource.
 ItemResult RemoveFontItem(const RemovalContext& ctx, const Text& item);
 
 // FORCE_REMOVE_DIR and FORCE_REMOVE_FOLDER: the folder with its contents, except the
@@ -60,6 +65,9 @@ ItemResult RemoveDirItem(const RemovalContext& ctx, const Text& item);
 // REMOVE_REG_KEY: the key and everything below it; a missing key counts as removed. Keys
 // every program shares, and keys too short to be a product's, are refused.
 ItemResult RemoveRegKeyItem(const RemovalContext& ctx, const Text& item);
+// REMOVE_EMPTY_REG_KEY: the key when it holds neither a key nor a value (a parent the
+// installation made, which others may have used since); refused as REMOVE_REG_KEY refuses.
+ItemResult RemoveEmptyRegKeyItem(const RemovalContext& ctx, const Text& item);
 // SET_PERFORM_REGISTRY_OP, SET_PERFORM_INIFILE_OP, SET_PERFORM_ENVIRONMENT_OP,
 // SET_ADD_ASSOCIATION_ITEM and SET_ADD_OPEN_WITH_ITEM rows, replayed with their uninstall
 // action.

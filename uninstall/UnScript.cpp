@@ -28,6 +28,7 @@ constexpr CommandName kCommands[] = {
     {WorkList::Folder, "REMOVE_FOLDER"},
     {WorkList::ForceFolder, "FORCE_REMOVE_FOLDER"},
     {WorkList::RegKey, "REMOVE_REG_KEY"},
+    {WorkList::EmptyRegKey, "REMOVE_EMPTY_REG_KEY"},
     {WorkList::RegistryOp, "SET_PERFORM_REGISTRY_OP"},
     {WorkList::IniFileOp, "SET_PERFORM_INIFILE_OP"},
     {WorkList::EnvironmentOp, "SET_PERFORM_ENVIRONMENT_OP"},

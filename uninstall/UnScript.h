@@ -43,6 +43,7 @@ enum class WorkList {
     Folder,
     ForceFolder,
     RegKey,
+    EmptyRegKey, // REMOVE_EMPTY_REG_KEY: a parent key the installation made, taken when empty
     RegistryOp,
     IniFileOp,
     EnvironmentOp,

@@ -3,6 +3,8 @@
 // silently, then the uninstaller started from the Add/Remove entry. Checked by the whole
 // "UnInstall.txt", Setup.log, the registry and the files; canaries beside every target.
 #include "ControlIds.h"
+#include "FullDrive.h"
+#include "RegOp.h"
 #include "RegSnapshot.h"
 #include "Scramble.h"
 #include "TestEnv.h"
@@ -269,6 +271,7 @@ std::vector<std::string> BaseBody(const Package& p) {
             "UNMARK_READONLY_FILE(" + a + "\\ro.txt);",
             "REMOVE_FILE(" + a + "\\ro.txt);",
             "REMOVE_SHARED_FILE(" + a + "\\zkshared.dll);",
+            "AVOID_ERR_REMOVE_DIR(" + a + ");", // the shared file may stay for others
             "",
             "FORCE_REMOVE_DIR(" + a + "\\Bin);",
             "REMOVE_FILE(" + a + "\\Bin\\zkcom_ok.dll);",
@@ -276,7 +279,8 @@ std::vector<std::string> BaseBody(const Package& p) {
             "",
             "UN_REG_OCX_FILE(" + a + "\\Bin\\zkcom_ok.dll);",
             "UN_REG_FONT_FILE(" + a + "\\Bin\\zkinst_font.ttf);",
-            "REMOVE_REG_KEY(HKEY_LOCAL_MACHINE\\" + UserInfoKey(p) + ");"};
+            "REMOVE_REG_KEY(HKEY_LOCAL_MACHINE\\" + UserInfoKey(p) + ");",
+            "REMOVE_EMPTY_REG_KEY(HKEY_LOCAL_MACHINE\\Software\\Acme\\" + p.name + ");"};
 }
 
 std::vector<std::string> Joined(std::vector<std::string> a, const std::vector<std::string>& b) {
@@ -299,6 +303,12 @@ TEST_P(SilentInstall, BaseScriptInstallsAndItsUninstallLeavesNothing) {
     p.Script(SilentScript(p, c.stampLine + BaseFiles()));
     const std::string comKey = "Software\\ZkTest\\ComServer";
     RegDeleteKeyA(HKEY_CURRENT_USER, comKey.c_str());
+    // The product's level under the company is made by this run (the company is everyone's).
+    const std::string productKey = "Software\\Acme\\" + p.name;
+    zk::DeleteRegKey("HKEY_LOCAL_MACHINE\\" + productKey);
+    HKEY company = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\Acme", &company), ERROR_SUCCESS);
+    RegCloseKey(company);
 
     ASSERT_EQ(RunSetup(p), 0);
 
@@ -378,6 +388,8 @@ TEST_P(SilentInstall, BaseScriptInstallsAndItsUninstallLeavesNothing) {
     EXPECT_EQ(SharedCount(p.App("zkshared.dll")), "<none>");
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, comKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UserInfoKey(p)));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, productKey)) << "an empty parent key stays";
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Acme"));
     EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
 }
 
@@ -898,6 +910,269 @@ TEST(Crash, SetupKilledWhileCopyingThenTheEntrysUninstallerRemovesEveryFileCopie
         EXPECT_FALSE(zktest::Exists(f.substr(0, f.rfind(' ')))) << f;
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
     EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the product does not own: the user's folders and files, another product's shared
+// files and registrations, Windows' own entries.
+
+std::string ShellFolderOfUser(const char* name) {
+    return ReadValue(HKEY_CURRENT_USER,
+                     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name);
+}
+
+void WriteUnder(const std::string& folder, const std::string& file, const std::string& bytes) {
+    for (size_t at = folder.find('\\', 3); at != std::string::npos; at = folder.find('\\', at + 1))
+        CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(zktest::WriteBytes(folder + "\\" + file, bytes)) << folder << "\\" << file;
+}
+
+bool Holds(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// A target folder the user picked that was there before, with their files, their own Setup.log
+// and an existing program group: the script asks for every forced removal there is. Nothing of
+// the user's may go, and the uninstall ends without an error for what rightly stays. A folder
+// the run made goes whole, with what the program put there later.
+struct TargetCase {
+    const char* name;
+    bool existed;
+};
+
+class OwnTarget : public ::testing::TestWithParam<TargetCase> {};
+
+TEST_P(OwnTarget, ForcedRemovalsTakeOnlyWhatTheRunMade) {
+    const TargetCase c = GetParam();
+    Package p(c.name);
+    p.app = p.root + "\\UserData";
+    const std::string group = std::string("ZkOwn Group ") + c.name;
+    const std::string groupDir = ShellFolderOfUser("Programs") + "\\" + group;
+    zktest::RemoveScratch(p.app);
+    RemoveDirectoryA(groupDir.c_str());
+    const std::string userLog = "the user's own log\r\n";
+    if (c.existed) {
+        WriteUnder(p.app, "thesis.doc", "my thesis");
+        WriteUnder(p.app + "\\Photos", "p1.jpg", "my photo");
+        WriteUnder(p.app, "Setup.log", userLog);
+        WriteUnder(groupDir, "other.lnk", "another program's link");
+    }
+    p.Source("a.txt", "plain a");
+    p.Script(SilentScript(
+        p, Line("SET_PROG_EXE_NAME", "<Application Folder>\\a.txt") +
+               Line("SET_START_PROGRAM_LINK_NAME", "ZkOwn Notes") +
+               Line("SET_START_PROGRAM_LINK_FOLDER", group) +
+               Line("SET_FORCE_REMOVE_SHORTCUT_FOLDER") + Line("SET_FORCE_REMOVE_TARGET_DIR") +
+               Line("SET_FORCE_REMOVE_TARGET_SUB_DIR", "Photos") +
+               Line("SET_GROUP_DATA", "|Main|Main files|10|1|0|1|1|1|0|") +
+               Line("SET_SUB_DIR", "*1<Application Folder>") + Line("SET_COPY_FILES", "a.txt") +
+               Line("SET_COPY_TO_UNINSTALL") + "FORCE_REMOVE_DIR(<TARGET_DIR>\\Photos)\r\n"));
+    ASSERT_EQ(RunSetup(p), 0);
+
+    const std::vector<std::string> lines = p.Uninstall();
+    const std::string forced = "FORCE_REMOVE_DIR(" + p.app + ");";
+    EXPECT_EQ(Holds(lines, forced), !c.existed);
+    EXPECT_EQ(Holds(lines, "FORCE_REMOVE_DIR(" + p.App("Photos") + ");"), !c.existed);
+    EXPECT_EQ(Holds(lines, "AVOID_ERR_REMOVE_DIR(" + p.App("Photos") + ");"), c.existed);
+    EXPECT_EQ(Holds(lines, "REMOVE_FILE(" + p.App("Setup.log") + ");"), !c.existed);
+    const std::string log = zktest::ReadBytes(p.App("Setup.log"));
+    EXPECT_EQ(log.rfind(c.existed ? userLog + "Setup Log of: " : "Setup Log of: ", 0), 0u)
+        << "an existing log is continued: " << log.substr(0, 80);
+    // What the program makes later, in a folder that was not there at the install.
+    WriteUnder(p.App("Photos"), "later.jpg", "made by the program");
+
+    EXPECT_EQ(UninstallFromEntry(p), "") << "no error for what rightly stays";
+    EXPECT_TRUE(zktest::WaitRemoved(p.App("UnInstall.exe")));
+    EXPECT_FALSE(zktest::Exists(p.App("a.txt")));
+    EXPECT_FALSE(zktest::Exists(groupDir + "\\ZkOwn Notes.lnk"));
+    if (c.existed) {
+        EXPECT_EQ(zktest::ReadBytes(p.App("thesis.doc")), "my thesis");
+        EXPECT_EQ(zktest::ReadBytes(p.App("Photos\\p1.jpg")), "my photo");
+        EXPECT_TRUE(zktest::Exists(p.App("Photos\\later.jpg")));
+        EXPECT_EQ(zktest::ReadBytes(p.App("Setup.log")).rfind(userLog, 0), 0u);
+        EXPECT_EQ(zktest::ReadBytes(groupDir + "\\other.lnk"), "another program's link");
+    } else {
+        EXPECT_TRUE(zktest::WaitRemoved(p.app)) << "the folder the run made stays";
+        EXPECT_FALSE(zktest::Exists(groupDir));
+    }
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+    zktest::RemoveScratch(p.root);
+    DeleteFileA((groupDir + "\\other.lnk").c_str());
+    RemoveDirectoryA(groupDir.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OwnTarget,
+                         ::testing::Values(TargetCase{"own_target_existed", true},
+                                           TargetCase{"own_target_made", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Two products share a folder with a versioned DLL and a COM server. The second keeps the first's
+// newer DLL (overwrite mode 3) and copies and registers the server again; their App Paths
+// program name is another vendor's. Uninstalling the first leaves both files, the server's
+// registration and the other vendor's entry for the second, without an error; uninstalling the
+// second takes the rest, the company keys the runs made included.
+TEST(OwnShared, FilesAndRegistrationsStayForTheProductStillUsingThem) {
+    const std::string shared = zktest::ScratchDir("own_shared"), common = shared + "\\Common";
+    zktest::WriteBytes(shared + "\\canary.txt", kCanary);
+    const std::string dll = common + "\\zkown_v.dll", com = common + "\\zkcom_ok.dll";
+    const std::string server = "Software\\ZkTest\\ComServer";
+    const std::string appPaths =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\zkown_tool.exe";
+    const std::string other = "C:\\OtherVendor\\zkown_tool.exe";
+    zk::DeleteRegKey("HKEY_CURRENT_USER\\" + server);
+    for (const char* company : {"Software\\ZkOwn CoA", "Software\\ZkOwn CoB"})
+        zk::DeleteRegKey(std::string("HKEY_LOCAL_MACHINE\\") + company);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, appPaths.c_str(), &key), ERROR_SUCCESS);
+    RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
+                   DWORD(other.size() + 1));
+    RegCloseKey(key);
+
+    struct Product {
+        const char* name;
+        const char* build;
+        const char* dllItem; // the second keeps a newer DLL: overwrite mode 3 in its flags
+        const char* company;
+        bool registerAsApplication;
+    };
+    const Product products[] = {
+        {"own_shared_a", "zkver_build10240.dll", "*zkown_v.dll", "ZkOwn CoA", true},
+        {"own_shared_b", "zkver_build9600.dll", "50331649*zkown_v.dll", "ZkOwn CoB", false}};
+    std::vector<Package> packages;
+    for (const Product& pr : products) {
+        packages.emplace_back(pr.name);
+        const Package& p = packages.back();
+        p.Source("a.txt", "plain a");
+        p.CopyIn(zktest::BinDir() + "\\" + pr.build, "zkown_v.dll");
+        p.CopyIn(zktest::BinDir() + "\\zkcom_ok.dll", "zkcom_ok.dll");
+        p.Script(SilentScript(
+            p, Line("SET_COMPANY_NAME", pr.company) + // after the script head's Acme
+                   (pr.registerAsApplication ? Line("SET_REGISTER_AS_APPLICATION") : "") +
+                   Line("SET_PROG_EXE_NAME", "<Application Folder>\\zkown_tool.exe") +
+                   Line("SET_GROUP_DATA", "|Main|Main files|10|3|0|1|1|1|0|") +
+                   Line("SET_SUB_DIR", "<Application Folder>") + Line("SET_COPY_FILES", "a.txt") +
+                   Line("SET_SUB_DIR", common) +
+                   Line("SET_COPY_FILES", std::string(pr.dllItem) + "|3*zkcom_ok.dll")));
+        ASSERT_EQ(RunSetup(p), 0) << pr.name;
+    }
+    EXPECT_EQ(SharedCount(dll), "2") << "the kept DLL is counted for the second product too";
+    EXPECT_EQ(SharedCount(com), "2");
+    EXPECT_TRUE(Holds(packages[1].Uninstall(), "REMOVE_SHARED_FILE(" + dll + ");"));
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, appPaths, ""), other);
+
+    EXPECT_EQ(UninstallFromEntry(packages[0]), "");
+    EXPECT_TRUE(zktest::WaitRemoved(packages[0].app));
+    EXPECT_EQ(SharedCount(dll), "1");
+    EXPECT_TRUE(zktest::Exists(dll)) << "the second product's DLL went with the first";
+    EXPECT_TRUE(zktest::Exists(com));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, server, "Server"), com) << "its server unregistered";
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, appPaths, ""), other);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\ZkOwn CoA"));
+
+    EXPECT_EQ(UninstallFromEntry(packages[1]), "");
+    EXPECT_TRUE(zktest::WaitRemoved(packages[1].app));
+    EXPECT_TRUE(zktest::WaitRemoved(common));
+    EXPECT_EQ(SharedCount(dll), "<none>");
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, server));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\ZkOwn CoB"));
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, appPaths, ""), other);
+    EXPECT_EQ(zktest::ReadBytes(shared + "\\canary.txt"), kCanary);
+    zk::DeleteRegKey("HKEY_LOCAL_MACHINE\\" + appPaths);
+}
+
+// A run that stops at the header (no uninstaller to put in place) leaves nothing that nothing
+// removes: the folders it made go, and a folder that was there gets its own files back as
+// they were.
+class OwnHeaderStop : public ::testing::TestWithParam<TargetCase> {};
+
+TEST_P(OwnHeaderStop, TakesBackWhatTheRunMade) {
+    const TargetCase c = GetParam();
+    Package p(c.name);
+    const std::string vendor = p.root + "\\Vendor4";
+    p.app = vendor + "\\Prod";
+    const std::string userLog = "the user's own log\r\n";
+    if (c.existed) {
+        WriteUnder(p.app, "mine.txt", "the user's own");
+        WriteUnder(p.app, "Setup.log", userLog);
+    }
+    DeleteFileA((p.src + "\\UnInstall.exe").c_str());
+    p.Source("a.txt", "plain a");
+    p.Script(SilentScript(p, Line("SET_GROUP_DATA", "|Main|Main files|10|1|0|1|1|1|0|") +
+                                 Line("SET_SUB_DIR", "<Application Folder>") +
+                                 Line("SET_COPY_FILES", "a.txt")));
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", setup.Pid(), 20000);
+    ASSERT_NE(box, nullptr) << "no box";
+    zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+    EXPECT_GE(setup.Wait(20000), 0);
+
+    if (c.existed) {
+        std::set<std::string> left;
+        ListTree(p.app, left);
+        EXPECT_EQ(left,
+                  (std::set<std::string>{p.App("Setup.log") + " " + std::to_string(userLog.size()),
+                                         p.App("mine.txt") + " 14"}));
+        EXPECT_EQ(zktest::ReadBytes(p.App("Setup.log")), userLog);
+    } else {
+        EXPECT_FALSE(zktest::Exists(vendor))
+            << "a folder of the run stays with nothing to remove it";
+    }
+    EXPECT_TRUE(zktest::Exists(p.src + "\\a.txt"));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OwnHeaderStop,
+                         ::testing::Values(TargetCase{"own_header_made", false},
+                                           TargetCase{"own_header_existed", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The uninstall script cannot be written in the middle of the copy (a full disk): the box says
+// so and the run stops; what arrived has its lines, and the entry's uninstaller removes it.
+TEST(OwnFullDisk, AScriptThatCannotBeWrittenStopsTheRunWithItsBox) {
+    if (zktest::FullDriveRoot().empty()) GTEST_SKIP() << "no full-disk drive in this sandbox";
+    Package p("own_fulldisk");
+    p.app = "F:\\zkown\\App";
+    const int kFiles = 300;
+    std::string list;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "f" + std::to_string(1000 + i) + ".txt";
+        p.Source(name, ""); // empty files need no room: only the script and the log grow
+        list += (i ? "|" : "") + name;
+    }
+    p.Script(SilentScript(
+        p, Line("SET_GROUP_DATA", "|Main|Main files|10|" + std::to_string(kFiles) + "|0|1|1|1|0|") +
+               Line("SET_SUB_DIR", "<Application Folder>") + Line("SET_COPY_FILES", list)));
+    // Room for the uninstaller, the first cluster of the script and of the log, and one more.
+    const unsigned long long cluster = zktest::FullDriveCluster();
+    const unsigned long long engine = zktest::ReadBytes(p.src + "\\UnInstall.exe").size();
+    ASSERT_TRUE(
+        zktest::FillFullDriveLeaving((engine + cluster - 1) / cluster * cluster + 3 * cluster));
+
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", setup.Pid(), 30000);
+    ASSERT_NE(box, nullptr) << "the failed script write shows no box";
+    const std::string text = zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
+    EXPECT_NE(text.find("The uninstall information cannot be written"), std::string::npos) << text;
+    EXPECT_NE(text.find(p.App("UnInstall.txt")), std::string::npos) << text;
+    zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
+    EXPECT_GE(setup.Wait(20000), 0) << "the wizard stays after the failure";
+
+    const std::vector<std::string> lines = p.Uninstall();
+    int copied = 0;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string file = p.App("f" + std::to_string(1000 + i) + ".txt");
+        if (!zktest::Exists(file)) continue;
+        ++copied;
+        EXPECT_TRUE(Holds(lines, "REMOVE_FILE(" + file + ");")) << file;
+    }
+    EXPECT_GT(copied, 0) << "the script failed before the copy";
+    EXPECT_LT(copied, kFiles) << "the copy went on to the end";
+
+    EXPECT_EQ(UninstallFromEntry(p), ""); // on the full disk still: removing needs no room
+    EXPECT_TRUE(zktest::WaitRemoved(p.app));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+    zktest::EmptyFullDrive();
 }
 
 } // namespace

@@ -301,22 +301,22 @@ TEST(SetupLog, SetupStartExitEndsTheRunWithNoWindowAndLogsTheHeader) {
     EXPECT_EQ(r.program.Wait(), kExitDone);
     EXPECT_FALSE(r.FindWizard(300));
     EXPECT_EQ(r.Box(300), nullptr);
+    // A log that is there is continued, never cut: it is not this run's.
     const std::vector<std::string> log = SplitLines(zktest::ReadBytes(f.Path("App\\Setup.log")));
-    ASSERT_GE(log.size(), 11u);
-    EXPECT_EQ(log[0], "Setup Log of: Demo");
-    EXPECT_EQ(log[1], "Version: 2.1");
-    EXPECT_EQ(log[2], "");
-    EXPECT_EQ(log[3].rfind("Date: ", 0), 0u) << log[3];
-    EXPECT_EQ(log[4].rfind("Operating System: WinXP", 0), 0u) << log[4];
-    EXPECT_EQ(log[5], "Composer Version: 77");
-    EXPECT_EQ(log[6], "");
-    EXPECT_EQ(log[7].rfind("WinTempDir: ", 0), 0u);
-    EXPECT_NE(log[7].back(), '\\');
-    EXPECT_EQ(log[8], "SourceDir:  " + f.root);
-    EXPECT_EQ(log[9], "");
-    EXPECT_EQ(log[10], "Execute Before Dialogs");
-    EXPECT_EQ(zktest::ReadBytes(f.Path("App\\Setup.log")).find("an earlier run"), std::string::npos)
-        << "an early log starts anew";
+    ASSERT_GE(log.size(), 12u);
+    EXPECT_EQ(log[0], "an earlier run");
+    EXPECT_EQ(log[1], "Setup Log of: Demo");
+    EXPECT_EQ(log[2], "Version: 2.1");
+    EXPECT_EQ(log[3], "");
+    EXPECT_EQ(log[4].rfind("Date: ", 0), 0u) << log[4];
+    EXPECT_EQ(log[5].rfind("Operating System: WinXP", 0), 0u) << log[5];
+    EXPECT_EQ(log[6], "Composer Version: 77");
+    EXPECT_EQ(log[7], "");
+    EXPECT_EQ(log[8].rfind("WinTempDir: ", 0), 0u);
+    EXPECT_NE(log[8].back(), '\\');
+    EXPECT_EQ(log[9], "SourceDir:  " + f.root);
+    EXPECT_EQ(log[10], "");
+    EXPECT_EQ(log[11], "Execute Before Dialogs");
     zktest::RemoveScratch(f.root);
 }
 
@@ -361,31 +361,42 @@ TEST(SetupLog, ShownPagesAreLoggedAndLinesEndInCrLf) {
     zktest::RemoveScratch(f.root);
 }
 
-TEST(SetupLog, ANewTargetFolderGetsTheWholeLogTheEarlierKeepsItsPart) {
-    const SetupFolder f =
-        MakeSetup("setup_logmove", BaseScript("C:\\zktest\\setup_logmove\\First",
-                                              "WelcomeDlg,DestinationDlg,CompleteDlg"));
-    for (const char* dir : {"First", "Second"}) CreateDirectoryA(f.Path(dir).c_str(), nullptr);
-    SetupRun r = StartSetup(f);
-    ASSERT_TRUE(r.FindWizard());
-    r.Next();
-    ASSERT_TRUE(r.WaitTitle("Choose Destination Location"));
-    zkui::SetEditText(r.Control(ids::TargetDirEdit), f.Path("Second"));
-    r.Next();
-    ASSERT_TRUE(r.WaitTitle("Setup Complete"));
-    r.Next();
-    EXPECT_EQ(r.program.Wait(), kExitDone);
-    const std::string first = zktest::ReadBytes(f.Path("First\\Setup.log"));
-    const std::string second = zktest::ReadBytes(f.Path("Second\\Setup.log"));
-    EXPECT_EQ(second.rfind("Setup Log of: Demo\r\n", 0), 0u) << "the header came along";
-    const std::string tail = "Execute Before Dialogs\r\n"
-                             "Show Screen: Welcome\r\n"
-                             "Show Screen: Choose Destination Location\r\n";
-    EXPECT_EQ(second.substr(second.find("Execute Before")),
-              tail + "Show Screen: Setup Complete\r\nExecute After Dialogs\r\n");
-    EXPECT_EQ(first.substr(first.find("Execute Before")), tail);
-    EXPECT_EQ(first, second.substr(0, first.size()));
-    zktest::RemoveScratch(f.root);
+// A folder the user typed and then left gets its Setup.log back as it was: none when it had
+// none, its own when it had one. The folder finally chosen gets the whole log.
+TEST(SetupLog, ANewTargetFolderGetsTheWholeLogTheEarlierItsOwnBack) {
+    for (const bool firstHadLog : {false, true}) {
+        SCOPED_TRACE(firstHadLog ? "with a log of its own" : "without a log");
+        const SetupFolder f =
+            MakeSetup("setup_logmove", BaseScript("C:\\zktest\\setup_logmove\\First",
+                                                  "WelcomeDlg,DestinationDlg,CompleteDlg"));
+        for (const char* dir : {"First", "Second"}) CreateDirectoryA(f.Path(dir).c_str(), nullptr);
+        const std::string own = "the folder's own log\r\n";
+        if (firstHadLog) zktest::WriteBytes(f.Path("First\\Setup.log"), own);
+        SetupRun r = StartSetup(f);
+        ASSERT_TRUE(r.FindWizard());
+        r.Next();
+        ASSERT_TRUE(r.WaitTitle("Choose Destination Location"));
+        const std::string early = zktest::ReadBytes(f.Path("First\\Setup.log"));
+        EXPECT_NE(early.find("Show Screen: Welcome"), std::string::npos) << "logged as it goes";
+        zkui::SetEditText(r.Control(ids::TargetDirEdit), f.Path("Second"));
+        r.Next();
+        ASSERT_TRUE(r.WaitTitle("Setup Complete"));
+        r.Next();
+        EXPECT_EQ(r.program.Wait(), kExitDone);
+        const std::string second = zktest::ReadBytes(f.Path("Second\\Setup.log"));
+        EXPECT_EQ(second.rfind("Setup Log of: Demo\r\n", 0), 0u) << "the header came along";
+        EXPECT_EQ(second.substr(second.find("Execute Before")),
+                  "Execute Before Dialogs\r\n"
+                  "Show Screen: Welcome\r\n"
+                  "Show Screen: Choose Destination Location\r\n"
+                  "Show Screen: Setup Complete\r\n"
+                  "Execute After Dialogs\r\n");
+        EXPECT_EQ(zktest::Exists(f.Path("First\\Setup.log")), firstHadLog);
+        if (firstHadLog) {
+            EXPECT_EQ(zktest::ReadBytes(f.Path("First\\Setup.log")), own);
+        }
+        zktest::RemoveScratch(f.root);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace zk;
 
 namespace {
@@ -162,6 +164,7 @@ TEST(AppRegistration, UninstallerInPlaceBeforeTheEntryAndRegistrationReadsBack) 
     const UninstallWorkLists work = ParseUninstallScript(lines);
     EXPECT_EQ(work[WorkList::RegKey],
               (TextList{EntryKey, CacheKey, CompanyKey + "\\ZkTest AppReg Demo", AppPathKey}));
+    EXPECT_EQ(work[WorkList::EmptyRegKey], (TextList{CompanyKey})) << "made for the product key";
     EXPECT_EQ(
         work[WorkList::ServiceFile],
         (TextList{inst.target + "\\ext.dll", inst.target + "\\a.dat", inst.target + "\\b.dat"}));
@@ -242,6 +245,46 @@ TEST(AppRegistration, WithoutProductNameOrScript) {
         EXPECT_FALSE(RegKeyExists(EntryKey));
         EXPECT_FALSE(zktest::Exists(inst.scriptPath));
     }
+}
+
+// App Paths names one program per file name: another program's entry stays as it is, with no
+// line to remove it; the product's own (a second installation) is written again. Every key's
+// line comes first: a line that cannot be written leaves the key unmade.
+TEST(AppRegistration, AnotherProgramsAppPathStaysAndNoKeyComesWithoutItsLine) {
+    const Text other = "C:\\OtherVendor\\zkappreg_demo.exe";
+    const struct {
+        const char* name;
+        Text before; // App Paths default before the run ("": no entry)
+        bool ours;
+    } cases[] = {{"none", "", true}, {"another's", other, false}, {"ours", "%T%", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteProductKeys();
+        Installation inst("appreg_apppath", BaseScript);
+        TextList log;
+        inst.host.addSetupLogLine = [&](const Text& line) { log.push_back(line); };
+        const Text program = inst.target + "\\zkappreg_demo.exe";
+        const Text before = ReplaceAll(c.before, "%T%", program);
+        if (!before.empty()) {
+            ASSERT_TRUE(WriteRegValue(AppPathKey, "", before, false));
+        }
+        TOriginalInfoFile info;
+        ASSERT_TRUE(WriteAppRegistrationAndInfo(inst.host, info));
+        EXPECT_EQ(Value(AppPathKey, ""), c.ours ? program : other);
+        const UninstallWorkLists work = ParseUninstallScript(inst.Lines());
+        const TextList& keys = work[WorkList::RegKey];
+        EXPECT_EQ(std::count(keys.begin(), keys.end(), AppPathKey), c.ours ? 1 : 0);
+        const Text note = "App Paths: zkappreg_demo.exe names " + other + ", left as it is";
+        EXPECT_EQ(std::count(log.begin(), log.end(), note), c.ours ? 0 : 1);
+    }
+
+    DeleteProductKeys();
+    Installation inst("appreg_lost", BaseScript);
+    inst.scriptPath = inst.root + "\\gone\\UnInstall.txt";
+    TOriginalInfoFile info;
+    EXPECT_FALSE(WriteAppRegistrationAndInfo(inst.host, info));
+    EXPECT_FALSE(RegKeyExists(CompanyKey));
+    EXPECT_FALSE(RegKeyExists(AppPathKey));
 }
 
 TEST(AppRegistration, StampedScriptAndEngineNames) {

@@ -48,13 +48,17 @@ struct Host {
             else
                 log.push_back(line);
         };
+        // As the script's writer takes them: ";" after a command, duplicates dropped.
         c.addUninstallLine = [this](const Text& line, bool forced) {
             if (failWrites) return false;
-            if (!forced && !held.insert(UpperCase(line)).second) return true;
-            uninstall.push_back(line);
+            const Text text = TerminateLine(line);
+            if (!forced && !held.insert(LineKey(text)).second) return true;
+            uninstall.push_back(text);
             return true;
         };
-        c.uninstallHasLine = [this](const Text& line) { return held.count(UpperCase(line)) > 0; };
+        c.uninstallHasLine = [this](const Text& line) {
+            return held.count(LineKey(TerminateLine(line))) > 0;
+        };
         c.isMusicPlaying = [this] { return music; };
         c.fileDone = [this](const FileReport& r) { reports.push_back(r); };
         if (withErrorSeam) c.showError = [this](const Text& text) { errors.push_back(text); };
@@ -159,6 +163,13 @@ Text FileLines(const TextList& lines) {
     return all;
 }
 
+// Uninstall lines as the writer writes them.
+Text ScriptLines(const TextList& lines) {
+    Text all;
+    for (const Text& l : lines) all += TerminateLine(l) + "\n";
+    return all;
+}
+
 // EnumWindows: the visible message box of this process.
 BOOL CALLBACK FindOwnBox(HWND w, LPARAM found) {
     DWORD pid = 0;
@@ -238,11 +249,11 @@ TEST(CopyEngine, FileItemSyntaxInstallsWithItsLines) {
     EXPECT_EQ(ReadBytes(app + "\\keep.txt"), "keep");
     EXPECT_TRUE(GetFileAttributesA((app + "\\ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(NamesIn(p.src), std::set<Text>{"canary.txt"}) << "same drive: sources moved";
-    EXPECT_EQ(
-        FileLines(h.uninstall),
-        FileLines({"REMOVE_DIR(" + app + ")", "REMOVE_FILE(" + app + "\\readme.txt)",
-                   "UNMARK_READONLY_FILE(" + app + "\\ro.txt)", "REMOVE_FILE(" + app + "\\ro.txt)",
-                   "REMOVE_SHARED_FILE(" + shared + ")", "AVOID_ERR_REMOVE_DIR(" + app + ")", ""}));
+    EXPECT_EQ(FileLines(h.uninstall),
+              ScriptLines({"REMOVE_DIR(" + app + ")", "REMOVE_FILE(" + app + "\\readme.txt)",
+                           "UNMARK_READONLY_FILE(" + app + "\\ro.txt)",
+                           "REMOVE_FILE(" + app + "\\ro.txt)", "REMOVE_SHARED_FILE(" + shared + ")",
+                           "AVOID_ERR_REMOVE_DIR(" + app + ")", ""}));
     EXPECT_EQ(FileLines(h.log), FileLines({"", "Start Copy Directory", "  (" + app + ")",
                                            "  Copy File: " + app + "\\readme.txt ... OK",
                                            "  Copy File: " + app + "\\keep.txt ... OK",
@@ -258,7 +269,8 @@ TEST(CopyEngine, FileItemSyntaxInstallsWithItsLines) {
     TScript again = MakeScript(script);
     size_t linesBefore = h.uninstall.size();
     ASSERT_TRUE(RunCopy(again, p, h));
-    EXPECT_EQ(h.uninstall.size(), linesBefore + 1) << "only the forced block end";
+    EXPECT_EQ(h.uninstall.size(), linesBefore + 1) << "only the forced block end\n"
+                                                   << FileLines(h.uninstall);
     EXPECT_EQ(ReadRegValueAsText(SharedDllsKey, shared, number), "1");
     EXPECT_EQ(DecrementSharedDllCount(shared), 0) << "one uninstall brings it to zero";
     SetFileAttributesA((app + "\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -285,8 +297,8 @@ TEST(CopyEngine, MissingSourceStopsTheRunAndKeepsEarlierLines) {
     EXPECT_FALSE(Exists(p.dst + "\\b")) << "no later folder";
     EXPECT_EQ(ReadBytes(p.src + "\\two.txt"), "2") << "a file not reached is not consumed";
     EXPECT_EQ(h.log.back(), "  Copy File: " + p.dst + "\\a\\missing.txt ... File not Found!");
-    EXPECT_EQ(FileLines(h.uninstall), FileLines({"REMOVE_DIR(" + p.dst + "\\a)",
-                                                 "REMOVE_FILE(" + p.dst + "\\a\\one.txt)", ""}));
+    EXPECT_EQ(FileLines(h.uninstall), ScriptLines({"REMOVE_DIR(" + p.dst + "\\a)",
+                                                   "REMOVE_FILE(" + p.dst + "\\a\\one.txt)", ""}));
     EXPECT_EQ(engine.FilesFailed(), 1);
     EXPECT_EQ(engine.FilesInstalled(), 1);
     EXPECT_TRUE(engine.ComFiles().empty()) << "the failed file's register flag queues nothing";
@@ -340,7 +352,8 @@ TEST(CopyEngine, OverwriteRulesCompareVersionsAsNumbers) {
         EXPECT_EQ(h.OutcomeOf(name), c.installed ? FileOutcome::Installed : FileOutcome::Kept);
         EXPECT_EQ(ReadBytes(app + "\\" + name), c.installed ? source : before);
         EXPECT_EQ(Exists(p.src + "\\" + name), !c.installed) << "a kept target leaves the source";
-        EXPECT_EQ(h.uninstall.size(), c.installed ? 3u : 2u); // folder, file, block end
+        // The folder (the test's, so excused), the file, the block end.
+        EXPECT_EQ(h.uninstall.size(), c.installed ? 4u : 3u) << FileLines(h.uninstall);
         EXPECT_EQ(ReadBytes(app + "\\canary.txt"), Canary);
     }
 }
@@ -459,8 +472,8 @@ TEST(CopyEngine, BadStreamsLeaveNoFileAndNoLine) {
         EXPECT_NE(h.errors[0].find(p.src + "\\data.bin._z"), Text::npos) << h.errors[0];
         EXPECT_NE(h.errors[0].find("damaged"), Text::npos);
         EXPECT_EQ(NamesIn(app), std::set<Text>{"one.txt"}) << "no partial or staged file";
-        EXPECT_EQ(FileLines(h.uninstall),
-                  FileLines({"REMOVE_DIR(" + app + ")", "REMOVE_FILE(" + app + "\\one.txt)", ""}));
+        EXPECT_EQ(FileLines(h.uninstall), ScriptLines({"REMOVE_DIR(" + app + ")",
+                                                       "REMOVE_FILE(" + app + "\\one.txt)", ""}));
         EXPECT_EQ(h.log.back(), "  Copy File: " + app + "\\data.bin ... FAILED");
         EXPECT_EQ(h.OutcomeOf("data.bin"), FileOutcome::BadStream);
         EXPECT_EQ(ReadBytes(p.src + "\\data.bin._z"), c.stream);
@@ -523,10 +536,11 @@ TEST(CopyEngine, FolderLinesByRemoveModeAndOrigin) {
     ASSERT_TRUE(engine.CreateDirLogged(prod, false, 0)) << "the driver makes the target folder";
     EXPECT_TRUE(h.uninstall.empty());
     EXPECT_TRUE(engine.CopySelectedComponents());
-    EXPECT_EQ(
-        FileLines(h.uninstall),
-        FileLines({"FORCE_REMOVE_DIR(" + prod + ")", "", "FORCE_REMOVE_DIR(" + prod + "\\new)", "",
-                   "REMOVE_DIR(" + p.dst + "\\old)", "", "DONT_REMOVE_DIR(" + prod + "\\never)", "",
+    EXPECT_EQ(FileLines(h.uninstall),
+              ScriptLines(
+                  {"FORCE_REMOVE_DIR(" + prod + ")", "", "FORCE_REMOVE_DIR(" + prod + "\\new)", "",
+                   "REMOVE_DIR(" + p.dst + "\\old)", "AVOID_ERR_REMOVE_DIR(" + p.dst + "\\old)", "",
+                   "DONT_REMOVE_DIR(" + prod + "\\never)", "",
                    "DONT_REMOVE_JUST_DIR(" + prod + "\\just)", "", ""}));
     EXPECT_EQ(ReadBytes(p.dst + "\\old\\canary.txt"), Canary);
 }

@@ -148,7 +148,8 @@ TEST(PostCopy, ShortcutLinesForLinksMadeAndFoldersMadeHere) {
         "REMOVE_FOLDER(" + group + ");",
         "REMOVE_FILE(" + desktop + "\\Web.url);",
         "REMOVE_FILE(" + programs + "\\Existing Group\\Own.lnk);",
-        "REMOVE_FOLDER(" + programs + "\\Existing Group);", // there before: never forced
+        "REMOVE_FOLDER(" + programs + "\\Existing Group);",        // there before: never forced,
+        "AVOID_ERR_REMOVE_DIR(" + programs + "\\Existing Group);", // and others' links keep it
         "REMOVE_FILE(" + desktop + "\\Demo Desk.lnk);",
         "REMOVE_FILE(" + shell + "\\Startup\\Demo - Auto Update.lnk);",
     };
@@ -216,15 +217,25 @@ TEST(PostCopy, RowsAreLoggedAndAnUnchangedEnvironmentRowWritesNoLine) {
     DeleteRegKey(key);
 }
 
+// Each undo line is written before its change (a run killed in between leaves nothing that no
+// line undoes), so a server that fails to register has its line too; a line that cannot be
+// written leaves the change unmade.
 TEST(PostCopy, ComServersAndFonts) {
     Installation inst("postcopy_comfont", "");
     const Text ok = zktest::BinDir() + "\\zkcom_ok.dll",
                bad = zktest::BinDir() + "\\zkcom_fail.dll";
+    const Text server = "HKEY_CURRENT_USER\\Software\\ZkTest\\ComServer";
     ASSERT_TRUE(RegisterComServers(inst.host, {ok, bad}));
-    EXPECT_TRUE(RegKeyExists("HKEY_CURRENT_USER\\Software\\ZkTest\\ComServer"));
+    EXPECT_TRUE(RegKeyExists(server));
     RegisterServerFile(ok, false);
+    EXPECT_EQ(inst.Lines(),
+              (TextList{"UN_REG_OCX_FILE(" + ok + ");", "UN_REG_OCX_FILE(" + bad + ");"}));
 
-    EXPECT_EQ(inst.Lines(), (TextList{"UN_REG_OCX_FILE(" + ok + ");"}));
+    TUninstallWriter lost(true, false, [&] { return inst.root + "\\gone\\UnInstall.txt"; });
+    inst.host.uninstall = &lost;
+    EXPECT_FALSE(RegisterComServers(inst.host, {ok}));
+    EXPECT_FALSE(RegKeyExists(server)) << "registered without its undo line";
+    inst.host.uninstall = inst.writer.get();
 }
 
 TEST(PostCopy, FontsAddedAndAWindowThatDoesNotAnswerIsNotWaitedFor) {
@@ -249,31 +260,61 @@ TEST(PostCopy, FontsAddedAndAWindowThatDoesNotAnswerIsNotWaitedFor) {
     hung.join();
     CloseHandle(ready);
     RemoveFontResourceA(good.c_str());
-    EXPECT_EQ(inst.Lines(), (TextList{"UN_REG_FONT_FILE(" + good + ");"}));
+    EXPECT_EQ(inst.Lines(),
+              (TextList{"UN_REG_FONT_FILE(" + good + ");", "UN_REG_FONT_FILE(" + junk + ");"}));
 }
 
+// The key's line first, then lines for the parents it makes (taken only when empty); the
+// script's forced removal of a folder stays forced only for the product's own folder.
 TEST(PostCopy, UserInfoKeyAndTheScriptsOwnLinesCloseTheRun) {
     const Text company = "HKEY_LOCAL_MACHINE\\Software\\ZkTestCo PostCopy";
+    const struct {
+        const char* name;
+        FolderOwnerProc owner;
+        TextList cacheLines; // %T%: the target folder
+    } cases[] = {
+        {"the product's",
+         [](const Text&) { return FolderOwner::ThisRun; },
+         {"FORCE_REMOVE_DIR(%T%\\cache);"}},
+        {"not judged", nullptr, {"REMOVE_DIR(%T%\\cache);", "AVOID_ERR_REMOVE_DIR(%T%\\cache);"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteRegKey(company);
+        Installation inst("postcopy_userinfo",
+                          "SET_COMPANY_NAME(ZkTestCo PostCopy)\r\n"
+                          "SET_PROG_NAME(Demo)\r\n"
+                          "SET_PROG_VERSION(1.0)\r\n"
+                          "SET_FORCE_REMOVE_TARGET_SUB_DIR(cache)\r\n"
+                          "SET_REMOVE_ABSOLUTE_FILE(C:\\zk\\<TARGET_DIR>.bak)\r\n");
+        inst.host.userName = "Ann\r\nB";
+        inst.host.companyName = "Acme";
+        inst.host.folderOwner = c.owner;
+        PostCopyHost post;
+        TOriginalInfoFile info;
+        ASSERT_TRUE(ApplyPostCopyChanges(inst.host, post, info));
+        const Text key = company + "\\Demo\\1.0";
+        bool isNumber = false;
+        EXPECT_EQ(ReadRegValueAsText(key, "Name", isNumber), "AnnB");
+        EXPECT_EQ(ReadRegValueAsText(key, "Company", isNumber), "Acme");
+        TextList expected = {"REMOVE_REG_KEY(" + key + ");",
+                             "REMOVE_EMPTY_REG_KEY(" + company + "\\Demo);",
+                             "REMOVE_EMPTY_REG_KEY(" + company + ");"};
+        for (const Text& l : c.cacheLines) expected.push_back(ReplaceAll(l, "%T%", inst.target));
+        expected.push_back("REMOVE_FILE(C:\\zk\\" + inst.target + ".bak);");
+        EXPECT_EQ(inst.Lines(), expected);
+    }
+
+    // A line that cannot be written: no key either.
     DeleteRegKey(company);
-    Installation inst("postcopy_userinfo",
-                      "SET_COMPANY_NAME(ZkTestCo PostCopy)\r\n"
-                      "SET_PROG_NAME(Demo)\r\n"
-                      "SET_PROG_VERSION(1.0)\r\n"
-                      "SET_FORCE_REMOVE_TARGET_SUB_DIR(cache)\r\n"
-                      "SET_REMOVE_ABSOLUTE_FILE(C:\\zk\\<TARGET_DIR>.bak)\r\n");
-    inst.host.userName = "Ann\r\nB";
-    inst.host.companyName = "Acme";
-    PostCopyHost post;
-    TOriginalInfoFile info;
-    ASSERT_TRUE(ApplyPostCopyChanges(inst.host, post, info));
-    const Text key = company + "\\Demo\\1.0";
-    bool isNumber = false;
-    EXPECT_EQ(ReadRegValueAsText(key, "Name", isNumber), "AnnB");
-    EXPECT_EQ(ReadRegValueAsText(key, "Company", isNumber), "Acme");
-    EXPECT_EQ(inst.Lines(), (TextList{"REMOVE_REG_KEY(" + key + ");",
-                                      "FORCE_REMOVE_DIR(" + inst.target + "\\cache);",
-                                      "REMOVE_FILE(C:\\zk\\" + inst.target + ".bak);"}));
-    DeleteRegKey(company);
+    Installation inst("postcopy_userinfo", "SET_COMPANY_NAME(ZkTestCo PostCopy)\r\n"
+                                           "SET_PROG_NAME(Demo)\r\n"
+                                           "SET_PROG_VERSION(1.0)\r\n");
+    TUninstallWriter lost(true, false, [&] { return inst.root + "\\gone\\UnInstall.txt"; });
+    inst.host.uninstall = &lost;
+    EXPECT_FALSE(ApplyUserInfoKey(inst.host));
+    EXPECT_FALSE(RegKeyExists(company));
+    inst.host.uninstall = inst.writer.get();
 }
 
 TEST(PostCopy, AssociationsAndOpenWithLogOnlyWhatWasMade) {

@@ -58,10 +58,6 @@ TEST(UninstallLines, ScriptPathAndLineRules) {
     EXPECT_EQ(CommandLine("REMOVE_FILE", ""), "");
     EXPECT_EQ(CommandLine("REMOVE_FILE", "C:\\a\r\nb"), "REMOVE_FILE(C:\\ab);");
     EXPECT_EQ(RowCommandLine("SET_PERFORM_REGISTRY_OP", "K|V"), "SET_PERFORM_REGISTRY_OP(|K|V|);");
-    EXPECT_EQ(FolderRemovalLine('1', "C:\\A\\", true), "FORCE_REMOVE_DIR(C:\\A);");
-    EXPECT_EQ(FolderRemovalLine('1', "C:\\A", false), "REMOVE_DIR(C:\\A);");
-    EXPECT_EQ(FolderRemovalLine('3', "C:\\A", false), "DONT_REMOVE_JUST_DIR(C:\\A);");
-    EXPECT_EQ(FolderRemovalLine('x', "", true), "");
     const UninstallLines parents = CreatedParentLines({"C:\\V\\P\\", "C:\\V", ""});
     Text parentText;
     for (const UninstallLine& line : parents) parentText += line.text;
@@ -73,6 +69,90 @@ TEST(UninstallLines, ScriptPathAndLineRules) {
               "UNMARK_READONLY_FILE(C:\\A\\b.dll);REMOVE_SHARED_FILE(C:\\A\\b.dll);");
     EXPECT_EQ(SelectionLines("Typical", "|Main|", "Ann\r\nB", "Ac\nme")[2].text,
               "UserData=|AnnB|Acme|");
+}
+
+Text TextOf(const UninstallLines& lines) {
+    Text out;
+    for (const UninstallLine& line : lines) out += line.text;
+    return out;
+}
+
+// A folder that is not the product's is never removed with its contents and never reported
+// when it stays, whoever asked for its removal: a folder entry or the setup script's own line.
+TEST(UninstallLines, FoldersOfOthersAreNeverForcedAndStayWithoutAnError) {
+    using O = FolderOwner;
+    struct Entry {
+        char mode;
+        O owner;
+        const char* lines;
+    };
+    const Entry entries[] = {
+        {'1', O::ThisRun, "FORCE_REMOVE_DIR(C:\\A);"},
+        {'1', O::EarlierRun, "FORCE_REMOVE_DIR(C:\\A);"},
+        {'1', O::Other, "REMOVE_DIR(C:\\A);AVOID_ERR_REMOVE_DIR(C:\\A);"},
+        {0, O::ThisRun, "REMOVE_DIR(C:\\A);"},
+        {0, O::EarlierRun, "REMOVE_DIR(C:\\A);"},
+        {'x', O::Other, "REMOVE_DIR(C:\\A);AVOID_ERR_REMOVE_DIR(C:\\A);"},
+        {'2', O::Other, "DONT_REMOVE_DIR(C:\\A);"},
+        {'3', O::ThisRun, "DONT_REMOVE_JUST_DIR(C:\\A);"},
+    };
+    for (const Entry& e : entries)
+        EXPECT_EQ(TextOf(FolderEntryLines(e.mode, "C:\\A\\", e.owner)), e.lines)
+            << e.mode << " " << static_cast<int>(e.owner);
+    EXPECT_EQ(TextOf(FolderEntryLines('1', "", O::Other)), "");
+
+    struct ScriptLine {
+        const char* line;
+        O owner;
+        const char* folder; // what ForcedRemovalFolder finds
+        const char* lines;
+    };
+    const ScriptLine script[] = {
+        {"FORCE_REMOVE_DIR(C:\\Data)", O::ThisRun, "C:\\Data", "FORCE_REMOVE_DIR(C:\\Data)"},
+        {"FORCE_REMOVE_DIR(C:\\Data);", O::Other, "C:\\Data",
+         "REMOVE_DIR(C:\\Data);AVOID_ERR_REMOVE_DIR(C:\\Data);"},
+        {"  FORCE_REMOVE_DIR( C:\\My (old) Data );", O::Other, "C:\\My (old) Data",
+         "REMOVE_DIR(C:\\My (old) Data);AVOID_ERR_REMOVE_DIR(C:\\My (old) Data);"},
+        {"FORCE_REMOVE_FOLDER(C:\\Menu\\Tools)", O::Other, "C:\\Menu\\Tools",
+         "REMOVE_FOLDER(C:\\Menu\\Tools);AVOID_ERR_REMOVE_DIR(C:\\Menu\\Tools);"},
+        {"FORCE_REMOVE_FOLDER(C:\\Menu\\Tools)", O::EarlierRun, "C:\\Menu\\Tools",
+         "FORCE_REMOVE_FOLDER(C:\\Menu\\Tools)"},
+        // The uninstaller files a line by the keyword it begins with.
+        {"FORCE_REMOVE_DIRS(C:\\Data)", O::Other, "C:\\Data",
+         "REMOVE_DIR(C:\\Data);AVOID_ERR_REMOVE_DIR(C:\\Data);"},
+        {"FORCE_REMOVE_DIR()", O::Other, "", "FORCE_REMOVE_DIR()"},
+        {"force_remove_dir(C:\\Data)", O::Other, "", "force_remove_dir(C:\\Data)"},
+        {"REMOVE_DIR(C:\\Data)", O::Other, "", "REMOVE_DIR(C:\\Data)"},
+        {"DONT_REMOVE_DIR(C:\\Data)", O::Other, "", "DONT_REMOVE_DIR(C:\\Data)"},
+    };
+    for (const ScriptLine& l : script) {
+        EXPECT_EQ(ForcedRemovalFolder(l.line), l.folder) << l.line;
+        EXPECT_EQ(TextOf(ScriptUninstallLines(l.line, l.owner)), l.lines) << l.line;
+    }
+}
+
+// The user's own texts go into one list line: whatever they type, each field reads back whole.
+TEST(UninstallLines, UserDataKeepsEveryTypedField) {
+    const struct {
+        const char* name;
+        const char* company;
+        const char* line;
+    } cases[] = {
+        {"Ann", "Acme", "UserData=|Ann|Acme|"},
+        {"", "", "UserData=|||"},
+        {"A|nn", "Ac|me", "UserData=~A|nn~Ac|me~"},
+        {"|~^", "#!", "UserData=`|~^`#!`"},
+        {"a|~^#!`b", "",
+         "UserData=\x01"
+         "a|~^#!`b\x01\x01"},
+    };
+    for (const auto& c : cases) {
+        const Text line = SelectionLines("Typical", "|Main|", c.name, c.company)[2].text;
+        EXPECT_EQ(line, c.line) << c.name;
+        const TextList script = {"SetupType=Typical", line};
+        EXPECT_EQ(GetUserVariable(script, "UserName"), c.name) << line;
+        EXPECT_EQ(GetUserVariable(script, "CompanyName"), c.company) << line;
+    }
 }
 
 TEST(UninstallWriter, WholeScriptOfABaseInstallation) {
@@ -113,7 +193,8 @@ TEST(UninstallWriter, WholeScriptOfABaseInstallation) {
     ASSERT_TRUE(w.AddLine("", true));
     ASSERT_TRUE(w.AddLine("", true)); // a second empty line in a row is never written
     ASSERT_TRUE(AddScriptUninstallLines(
-        w, {"FORCE_REMOVE_DIR(<TARGET_DIR>\\cache)", "REMOVE_FILE()", "DONT_REMOVE_DIR( )"}, dir));
+        w, {"FORCE_REMOVE_DIR(<TARGET_DIR>\\cache)", "REMOVE_FILE()", "DONT_REMOVE_DIR( )"}, dir,
+        [](const Text&) { return FolderOwner::ThisRun; }));
     EXPECT_EQ(w.Path(), path);
     EXPECT_FALSE(w.Failed());
     w.Close();

@@ -1,6 +1,7 @@
 // The removal handlers on the machine: what each item kind deletes, what the protection lists
 // and the path spellings keep, and how failures come back.
 #include "UnRemove.h"
+#include "UnMain.h"
 
 #include "Common.h"
 #include "Handles.h"
@@ -484,6 +485,80 @@ TEST(RemoveRegKeyItem, DeletesTheProductKeyAndRefusesSharedOnes) {
         DeleteRegKey(c);
     }
     DeleteRegKey(base);
+}
+
+// A parent key the installation made goes only when nothing is left in it.
+TEST(RemoveEmptyRegKeyItem, TakesAKeyOnlyWhenNothingIsInIt) {
+    const Text base = zktest::ScratchKey("unremove_emptykey");
+    ASSERT_TRUE(WriteRegValue(base + "\\Valued", "v", "1", false));
+    ASSERT_TRUE(WriteRegValue(base + "\\Parent\\Child", "v", "1", false));
+    ASSERT_TRUE(WriteRegValue(base + "\\Empty\\x", "v", "1", false));
+    DeleteRegKey(base + "\\Empty\\x");
+    const RemovalContext ctx = MakeRemovalContext({}, "C:\\P\\UnInstall.exe");
+    struct Case {
+        Text key;
+        bool stays;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {base + "\\Valued", true, "not empty"},
+        {base + "\\Parent", true, "not empty"},
+        {base + "\\Empty", false, "deleted"},
+        {base + "\\Missing", false, "not found"},
+        {"HKEY_CURRENT_USER\\Software", true, "refused"},
+        {"HKEY_LOCAL_MACHINE\\Software\\Microsoft", true, "refused"},
+    };
+    for (const Case& c : cases) {
+        const ItemResult r = RemoveEmptyRegKeyItem(ctx, c.key);
+        EXPECT_TRUE(r.success) << c.key << ": " << r.reason;
+        EXPECT_TRUE(r.reported) << c.key;
+        EXPECT_NE(r.reason.find(c.reason), Text::npos) << c.key << ": " << r.reason;
+        EXPECT_EQ(RegKeyExists(c.key), c.stays) << c.key;
+    }
+    EXPECT_TRUE(RegKeyExists(base + "\\Parent\\Child"));
+    DeleteRegKey(base);
+}
+
+// A COM server or font that is also a shared file stays registered while other products still
+// count it: only the uninstallation that takes the count to 0 (and the file away) unregisters it.
+TEST(UnregisterOcxItem, SharedServerStaysRegisteredWhileOthersCountIt) {
+    const Text dir = zktest::ScratchDir("unremove_sharedocx");
+    const Text server = "HKEY_CURRENT_USER\\Software\\ZkTest\\ComServer";
+    const Text dll = dir + "\\zkcom_ok.dll";
+    struct Case {
+        const char* name;
+        int count; // -1: no count
+        bool registeredAfter, fileAfter;
+    };
+    const Case cases[] = {
+        {"another product counts it", 2, true, true},
+        {"the last user", 1, false, false},
+        {"no count", -1, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(CopyFileA((zktest::BinDir() + "\\zkcom_ok.dll").c_str(), dll.c_str(), FALSE));
+        DeleteRegValue(SharedDllsKey, dll);
+        if (c.count >= 0) {
+            ASSERT_TRUE(WriteRegValue(SharedDllsKey, dll, IntToStr(c.count), true));
+        }
+        ASSERT_TRUE(RegisterServerFile(dll, true));
+        // The shared line in another spelling, as a script may hold it.
+        const UninstallWorkLists lists =
+            ParseUninstallScript({"UN_REG_OCX_FILE(" + dll + ");", "UN_REG_FONT_FILE(" + dll + ");",
+                                  "REMOVE_SHARED_FILE(" + ReplaceAll(dll, "\\", "/") + ");"});
+        const RemovalContext ctx = MakeRemovalContext(lists, dir + "\\UnInstall.exe");
+        const ItemResult font = RemoveFontItem(ctx, dll);
+        EXPECT_EQ(font.reason.find("kept registered") != Text::npos, c.registeredAfter)
+            << font.reason;
+        RemovalRun run(lists, ctx, nullptr);
+        EXPECT_TRUE(run.Perform({}, ""));
+        EXPECT_EQ(RegKeyExists(server), c.registeredAfter) << run.Memo();
+        EXPECT_EQ(Exists(dll), c.fileAfter) << run.Memo();
+        if (Exists(dll)) RegisterServerFile(dll, false);
+        DeleteRegValue(SharedDllsKey, dll);
+    }
+    zktest::RemoveScratch(dir);
 }
 
 TEST(UnregisterOcxItem, UnregistersExistingServersOnly) {
