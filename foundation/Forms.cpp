@@ -1,5 +1,7 @@
 #include "Forms.h"
 
+#include "Global.h"
+
 #include <utility>
 
 namespace zk {
@@ -127,6 +129,7 @@ int TForm::ShowModal(bool dialogKeys) {
         modalOwner_ = owner;
         EnableWindow(owner, FALSE);
     }
+    PumpScope modal(Handle());
     ShowWindow(Handle(), SW_SHOW);
     FormShow();
     UpdateWindow(Handle());
