@@ -314,7 +314,9 @@ void FreeBillboard() {
 void WaitForBillboardEnd() {
     if (!current) return;
     if (current->Exists()) current->ShowCloseButton();
-    while (current && current->Exists() && current->Active()) WaitWithAppMessages(100);
+    PumpScope wait; // ends with the run's stop too: an exit does not sit out the slide show
+    while (current && current->Exists() && current->Active() && wait.Wait(100)) {
+    }
 }
 
 bool IsBillboardActive() {

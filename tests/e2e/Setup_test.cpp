@@ -50,15 +50,6 @@ std::string BoxText(HWND box) {
     return zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
 struct SetupRun {
     zkui::Program program;
     HWND wizard = nullptr;
@@ -299,7 +290,7 @@ TEST(SetupLog, SetupStartExitEndsTheRunWithNoWindowAndLogsTheHeader) {
     EXPECT_EQ(r.program.Wait(), kExitDone);
     EXPECT_FALSE(r.FindWizard(300));
     EXPECT_EQ(r.Box(300), nullptr);
-    const std::vector<std::string> log = SplitLines(zktest::ReadBytes(f.Path("App\\Setup.log")));
+    const std::vector<std::string> log = zktest::ReadLines(f.Path("App\\Setup.log"));
     ASSERT_GE(log.size(), 11u);
     EXPECT_EQ(log[0], "Setup Log of: Demo");
     EXPECT_EQ(log[1], "Version: 2.1");
