@@ -32,6 +32,7 @@ class MachineServices : public ExecServices {
         WaitWithMessagesSleep(static_cast<DWORD>(GreaterInt(milliseconds, 0)));
     }
     void Trace(const Text& line) override { TraceLine(line); }
+    bool StopRequested() override { return IsStopRequested(); }
 
   private:
     TExecDll* binding_;

@@ -48,7 +48,16 @@ struct ItemRun {
     bool EvaluateConditions();
     bool PerformOperation(const char* kindWord, int slot);
     bool RunBody();
+    bool Stopped();
 };
+
+// The run was asked to stop while something pumped (a wait, a box): the item does no more,
+// and its exit request tells the stage to end.
+bool ItemRun::Stopped() {
+    if (!services.StopRequested()) return false;
+    exitRequest = true;
+    return true;
+}
 
 bool ItemRun::EvaluateCondition(int n) {
     const bool negated = ListItem(header, kConditionNotField[n]) == "1";
@@ -86,6 +95,7 @@ bool ItemRun::EvaluateConditions() {
 }
 
 bool ItemRun::PerformOperation(const char* kindWord, int slot) {
+    if (Stopped()) return false;
     if (ListItem(header, kSlotEnabledField[slot]) != "1") return true;
     const Text name = ListItem(header, kSlotNameField[slot]);
     const int f = kSlotParamField[slot];
@@ -116,7 +126,7 @@ bool ItemRun::RunBody() {
         const int delay = StrToIntDef(ListItem(header, kDelayField), 0);
         // A count above 0 limits the passes; otherwise the conditions alone end the loop.
         // An exit request ends it too: a loop without limit could not end otherwise.
-        while (EvaluateConditions()) {
+        while (!Stopped() && EvaluateConditions()) {
             PerformOperation("DO", 0);
             PerformOperation("DO", 1);
             if (exitRequest) break;

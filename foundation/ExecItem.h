@@ -40,6 +40,8 @@ class ExecServices {
                               const Text& t3) = 0;
     virtual void WaitLoopDelay(int milliseconds) = 0;
     virtual void Trace(const Text& line) = 0;
+    // The run was asked to stop (the user's exit during a wait or a box): no operation more.
+    virtual bool StopRequested() { return false; }
 };
 
 // Runs the item when its stage is the one asked for; true when it does not match. The log

@@ -170,7 +170,9 @@ const OperationRow kOperations[] = {
      }},
     {92,
      [](const OpArgs& a) {
-         WaitWithMessages(static_cast<DWORD>(GreaterInt(StrToIntDef(a.p1, 0), 0)));
+         // Cut short by the run's stop: the item then ends (ExecServices::StopRequested).
+         PumpScope wait;
+         wait.Wait(static_cast<DWORD>(GreaterInt(StrToIntDef(a.p1, 0), 0)));
          return true;
      }},
     {99,

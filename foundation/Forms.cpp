@@ -1,6 +1,8 @@
 #include "Forms.h"
 #include "SysLibs.h"
 
+#include "Global.h"
+
 #include <utility>
 
 namespace zk {
@@ -134,6 +136,7 @@ int TForm::ShowModal(bool dialogKeys) {
         modalOwner_ = owner;
         EnableWindow(owner, FALSE);
     }
+    PumpScope modal(Handle());
     ShowWindow(Handle(), SW_SHOW);
     FormShow();
     UpdateWindow(Handle());

@@ -1,12 +1,16 @@
 #include "Global.h"
 
 #include <optional>
+#include <utility>
 
 namespace zk {
 
 namespace {
 
 AppMessageFilter appFilter = nullptr;
+bool (*stopRequestTest)() = nullptr;
+std::function<void(bool)> busyChanged;
+thread_local int pumpDepth = 0;
 
 // A WM_QUIT taken from the queue while a wait runs, posted again when the outermost wait ends.
 thread_local int waitDepth = 0;
@@ -50,11 +54,21 @@ void IdleUntilMessage(DWORD start, DWORD ms) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT);
 }
 
-template <typename Pass> void WaitWith(DWORD ms, Pass pass) {
+template <typename Pass, typename Stop> void WaitWith(DWORD ms, Pass pass, Stop stop) {
+    PumpScope pumping;
     WaitScope scope;
     DWORD start = GetTickCount();
     do pass(start);
-    while (!TicksPassed(start, GetTickCount(), ms));
+    while (!TicksPassed(start, GetTickCount(), ms) && !stop());
+}
+
+template <typename Pass> void WaitWith(DWORD ms, Pass pass) {
+    WaitWith(ms, pass, [] { return false; });
+}
+
+void AppPass(DWORD start, DWORD ms) {
+    ProcessAppMessages();
+    IdleUntilMessage(start, ms);
 }
 
 } // namespace
@@ -84,6 +98,7 @@ void SetAppMessageFilter(AppMessageFilter filter) {
 }
 
 void ProcessAppMessages() {
+    PumpScope pumping;
     WaitScope scope;
     MSG msg;
     while (TakeMessage(msg))
@@ -91,10 +106,47 @@ void ProcessAppMessages() {
 }
 
 void WaitWithAppMessages(DWORD ms) {
-    WaitWith(ms, [ms](DWORD start) {
-        ProcessAppMessages();
-        IdleUntilMessage(start, ms);
-    });
+    WaitWith(ms, [ms](DWORD start) { AppPass(start, ms); });
+}
+
+PumpScope::PumpScope(HWND window) : window_(window) {
+    if (pumpDepth++ == 0 && busyChanged) busyChanged(true);
+}
+
+PumpScope::~PumpScope() {
+    if (--pumpDepth == 0 && busyChanged) busyChanged(false);
+}
+
+bool PumpScope::Continue() const {
+    return !IsStopRequested() && (!window_ || IsWindow(window_));
+}
+
+bool PumpScope::Wait(DWORD ms) {
+    auto stop = [this] { return !Continue(); };
+    WaitWith(
+        ms,
+        [ms, &stop](DWORD start) {
+            ProcessAppMessages();
+            if (!stop()) IdleUntilMessage(start, ms); // a handler just asked to stop
+        },
+        stop);
+    return Continue();
+}
+
+bool PumpScope::Active() {
+    return pumpDepth > 0;
+}
+
+void SetStopRequestTest(bool (*test)()) {
+    stopRequestTest = test;
+}
+
+bool IsStopRequested() {
+    return stopRequestTest && stopRequestTest();
+}
+
+void SetBusyChangedHook(std::function<void(bool busy)> hook) {
+    busyChanged = std::move(hook);
 }
 
 DWORD TCallbackThread::Start() {

@@ -27,6 +27,35 @@ void ProcessAppMessages();
 // As WaitWithMessages, with ProcessAppMessages as the pass.
 void WaitWithAppMessages(DWORD ms);
 
+// A step that pumps messages: clicks, closes and timers run inside its waits. Every place
+// that pumps holds one (the waits below and the modal loops hold their own), so while any is
+// open the program is busy (Active): the install engine then refuses a second click on Back
+// and Next, defers a close until the step has returned and re-arms a timer that would start
+// another step. After every pump a step goes on only while Continue() holds: its window
+// still lives and the run was not asked to stop (SetStopRequestTest).
+class PumpScope {
+  public:
+    explicit PumpScope(HWND window = nullptr);
+    ~PumpScope();
+    PumpScope(const PumpScope&) = delete;
+    PumpScope& operator=(const PumpScope&) = delete;
+
+    bool Continue() const;
+    // As WaitWithAppMessages, ending early once Continue() fails; returns Continue().
+    bool Wait(DWORD ms);
+    // A pumping step is on this thread's stack.
+    static bool Active();
+
+  private:
+    HWND window_;
+};
+
+// The run's stop request (the install engine's abort request); none: never asked.
+void SetStopRequestTest(bool (*test)());
+bool IsStopRequested();
+// Called when the first scope opens (true) and the last one closes (false).
+void SetBusyChangedHook(std::function<void(bool busy)> hook);
+
 // The window layer's own handling of a message before it is dispatched (dialog keys of a
 // modeless window, for instance); returns true when it took the message. None by default.
 using AppMessageFilter = bool (*)(MSG& msg);

@@ -75,7 +75,11 @@ void WrapLinesToWidth(TextBlock& block, int width, int size, const MeasureText& 
 
 bool TakeCharsetLine(std::vector<Text>& lines, int& charset) {
     if (lines.empty()) return false;
-    Text first = ListItem(lines.front(), 0);
+    // A list ends with its delimiter: a text such as "2024 News" is none (read as one, its
+    // item 0 would be "0").
+    const Text& line = lines.front();
+    if (line.size() < 2 || line.back() != line.front()) return false;
+    Text first = ListItem(line, 0);
     if (first.empty() || first.size() > 3 || first.find_first_not_of("0123456789") != Text::npos)
         return false;
     int value = StrToIntDef(first, -1);

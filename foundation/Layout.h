@@ -55,7 +55,8 @@ using MeasureText = std::function<int(const Text& text, int size)>;
 Text TakeWrappedLine(Text& text, int width, const std::function<int(const Text&)>& measure);
 // Wraps every line once; "~" lines are measured at double size and all their parts keep "~".
 void WrapLinesToWidth(TextBlock& block, int width, int size, const MeasureText& measure);
-// A first line whose item 0 is a whole number 0-255 ("|177|") is removed and gives the charset.
+// A first line that is a list (it ends with its delimiter) whose item 0 is a whole number
+// 0-255 ("|177|") is removed and gives the charset.
 bool TakeCharsetLine(std::vector<Text>& lines, int& charset);
 
 // --- Vertical gradient. ---

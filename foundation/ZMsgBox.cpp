@@ -80,6 +80,7 @@ int TMsgBoxForm::Show(HWND owner, const Text& text, const Text& caption) {
     CreateButtons();
     ShowWindow(Handle(), SW_SHOW);
     if (defaultButton_) SetFocus(defaultButton_); // after activation, which focuses the box
+    PumpScope modal(Handle());
     RunUntilClosed();
     return result_;
 }

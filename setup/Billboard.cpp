@@ -88,7 +88,6 @@ class TBillboardForm : public TForm {
     BillboardSteps steps_;
     Text fontName_;
     TextBlock shownText_;
-    int shownCharset_ = 1;
     std::vector<Text> loadedText_;
     UniqueBitmap loadedPicture_, shownPicture_;
     bool loadedIsPicture_ = false;
@@ -226,9 +225,8 @@ void TBillboardForm::LayoutBillboard() {
         shownText_ = {};
         ShowLoadedPicture(layout);
     } else {
+        // As loaded: each paint draws a copy, which gives up the charset line (and is wrapped).
         shownText_ = {std::exchange(loadedText_, {}), false};
-        shownCharset_ = settings_.fontCharset;
-        TakeCharsetLine(shownText_.lines, shownCharset_);
         ShowWindow(Image1, SW_HIDE);
     }
     SetWindowPos(Button1, nullptr, layout.buttonLeft, layout.buttonTop, 0, 0,
@@ -276,10 +274,12 @@ bool TBillboardForm::FormPaint(HDC dc, const RECT& client) {
     UniqueBitmap frame = PaintPicture(width, height, [&](HDC memory) {
         FillVerticalGradient(memory, RgbOf(settings_.color1), RgbOf(settings_.color2), width,
                              height);
-        if (!shownText_.lines.empty())
-            DrawTextBlock(memory, fontName_, settings_.fontStyle, shownText_, settings_.margin,
-                          width, shownCharset_, static_cast<COLORREF>(settings_.fontColor),
+        if (!shownText_.lines.empty()) {
+            TextBlock page = shownText_;
+            DrawTextBlock(memory, fontName_, settings_.fontStyle, page, settings_.margin, width,
+                          settings_.fontCharset, static_cast<COLORREF>(settings_.fontColor),
                           settings_.fontSize);
+        }
     });
     HDC memory = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(memory, frame.get());
@@ -315,7 +315,9 @@ void FreeBillboard() {
 void WaitForBillboardEnd() {
     if (!current) return;
     if (current->Exists()) current->ShowCloseButton();
-    while (current && current->Exists() && current->Active()) WaitWithAppMessages(100);
+    PumpScope wait; // ends with the run's stop too: an exit does not sit out the slide show
+    while (current && current->Exists() && current->Active() && wait.Wait(100)) {
+    }
 }
 
 bool IsBillboardActive() {

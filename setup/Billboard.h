@@ -22,7 +22,7 @@ void ShowBillboard(HWND owner, const Text& settingsRow, const std::vector<Text>&
 // Frees the current billboard, if any (its window and timer with it).
 void FreeBillboard();
 // Shows the Close button, then pumps messages in 100 ms slices until the slide show has
-// ended, its window is gone or it was freed.
+// ended, its window is gone, it was freed or the run was asked to stop.
 void WaitForBillboardEnd();
 // Active from the show until the step after the last page or the Close button.
 bool IsBillboardActive();

@@ -70,13 +70,14 @@ void TCopyBarForm::Show() {
     FormShow();
 }
 
+// No slide show once an exit came or the window went during the first wait.
 void TCopyBarForm::FormShow() {
     inShow_ = true;
-    WaitWithAppMessages(100);
-    if (Exists())
+    PumpScope show(Handle());
+    if (show.Wait(100))
         ShowBillboard(Handle(), script_.GetBillboardData(), script_.GetBillboardFiles(), true,
                       false, IsExitDialogShowing);
-    WaitWithAppMessages(400);
+    show.Wait(400);
     inShow_ = false;
 }
 

@@ -5,6 +5,7 @@
 
 #include <mmsystem.h>
 
+#include <mutex>
 #include <utility>
 
 namespace zk {
@@ -287,11 +288,16 @@ void TMusic::RunPlayer(Player& p) {
         p.Pause(RepeatPauseMs);
         if (clean && err) traceError(); // once: an idle player repeats it no more
     }
-    RestoreMusicVolume();
+    // Silent first, then the user's volume back: the reverse would sound the piece's last
+    // buffers at full volume, and no fade step may come after the restore.
     if (open) {
-        --playing_;
+        {
+            std::lock_guard<std::mutex> guard(volumeLock_);
+            --playing_;
+        }
         device_.Close(device);
     }
+    RestoreMusicVolume();
     p.error = err ? device_.ErrorText(err) : Text();
     p.finished = true;
 }
@@ -334,7 +340,10 @@ int TMusic::GetMusicVolume() {
     return mixer_.Volume(midi_);
 }
 
+// Under the lock the player takes to leave: a step that found the device open is written
+// before the player's restore.
 void TMusic::SetMusicVolume(int volume) {
+    std::lock_guard<std::mutex> guard(volumeLock_);
     if (starting_ > 0 || playing_ <= 0) return;
     mixer_.SetVolume(midi_, volume);
 }

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace zk {
 
@@ -47,7 +48,7 @@ MusicMixer& SystemMusicMixer();
 
 // The music's state: one player at a time, the counts that tell the main thread whether a
 // device is open, and the volume a fade saved. The player thread and the main thread share
-// only atomics.
+// atomics, and one lock that orders a volume write against the player's leaving.
 class TMusic {
   public:
     using PauseProc = std::function<void(DWORD ms)>;
@@ -90,6 +91,7 @@ class TMusic {
     std::atomic<int> playing_{0}, starting_{0};
     std::atomic<int> savedVolume_{0};
     std::atomic<bool> savedMidi_{false};
+    std::mutex volumeLock_;
     Text lastError_;
 };
 

@@ -9,6 +9,7 @@
 #include "ExitSetup.h"
 #include "FileFlags.h"
 #include "Files.h"
+#include "Global.h"
 #include "MsgMarkup.h"
 #include "Process.h"
 #include "RegOp.h"
@@ -313,6 +314,7 @@ TSDialogForm::TSDialogForm() = default;
 
 TSDialogForm::~TSDialogForm() {
     SetExecHostCallbacks(nullptr, nullptr);
+    SetBusyChangedHook({});
 }
 
 bool TSDialogForm::Make(HWND owner) {
@@ -367,6 +369,20 @@ void TSDialogForm::FormCreate() {
     CreateFixedSlider();
     StartTimer(SliderTimer, 100);
     LayoutClassic();
+    // Every step that pumps checks the user's exit after its pumps.
+    SetStopRequestTest(zk::GetAbortRequested);
+    SetBusyChangedHook([this](bool busy) { BusyChanged(busy); });
+}
+
+bool TSDialogForm::IsBusy() const {
+    return Busy || PumpScope::Active();
+}
+
+// The buttons follow the page again once no step pumps; a focus on what went away moves on.
+void TSDialogForm::BusyChanged(bool busy) {
+    if (!Exists()) return;
+    ApplyButtonStates();
+    if (!busy) KeepFocusUsable();
 }
 
 void TSDialogForm::SetSheetControlVisible(HWND control, bool visible) {
@@ -922,21 +938,23 @@ void TSDialogForm::DebugCopyTempDir() {
 
 // --- Close protocol ---
 
+// Asked at once; while a step pumps, the step sees the abort after its pump and winds down,
+// and the window closes once it has returned.
 bool TSDialogForm::FormCloseQuery() {
     if (IsExitDialogShowing()) return false; // the question on screen answers this request too
     bool mayClose = ConfirmExitSetup(Handle());
     SetAbortRequested(mayClose);
-    if (mayClose && Busy) {
+    if (mayClose && IsBusy()) {
         mayClose = false;
         StartTimer(StopTimer, 100);
     }
     return mayClose;
 }
 
-// A confirmed exit is never lost: the timer keeps coming until the installation is no longer
-// busy, then closes without a question.
+// A confirmed exit is never lost: the timer keeps coming until no step is busy, then closes
+// without a question.
 void TSDialogForm::StopTimerTimer() {
-    if (Busy) return;
+    if (IsBusy()) return;
     KillTimer(Handle(), StopTimer);
     Close();
 }
@@ -977,7 +995,13 @@ void TSDialogForm::Command(int id, int code, HWND) {
         {ids::TargetDirEdit, EN_CHANGE, &F::TargetDirEditChange},
         {ids::BrowseButton, BN_CLICKED, &F::BrowseButtonClick},
     };
-    if (id == ids::NextButton && !IsWindowEnabled(NextButton)) return; // Enter on a disabled Next
+    // Escape on the Complete page is Finish: Cancel and its question are gone there.
+    if (id == IDCANCEL && OnCompletePage()) id = ids::NextButton;
+    // One click, one step: what starts a step does nothing while one pumps (the second click
+    // of a double click lands there) or on a disabled button (Enter on a disabled Next).
+    const bool startsStep = id == ids::NextButton || id == ids::BackButton ||
+                            id == ids::BrowseButton || id == ids::CompanyUrlLabel;
+    if (startsStep && (PumpScope::Active() || !IsWindowEnabled(GetDlgItem(Handle(), id)))) return;
     Route(*this, routes, id, code);
 }
 

@@ -128,6 +128,9 @@ class TSDialogForm : public TForm {
     // Shows the window; the first show places it and shows the first page.
     void ShowWizard();
     bool IsCopyingComponents() const { return CopyRunning; }
+    // The installation runs or a step pumps messages (PumpScope): a close is then carried
+    // out once it has returned, and the Copy page's start waits for it.
+    bool IsBusy() const;
     bool IsModernStyle() const;
     bool IsSilentSetup() const;
     static void SetAbortRequested(bool requested) { zk::SetAbortRequested(requested); }
@@ -194,7 +197,10 @@ class TSDialogForm : public TForm {
     void ApplyPageStyle(const Text& section);
     void SetCaptionFromSection(const Text& section);
     void UpdateButtons();
+    // Back and Next as the page wants them; both disabled while a step pumps.
+    void ApplyButtonStates();
     void KeepFocusUsable();
+    bool OnCompletePage() const;
     void NextButtonClick();
     void BackButtonClick();
     void CancelButtonClick();
@@ -323,6 +329,8 @@ class TSDialogForm : public TForm {
     void DrawCheckListItem(const DRAWITEMSTRUCT& item);
     void EraseBackground(HDC dc);
     void ShowTargetDir();
+    void BusyChanged(bool busy);
+    bool backWanted_ = true, nextWanted_ = true; // the page's wish, kept while a step pumps
     bool targetDirShown_ = false; // the destination page took the script's folder once
     // Moves of the page logic in sheet design coordinates, kept through every layout.
     Box SheetDesignBox(HWND control) const;

@@ -248,11 +248,13 @@ void TSDialogForm::SetCaptionFromSection(const Text& section) {
     SetWindowTextTo(Label2, caption);
 }
 
-// A focus left on a control of the previous sheet, or on a button just disabled, goes to Next
-// (or Cancel), so the keyboard keeps working.
+// A focus left on a control of the previous sheet, on a button just disabled or on the window
+// itself goes to Next (or Cancel), so the keyboard keeps working. While a step pumps Next may
+// stand disabled for the step only: the step's end looks again.
 void TSDialogForm::KeepFocusUsable() {
+    if (PumpScope::Active()) return;
     HWND focus = GetFocus();
-    if (focus && IsWindowVisible(focus) && IsWindowEnabled(focus)) return;
+    if (focus && focus != Handle() && IsWindowVisible(focus) && IsWindowEnabled(focus)) return;
     if (!IsWindowVisible(Handle())) return;
     if (IsWindowEnabled(NextButton))
         SetFocus(NextButton);
@@ -263,44 +265,54 @@ void TSDialogForm::KeepFocusUsable() {
 void TSDialogForm::UpdateButtons() {
     const Text page = Script->GetCurrentPage();
     const bool copying = TextEquals(page, "CopyFilesDlg") || TextEquals(page, "CopyFilesDlgHide");
-    EnableWindow(BackButton,
-                 Script->GetPageIndex() > 0 && !copying && !TextEquals(page, "CompleteDlg"));
-    EnableWindow(NextButton, !copying);
+    backWanted_ = Script->GetPageIndex() > 0 && !copying && !TextEquals(page, "CompleteDlg");
+    nextWanted_ = !copying && !(TextEquals(page, "LicenseDlg") && !IsChecked(YesRadioButton));
+    ApplyButtonStates();
     if (copying) KeepFocusUsable();
     SetWindowTextTo(BackButton, LangString("Buttons", "Back", "< &Back"));
     if (!TextEquals(page, "CompleteDlg"))
         SetWindowTextTo(NextButton, LangString("Buttons", "Next", "&Next >"));
     SetWindowTextTo(CancelButton, LangString("Buttons", "Cancel", "&Cancel"));
     SetWindowTextTo(Panel4, "");
-    if (TextEquals(page, "LicenseDlg")) EnableWindow(NextButton, IsChecked(YesRadioButton));
 }
 
+void TSDialogForm::ApplyButtonStates() {
+    const bool busy = PumpScope::Active();
+    EnableWindow(BackButton, backWanted_ && !busy);
+    EnableWindow(NextButton, nextWanted_ && !busy);
+}
+
+bool TSDialogForm::OnCompletePage() const {
+    return activeSheet_ == kCompleteSheet;
+}
+
+// The checks' boxes and the stages pump: after each the step goes on only while no exit came
+// (the close that follows ends the wizard) and an exit of the stage closes it.
 void TSDialogForm::NextButtonClick() {
+    PumpScope step(Handle());
     if (!ValidateUserInfo() || !ValidateProgramGroup()) return;
-    if (RunPageLeaveStage()) {
-        CloseWizard();
-        return;
-    }
+    const bool leaveExit = RunPageLeaveStage();
+    if (!step.Continue()) return;
+    if (leaveExit) return CloseWizard();
     Script->NextPage();
     if (Script->GetCurrentPage() == "CustomDlg" && !IsChecked(CustomRadioButton))
         Script->NextPage();
-    if (RunPageEnterStage()) {
-        CloseWizard();
-        return;
-    }
+    const bool enterExit = RunPageEnterStage();
+    if (!step.Continue()) return;
+    if (enterExit) return CloseWizard();
     if (!ShowCurrentPage()) FinishSetup();
 }
 
 // No leave stage on Back.
 void TSDialogForm::BackButtonClick() {
-    if (!IsWindowEnabled(BackButton) || Script->GetPageIndex() <= 0) return;
+    if (Script->GetPageIndex() <= 0) return;
+    PumpScope step(Handle());
     Script->PrevPage();
     if (Script->GetCurrentPage() == "CustomDlg" && !IsChecked(CustomRadioButton))
         Script->PrevPage();
-    if (RunPageEnterStage()) {
-        CloseWizard();
-        return;
-    }
+    const bool enterExit = RunPageEnterStage();
+    if (!step.Continue()) return;
+    if (enterExit) return CloseWizard();
     ShowCurrentPage();
 }
 
@@ -332,7 +344,7 @@ bool TSDialogForm::ValidateUserInfo() {
     if (!field) return true;
     SetFocus(field);
     lastFocus_ = field;
-    ShowErrorBox(Handle(), message, LangString("MsgBox", "Error", "Error"),
+    ShowErrorBox(nullptr, message, LangString("MsgBox", "Error", "Error"),
                  LangString("MsgBox", "BtnText", kButtonTexts), GetLangCharset());
     SetFocus(field);
     return false;
@@ -345,8 +357,7 @@ bool TSDialogForm::ValidateProgramGroup() {
     if (CheckProgramGroup(WindowText(ProgramShortCutEdit)) == LinkNameFault::None) return true;
     SetFocus(ProgramShortCutEdit);
     lastFocus_ = ProgramShortCutEdit;
-    ShowErrorBox(Handle(), LangString("Shortcuts", "s4", ""),
-                 LangString("MsgBox", "Error", "Error"),
+    ShowErrorBox(nullptr, LangString("Shortcuts", "s4", ""), LangString("MsgBox", "Error", "Error"),
                  LangString("MsgBox", "BtnText", kButtonTexts), GetLangCharset());
     SetFocus(ProgramShortCutEdit);
     SendMessageA(ProgramShortCutEdit, EM_SETSEL, 0, -1);
@@ -373,29 +384,37 @@ bool TSDialogForm::RunExecuteOps(int stage, bool& exitRequested) {
         RunExecuteItem(ExtensionBinding.get(), item, stage, exitRequested, log);
         if (!log.empty()) AddSetupLogLine("", log);
     }
-    if (RunTimeDirAbortRequested()) exitRequested = true;
+    // The user's exit during the stage's waits and boxes ends it as an item's exit would.
+    if (RunTimeDirAbortRequested() || IsStopRequested()) exitRequested = true;
     return true;
 }
 
 bool TSDialogForm::RunBeforeDialogs() {
+    PumpScope step(Handle());
     SetInstallFolders(GetTargetDir(false), GetCommonDir(false), GetAuxiliaryDir(false));
     AddSetupLogLine("Execute Before Dialogs");
     bool exitRequested = false;
     RunExecuteOps(kSetupStartStage, exitRequested);
-    return exitRequested;
+    return exitRequested || !step.Continue();
 }
 
+// Never inside a question or another step (a Cancel at once after Next): the timer comes
+// again until nothing pumps.
 void TSDialogForm::CopyFilesTimerTimer() {
+    if (IsBusy()) return;
     KillTimer(Handle(), CopyFilesTimer);
     RunInstallation();
 }
 
 void TSDialogForm::FinishSetup() {
-    EnableWindow(NextButton, FALSE);
-    WaitWithAppMessages(10);
+    PumpScope step(Handle()); // stage 4 and the readme window pump
+    nextWanted_ = false;
+    ApplyButtonStates();
+    if (!step.Wait(10)) return;
     AddSetupLogLine("Execute After Dialogs");
     bool exitRequested = false;
     RunExecuteOps(kSetupEndStage, exitRequested);
+    if (!step.Continue()) return; // closed meanwhile: no readme, no launch
     if (!exitRequested) {
         const Text readme = Script->GetReadmeFileName2();
         if (!readme.empty() && IsChecked(DisplayReadmeCheckBox)) {
@@ -404,6 +423,7 @@ void TSDialogForm::FinishSetup() {
             else
                 ShowReadmeWindow(Handle(), GetSourceDirPath(true) + FileNamePartOf(readme));
         }
+        if (!step.Continue()) return;
         if (RestartNeeded && IsChecked(RadioButton1)) {
             RequestRestart();
         } else if (IsChecked(LaunchCheckBox)) {
@@ -530,8 +550,10 @@ void TSDialogForm::TabSheet5Show() {
 }
 
 void TSDialogForm::BrowseButtonClick() {
+    PumpScope step(Handle()); // the shell's dialog pumps
     Text folder = BrowseStartFolder(WindowText(TargetDirEdit));
-    if (SelectFolder("", LangString("Messages", "s3", ""), "My Computer", true, folder))
+    if (SelectFolder("", LangString("Messages", "s3", ""), "My Computer", true, folder) &&
+        step.Continue())
         SetWindowTextTo(TargetDirEdit, folder); // restarts the space timer
 }
 

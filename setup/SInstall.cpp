@@ -109,7 +109,7 @@ InstallHost TSDialogForm::MakeInstallHost() {
     };
     host.setupLogExisted = Script->GetCreateSetupLog() && SetupLogExistedBefore();
     host.installFile = [this](const InstallFileRequest& r) {
-        if (!copyEngine_) return false;
+        if (!copyEngine_ || IsStopRequested()) return false; // after an exit nothing is made
         FileJob job;
         job.source = r.source;
         job.target = r.target;
@@ -199,7 +199,7 @@ void TSDialogForm::ShowCopyStep(const CopyStep& step) {
     if (stepItems_)
         SendMessageA(CopyProgressBar(), PBM_DELTAPOS, static_cast<WPARAM>(stepItems_), 0);
     stepItems_ = 0;
-    ProcessAppMessages();
+    ProcessAppMessages(); // the copy engine asks for the abort before its next file
 }
 
 // --- Steps ---
@@ -313,6 +313,7 @@ void TSDialogForm::EndInstallation() {
 // Steps up to the copy: folders, the selection lines, stage 2, the header and registration,
 // the folder lines. False when the run ended on the way (the wizard is closing).
 bool TSDialogForm::PrepareInstallation() {
+    PumpScope step(Handle()); // the folder boxes and stage 2 pump
     bool ok = CreateDirOrFail(GetTargetDir(false), "Create Target Directory: ");
     if (ok && Script->GetUsesCommonFolder())
         ok = CreateDirOrFail(GetCommonDir(false), "Create Common Directory: ");
@@ -335,6 +336,7 @@ bool TSDialogForm::PrepareInstallation() {
     AddSetupLogLine("Execute Before Copy");
     bool exitRequested = false;
     RunExecuteOps(kBeforeCopyStage, exitRequested);
+    if (!step.Continue()) return false; // the user's exit: no header, no registration
     if (exitRequested) return FailRun(true);
 
     AddSetupLogLine("Handle First UnInstall Data");
@@ -359,17 +361,18 @@ bool TSDialogForm::PrepareInstallation() {
 
 // The copy, then stage 3 and the changes after it; false when the run failed or was stopped.
 bool TSDialogForm::CopyAndApplyChanges() {
+    PumpScope step(Handle()); // the copy's steps and stage 3 pump
     bool ok = CopySelectedComponents();
     const bool boxShown = copyEngine_->BoxShown();
     if (IsCopyBarCancelled()) SetAbortRequested(true); // as an Exit on the wizard's Cancel
     if (GetAbortRequested() || RunTimeDirAbortRequested()) ok = false;
-    WaitWithAppMessages(100);
+    if (!step.Wait(100)) ok = false;
     AddSetupLogLine("");
     if (!ok) return FailRun(boxShown);
 
     AddSetupLogLine("Execute After Copy");
     bool exitRequested = false;
-    RunExecuteOps(kAfterCopyStage, exitRequested);
+    RunExecuteOps(kAfterCopyStage, exitRequested); // an exit meanwhile is its exit request
     if (exitRequested) return FailRun(true);
     ApplyRegistryOps();
     ApplyIniFileOps();
@@ -387,6 +390,7 @@ bool TSDialogForm::CopyAndApplyChanges() {
 
 // A finished run: the auto-update program told, then the end (silent) or the next page.
 void TSDialogForm::CompleteInstallation() {
+    PumpScope step(Handle()); // stage 4 and the wait for the slide show's end pump
     if (ATOM atom = GlobalFindAtomA("AutoUpdateAtomTokenByZelkon")) GlobalDeleteAtom(atom);
     const bool cancelled = HasCopyBar() && IsCopyBarCancelled();
     if (IsSilentSetup()) {
@@ -394,6 +398,7 @@ void TSDialogForm::CompleteInstallation() {
         RunExecuteOps(kSetupEndStage, exitRequested);
     }
     if (HasCopyBar()) CloseCopyBar();
+    if (!step.Continue()) return EndInstallation(); // an exit meanwhile: its close follows
     if (IsSilentSetup() || cancelled) {
         CloseWizard();
         EndInstallation();
@@ -404,18 +409,21 @@ void TSDialogForm::CompleteInstallation() {
     NextButtonClick();
 }
 
+// Busy from its first wait on, so a close during the copy bar's waits is deferred too; an
+// abort (the user's Exit) is never cleared here: after it nothing more is made.
 void TSDialogForm::RunInstallation() {
-    SetAbortRequested(false); // cleared once, before anything pumps messages
+    PumpScope step(Handle());
+    if (!step.Continue()) return;
     if (InstallationRoutineOverride()) {
         InstallationRoutineOverride()(*this);
         return;
     }
+    Busy = true;
     if (Script->GetAddBillboard()) {
         if (!IsSilentSetup()) ShowWindow(Handle(), SW_HIDE);
-        WaitWithAppMessages(200);
-        ShowCopyBar();
+        if (step.Wait(200)) ShowCopyBar();
+        if (!step.Continue()) return EndInstallation();
     }
-    Busy = true;
     MakeCopyEngine();
     if (!PrepareInstallation()) {
         EndInstallation();

@@ -164,7 +164,8 @@ void TSDialogForm::StopBackgroundMusic(int savedBarWidth) {
         if (VolumeWindow->Exists()) ShowWindow(VolumeWindow->Handle(), SW_HIDE);
         VolumeWindow.reset();
     }
-    WaitWithAppMessages(50);
+    PumpScope pause(Handle()); // ends early after an exit; the music stops all the same
+    pause.Wait(50);
     StopMusic(500);
 }
 

@@ -1,6 +1,7 @@
 #include "SMain.h"
 #include "Common.h"
 #include "ControlIds.h"
+#include "Global.h"
 #include "Grafics.h"
 #include "RegOp.h"
 #include "SysLibs.h"
@@ -133,9 +134,14 @@ void TSMainForm::Timer(UINT_PTR id) {
     Route(*this, Timers, id);
 }
 
+// Not inside the exit question of an early close: the timer comes again until it is answered.
 void TSMainForm::StartupTimerTimer() {
+    if (PumpScope::Active()) return;
     StopTimer(StartupTimer);
-    if (hooks_.startWizard && !hooks_.startWizard()) return ForceCloseProg();
+    PumpScope step(Handle()); // the wizard's before-dialogs stage pumps
+    const bool started = !hooks_.startWizard || hooks_.startWizard();
+    if (!step.Continue()) return; // closed meanwhile
+    if (!started) return ForceCloseProg();
     wizardShown_ = true;
     KeepBehindWizard();
 }
@@ -155,7 +161,7 @@ bool TSMainForm::FormCloseQuery() {
     // The question box is this window's: while it is open the window stays where it is.
     bool shown = std::exchange(wizardShown_, false);
     bool mayClose = !hooks_.confirmExit || hooks_.confirmExit(Handle());
-    wizardShown_ = shown && !mayClose;
+    wizardShown_ = !mayClose && (shown || wizardShown_); // a start meanwhile keeps its flag
     return mayClose;
 }
 

@@ -70,6 +70,32 @@ int Num(std::map<std::string, std::string>& r, const std::string& key) {
     return std::atoi(r[key].c_str());
 }
 
+// The text lines on the window's client area as the screen shows it: runs of rows that hold
+// the ink colour.
+int InkedLines(HWND window, COLORREF ink) {
+    const RECT client = zkui::ClientBox(window);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC copy = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+    int lines = 0;
+    bool inLine = false;
+    for (int y = 0; y < client.bottom; ++y) {
+        bool inked = false;
+        for (int x = 0; x < client.right && !inked; ++x) inked = GetPixel(copy, x, y) == ink;
+        lines += inked && !inLine;
+        inLine = inked;
+    }
+    SelectObject(copy, old);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    return lines;
+}
+
 } // namespace
 
 TEST(Presentation, SlideShowStepsThroughTextPicturesAndAMissingFile) {
@@ -120,6 +146,37 @@ TEST(Presentation, SlideShowStepsThroughTextPicturesAndAMissingFile) {
     // The missing file: a text page again, and the show ends by itself.
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(image); }, 3000));
     EXPECT_EQ(host.Wait(8000), 0);
+}
+
+// A text page's charset line is taken once: a line that starts with a digit is text, and so is
+// a second list line; every paint draws the whole page.
+TEST(Presentation, TextPagesKeepTheirLinesThroughRepaints) {
+    const struct {
+        const char* text;
+        int lines;
+    } cases[] = {
+        {"2024 Product News\r\n2023 Highlights\r\nThird line\r\n", 3},
+        {"|0|\r\n|1|\r\nThird line\r\n", 2},
+    };
+    Files f;
+    const COLORREF white = RGB(255, 255, 255);
+    for (const auto& c : cases) {
+        const std::string page = f.dir + "\\news.txt";
+        zktest::WriteBytes(page, c.text);
+        // White on solid black, a tick every ten seconds: the page stays.
+        const std::string row = Row({{15, "400"}, {16, "200"}, {17, "10"}, {18, "20"}});
+        zkui::Program host = StartHost("billboard", {row, page});
+        HWND show = zkui::FindTopWindow(ids::BillboardClass, "Billboard", host.Pid());
+        ASSERT_TRUE(show);
+        const RECT work = WorkArea();
+        ASSERT_TRUE(WaitFor([&] { return zkui::WindowBox(show).left > work.left; }, 3000));
+        EXPECT_TRUE(WaitFor([&] { return InkedLines(show, white) == c.lines; }, 3000))
+            << c.text << InkedLines(show, white);
+        for (int paint = 0; paint < 3; ++paint)
+            RedrawWindow(show, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        EXPECT_FALSE(WaitFor([&] { return InkedLines(show, white) != c.lines; }, 500))
+            << c.text << "after repaints: " << InkedLines(show, white);
+    }
 }
 
 TEST(Presentation, AutoSizeWithFramePlacedByTheRow) {

@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -74,12 +75,15 @@ struct Wizard {
     HWND Box(DWORD ms = 10000) const {
         return zkui::FindTopWindow(ids::MsgBoxClass, "", program.Pid(), ms);
     }
+    // Presses the box of a page check; the check's step ends a moment after the box (until
+    // then Next stands disabled and takes no click).
     std::string PressBox() const {
         HWND box = Box();
         if (!box) return "<no box>";
         const std::string text = zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
         zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
         zkui::WaitGone(box);
+        zkui::WaitFor([&] { return IsWindowEnabled(Control(ids::NextButton)) != FALSE; }, 3000);
         return text;
     }
     HWND Focus() const {
@@ -243,12 +247,13 @@ TEST(SetupPages, UserInformationAsksForEachEmptyFieldInOrder) {
     EXPECT_EQ(w.Focus(), w.Control(ids::NameEdit)) << "the first empty field";
     zkui::SetEditText(w.Control(ids::NameEdit), "   ");
     w.Next();
-    EXPECT_EQ(w.PressBox(), "Please enter your name.");
+    // Boxes without an owner: their caption as a first line, then an empty one.
+    EXPECT_EQ(w.PressBox(), "ERROR\r\n\r\nPlease enter your name.\r\n");
     EXPECT_EQ(w.Focus(), w.Control(ids::NameEdit));
     EXPECT_EQ(w.Title(), "P-User");
     zkui::SetEditText(w.Control(ids::NameEdit), "Ann");
     w.Next();
-    EXPECT_EQ(w.PressBox(), "Please enter your company name.");
+    EXPECT_EQ(w.PressBox(), "ERROR\r\n\r\nPlease enter your company name.\r\n");
     EXPECT_EQ(w.Focus(), w.Control(ids::CompanyEdit));
     zkui::SetEditText(w.Control(ids::CompanyEdit), "Acme");
     EXPECT_EQ(w.NextTo("P-Complete"), "P-Complete");
@@ -402,9 +407,9 @@ TEST(SetupPages, ShortcutBoxesPackedAndAHostileGroupRefused) {
         zkui::SetEditText(w.Control(ids::ProgramShortCutEdit), group);
         w.Next();
         EXPECT_EQ(w.PressBox(),
-                  "This program folder name cannot be used.\r\nType a name without \"..\", a "
-                  "drive such as \"C:\", a leading \"\\\\\", control characters, a device name "
-                  "such as \"CON\" or any of < > \" | ? *")
+                  "ERROR\r\n\r\nThis program folder name cannot be used.\r\nType a name "
+                  "without \"..\", a drive such as \"C:\", a leading \"\\\\\", control "
+                  "characters, a device name such as \"CON\" or any of < > \" | ? *\r\n")
             << group;
         EXPECT_EQ(w.Focus(), w.Control(ids::ProgramShortCutEdit)) << group;
         EXPECT_EQ(w.Title(), "P-Shortcuts") << group;
@@ -491,6 +496,23 @@ TEST(SetupFinish, LaunchInTheWorkingFolder) {
     w.Next();
     EXPECT_EQ(w.program.Wait(), kExitDone);
     EXPECT_EQ(WaitLaunched(w, 10000), w.Path("Work") + "\r\n");
+}
+
+// Escape on the Complete page, where Cancel is gone, finishes as the Finish button does: the
+// Setup End stage runs and the ticked program starts.
+TEST(SetupFinish, EscapeOnTheCompletePageIsFinish) {
+    Wizard w;
+    LayOut(w, "pages_escape");
+    const std::string bat = WriteLauncher(w);
+    RunEngine(w, "WelcomeDlg,CompleteDlg", LaunchLines(w, bat) + StageItem("End", "Setup End"));
+    ASSERT_TRUE(w.window);
+    ASSERT_EQ(w.NextTo("P-Complete"), "P-Complete");
+    PostMessageA(w.Control(ids::NextButton), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(w.program.Wait(), kExitDone);
+    EXPECT_EQ(WaitLaunched(w, 10000), w.Path("Work") + "\r\n");
+    const std::vector<std::string> log = w.Log();
+    EXPECT_NE(std::find(log.begin(), log.end(), "Execute After Dialogs"), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "  End"), log.end()) << "the stage's item ran";
 }
 
 TEST(SetupFinish, NoCompletePageOrAStageFourExitLaunchesNothing) {

@@ -50,15 +50,6 @@ std::string BoxText(HWND box) {
     return zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
 struct SetupRun {
     zkui::Program program;
     HWND wizard = nullptr;
@@ -302,7 +293,7 @@ TEST(SetupLog, SetupStartExitEndsTheRunWithNoWindowAndLogsTheHeader) {
     EXPECT_FALSE(r.FindWizard(300));
     EXPECT_EQ(r.Box(300), nullptr);
     // A log that is there is continued, never cut: it is not this run's.
-    const std::vector<std::string> log = SplitLines(zktest::ReadBytes(f.Path("App\\Setup.log")));
+    const std::vector<std::string> log = zktest::ReadLines(f.Path("App\\Setup.log"));
     ASSERT_GE(log.size(), 12u);
     EXPECT_EQ(log[0], "an earlier run");
     EXPECT_EQ(log[1], "Setup Log of: Demo");

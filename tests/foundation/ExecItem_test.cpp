@@ -40,7 +40,12 @@ class FakeServices : public ExecServices {
     }
     void WaitLoopDelay(int ms) override { calls.push_back("W" + IntToStr(ms)); }
     void Trace(const Text& line) override { traces.push_back(line); }
+    // The run's stop, asked for once that many calls were made (the user's exit in a pump).
+    bool StopRequested() override {
+        return stopAfterCalls >= 0 && static_cast<int>(calls.size()) >= stopAfterCalls;
+    }
     std::vector<Text> traces;
+    int stopAfterCalls = -1;
 };
 
 struct ItemResult {
@@ -259,6 +264,30 @@ TEST(ExecEngine, ExitInSlotOneOfAnUnconditionalItemStillRunsSlotsTwoToFour) {
                      "    THEN Copy File(s) (C:\\T\\a.txt,C:\\T\\b.txt)  (TRUE)\r\n"
                      "    THEN Display Message (no)  (TRUE)\r\n"
                      "    THEN Wait (MS) (fail)  (FALSE)\r\n");
+}
+
+// A stop asked for while an operation or the loop delay pumped: nothing more is done, and the
+// exit request ends the stage; a loop without limit ends too.
+TEST(ExecEngine, TheRunsStopEndsTheItemAfterThePumpThatSawIt) {
+    struct Case {
+        const char* kind;
+        int stopAfterCalls;
+        std::vector<Text> calls;
+    } cases[] = {
+        {"UnConditional", 1, {"O11:C:\\T\\a.txt,,"}},
+        {"While Loop",
+         4,
+         {"C11:yes,,", "O11:C:\\T\\a.txt,,", "O12:C:\\T\\a.txt,C:\\T\\b.txt,", "W7"}},
+    };
+    for (const Case& c : cases) {
+        FakeServices fake;
+        fake.stopAfterCalls = c.stopAfterCalls;
+        ExecItemDef s = ConditionalItem();
+        s.kind = c.kind, s.count = "0", s.delay = "7";
+        ItemResult r = RunItem(fake, s);
+        EXPECT_EQ(fake.calls, c.calls) << c.kind;
+        EXPECT_TRUE(r.exitRequest) << c.kind;
+    }
 }
 
 TEST(ExecEngine, WhileLoopPassesAndItsEnds) {

@@ -136,6 +136,44 @@ TEST(Pumping, AppMessageFilterTakesMessagesBeforeDispatch) {
 }
 
 namespace {
+bool stopAsked = false;
+bool StopAsked() {
+    return stopAsked;
+}
+} // namespace
+
+// Every wait and every scope marks the thread busy, the hook sees only the outermost edges,
+// and a step's wait ends once the run's stop is asked for or its window went.
+TEST(Pumping, ScopesMarkTheThreadBusyAndAStepsWaitEndsWithItsStop) {
+    std::vector<bool> edges;
+    SetBusyChangedHook([&](bool busy) { edges.push_back(busy); });
+    SetStopRequestTest(StopAsked);
+    EXPECT_FALSE(PumpScope::Active());
+    {
+        PumpScope step;
+        WaitWithMessages(10);
+        EXPECT_TRUE(PumpScope::Active());
+    }
+    EXPECT_FALSE(PumpScope::Active());
+    EXPECT_EQ(edges, (std::vector<bool>{true, false})) << "the inner wait is no edge";
+
+    Counter c;
+    UniqueWindow w = MakeCountingWindow(c);
+    PumpScope step(w.get());
+    EXPECT_TRUE(step.Continue());
+    stopAsked = true;
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(step.Wait(3000));
+    EXPECT_LT(GetTickCount() - start, 1000u) << "ends with the stop";
+    stopAsked = false;
+    EXPECT_TRUE(step.Wait(10));
+    w.reset();
+    EXPECT_FALSE(step.Continue()) << "its window went";
+    SetStopRequestTest(nullptr);
+    SetBusyChangedHook({});
+}
+
+namespace {
 std::vector<std::string> calls;
 HANDLE done;
 DWORD callbackThread;

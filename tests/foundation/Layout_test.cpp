@@ -82,7 +82,13 @@ TEST(Layout, CharsetLine) {
     EXPECT_TRUE(TakeCharsetLine(lines, charset));
     EXPECT_EQ(charset, 177);
     EXPECT_EQ(lines, std::vector<Text>{"text"});
-    for (const char* first : {"|256|", "|-1|", "|x|", "|$B1|", "plain text", ""}) {
+    std::vector<Text> more{"|0|Western|", "text"};
+    EXPECT_TRUE(TakeCharsetLine(more, charset)) << "a list of more items";
+    EXPECT_EQ(charset, 0);
+    // No charset line: no number 0-255 in item 0, or no list at all (a line that does not end
+    // with its first character, such as a heading that starts with a year).
+    for (const char* first :
+         {"|256|", "|-1|", "|x|", "|$B1|", "plain text", "", "|177", "2024 Product News"}) {
         std::vector<Text> l{first, "x"};
         charset = 5;
         EXPECT_FALSE(TakeCharsetLine(l, charset)) << first;

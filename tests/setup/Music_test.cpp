@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -40,23 +41,32 @@ class FakeDevice : public MusicDevice {
 struct Write {
     bool midi;
     int volume;
+    bool deviceClosed = false; // written after the device's close
     bool operator==(const Write&) const = default;
 };
 
+std::ostream& operator<<(std::ostream& out, const Write& w) {
+    return out << (w.midi ? "midi " : "wave ") << w.volume << (w.deviceClosed ? " closed" : "");
+}
+
 class FakeMixer : public MusicMixer {
   public:
+    explicit FakeMixer(const FakeDevice* device = nullptr) : device_(device) {}
     int wave = 0, synth = 0;
     std::vector<Write> writes;
     int Volume(bool midi) override { return midi ? synth : wave; }
     void SetVolume(bool midi, int volume) override {
-        writes.push_back({midi, volume});
+        writes.push_back({midi, volume, device_ && device_->closes > 0});
         (midi ? synth : wave) = volume;
     }
+
+  private:
+    const FakeDevice* device_;
 };
 
 struct Fixture {
     FakeDevice device;
-    FakeMixer mixer;
+    FakeMixer mixer{&device};
     std::vector<DWORD> pauses;
     std::vector<Text> traces;
     TMusic music{device, mixer, [this](DWORD ms) { pauses.push_back(ms); },
@@ -206,7 +216,8 @@ TEST(Music, FadeStepsDownToZeroThenTheEndingPlayerRestoresTheVolume) {
         f.music.StopMusic(c.fadeMs);
         std::vector<Write> expected;
         for (int v : c.steps) expected.push_back({midi, v});
-        if (c.volume > 0) expected.push_back({midi, c.volume}); // put back as the player ends
+        // Put back as the player ends, once the device is closed and silent.
+        if (c.volume > 0) expected.push_back({midi, c.volume, true});
         EXPECT_EQ(f.mixer.writes, expected) << c.volume << " over " << c.fadeMs;
         EXPECT_EQ(f.pauses, std::vector<DWORD>(c.steps.size(), 50)) << c.volume;
         // Nothing saved is left: a later restore writes nothing.

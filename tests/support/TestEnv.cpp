@@ -118,6 +118,16 @@ std::string ReadBytes(const std::string& path) {
     return out;
 }
 
+std::vector<std::string> ReadLines(const std::string& path) {
+    const std::string text = ReadBytes(path);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
 bool WriteBytes(const std::string& path, const std::string& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;

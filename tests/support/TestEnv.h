@@ -2,6 +2,7 @@
 // Every state-changing test works below C:\zktest\<name> and HKCU\Software\ZkTest\<name>.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace zktest {
 
@@ -23,6 +24,8 @@ std::string RunCapture(const std::string& commandLine, const char* app = nullptr
                        const char* environment = nullptr);
 
 std::string ReadBytes(const std::string& path);
+// The file's lines, each ended by CR LF (a last line without one is kept as well).
+std::vector<std::string> ReadLines(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 bool IsDir(const std::string& path);
