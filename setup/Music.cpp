@@ -359,6 +359,10 @@ void StopMusic(int fadeMs) {
     Music().StopMusic(fadeMs);
 }
 
+bool HasMusicPlayer() {
+    return Music().HasPlayer();
+}
+
 int GetMusicVolume() {
     return Music().GetMusicVolume();
 }

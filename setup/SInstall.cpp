@@ -331,7 +331,7 @@ bool TSDialogForm::CopyAndApplyChanges() {
     const bool boxShown = copyEngine_->Failed();
     if (IsCopyBarCancelled()) SetAbortRequested(true); // as an Exit on the wizard's Cancel
     if (GetAbortRequested() || RunTimeDirAbortRequested()) ok = false;
-    WaitWithAppMessages(100);
+    ProcessAppMessages(); // what the copy's end queued; a fixed pause here costs every run
     AddSetupLogLine("");
     if (!ok) return FailRun(boxShown);
 
