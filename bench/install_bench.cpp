@@ -7,14 +7,15 @@
 // searches as its origin tree and never consumes. Setup.exe's peak working set is read while it
 // runs. Each row prints its target beside it.
 // Every run writes into a folder of its own. On the disk the trees stay until their payload is
-// done: on ext4 a file created right after a tree was deleted takes the slow new-inode path. On a
-// tmpfs drive (--tmpfs D:, which scripts/bench.sh maps) each run's tree goes right after it.
+// done: on ext4 a file created right after a tree was deleted takes the slow new-inode path. On
+// a tmpfs drive (--tmpfs D:, which scripts/bench.sh maps) each run's tree goes right after it.
 // --setup PATH takes another Setup.exe; --compare PATH races a second one (an earlier build) in
-// the same rounds; --nsis races an NSIS installer of the same files, built by the host's
-// makensis when the bench asks for it with a ".request" file (scripts/bench.sh answers).
+// the same rounds; each runs with the UnInstall.exe beside it (else the bench's own). --nsis
+// races an NSIS installer of the same files, built by the host's makensis when the bench asks
+// for it with a ".request" file (scripts/bench.sh answers).
 // Usage: install_bench [MiB] [--rounds N] [--tmpfs D:] [--setup PATH] [--compare PATH] [--nsis]
 //                      [--only empty,large,small1k,small10k]
-//        (default 512 MiB, 3 rounds; work under C:\zkbench\install and D:\zkbench\install)
+//        (default 512 MiB, 3 rounds; work under C:\zkbench\install and D:\zkbench)
 #include "BenchClock.h"
 #include "BenchTree.h"
 #include "Files.h"
@@ -163,8 +164,9 @@ bool Installed(const Package& p, const Text& target) {
 }
 
 RunResult RunSetup(const Package& p, const Text& exe, const Text& target) {
-    // The installation consumes the engine folder's uninstaller: a fresh one per run.
-    CopyFileA((BinDir() + "\\UnInstall.exe").c_str(), (p.engine + "\\UnInstall.exe").c_str(),
+    // The installation consumes the engine folder's uninstaller: a fresh one per run, of the
+    // same build as the engine.
+    CopyFileA((p.engine + "\\UnInstall-" + exe).c_str(), (p.engine + "\\UnInstall.exe").c_str(),
               FALSE);
     SaveFile(p.engine + "\\Setup.txt", ScriptFor(p, target), 0);
     ForgetEntry();
@@ -460,8 +462,16 @@ bool TmpfsHasRoom(const Options& o) {
 int main(int argc, char** argv) {
     Options o = ParseOptions(argc, argv);
     const Text setup = o.setup.empty() ? BinDir() + "\\Setup.exe" : o.setup;
-    std::vector<std::pair<Text, Text>> engines{{setup, "Setup.exe"}};
-    if (!o.compare.empty()) engines.push_back({o.compare, "SetupEarlier.exe"});
+    // Each Setup.exe with the UnInstall.exe beside it, else the bench's own.
+    std::vector<std::pair<Text, Text>> engines;
+    auto addEngine = [&](const Text& exe, const Text& name) {
+        const Text beside = exe.substr(0, exe.rfind('\\') + 1) + "UnInstall.exe";
+        engines.push_back({exe, name});
+        engines.push_back(
+            {IsFile(beside) ? beside : BinDir() + "\\UnInstall.exe", "UnInstall-" + name});
+    };
+    addEngine(setup, "Setup.exe");
+    if (!o.compare.empty()) addEngine(o.compare, "SetupEarlier.exe");
     PrintHeader(o, setup);
     bool ok = true;
     CreateDirectoryA("C:\\zkbench", nullptr);
