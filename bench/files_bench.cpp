@@ -4,6 +4,7 @@
 // Usage: files_bench [MiB]   (default 512; work files under C:\zkbench\, removed afterwards)
 #include "Files.h"
 #include "BenchClock.h"
+#include "BenchTree.h"
 #include "Handles.h"
 #include "ZLibOpen.h"
 
@@ -56,11 +57,6 @@ void FillBlock(std::vector<unsigned char>& b, size_t index, uint32_t& seed) {
     }
 }
 
-bool WriteAll(HANDLE h, const void* p, size_t n) {
-    DWORD put = 0;
-    return WriteFile(h, p, static_cast<DWORD>(n), &put, nullptr) && put == n;
-}
-
 // Writes the plain file and its zlib stream side by side, one block at a time.
 bool MakeFiles(const Text& plain, const Text& packed, size_t mib) {
     UniqueFile a(CreateFileA(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -73,16 +69,9 @@ bool MakeFiles(const Text& plain, const Text& packed, size_t mib) {
     bool ok = true;
     for (size_t i = 0; i < mib && ok; ++i) {
         FillBlock(block, i, seed);
-        ok = WriteAll(a.get(), block.data(), block.size());
-        s.next_in = block.data();
-        s.avail_in = static_cast<uInt>(block.size());
-        int flush = i + 1 == mib ? Z_FINISH : Z_NO_FLUSH;
-        do {
-            s.next_out = out.data();
-            s.avail_out = static_cast<uInt>(out.size());
-            deflate(&s, flush);
-            ok = ok && WriteAll(z.get(), out.data(), out.size() - s.avail_out);
-        } while (s.avail_out == 0);
+        ok = zkbench::WriteAll(a.get(), block.data(), block.size()) &&
+             zkbench::DeflateInto(s, block.data(), block.size(),
+                                  i + 1 == mib ? Z_FINISH : Z_NO_FLUSH, z.get(), out);
     }
     deflateEnd(&s);
     return ok;

@@ -1,7 +1,9 @@
 // Removal of a product through its uninstall lines: the script text read into work lists,
 // ordered deepest first, then every REMOVE_FILE and REMOVE_DIR item handled, for 1,000 files
 // in 50 folders and 10,000 in 500 (the ratio should stay near 10), each next to a plain
-// "cmd /c rd /s /q" of the same tree.
+// "cmd /c rd /s /q" of the same tree. Each tree is made again at the same place outside the
+// clock; only removals are timed, so the slow creation of files right after a deletion (ext4)
+// does not count.
 // Usage: removal_bench   (work files under C:\zkbench\removal, removed afterwards)
 #include "UnRemove.h"
 #include "UnScript.h"

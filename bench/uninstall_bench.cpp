@@ -3,7 +3,8 @@
 // stage with its memo, the summary), for 1,000 files in 50 folders and 10,000 in 500 (the
 // ratio should stay near 10), each next to a plain "cmd /c rd /s /q" of the same tree in the
 // same run. The window's own fixed waits (the start-up timer and the pauses between stages)
-// are shown apart.
+// are shown apart. Each tree is made again at the same place outside the clock; only removals
+// are timed, so the slow creation of files right after a deletion (ext4) does not count.
 // Usage: uninstall_bench   (work files under C:\zkbench\uninstall, removed afterwards)
 #include "ControlIds.h"
 #include "BenchClock.h"

@@ -23,6 +23,10 @@ RECT BoxRect(HWND list, const RECT& item) {
     return box;
 }
 
+LPARAM ItemDataOf(bool checked, bool enabled) {
+    return (checked ? CheckListCheckedBit : 0) | (enabled ? 0 : CheckListDisabledBit);
+}
+
 LPARAM ItemData(HWND list, int index) {
     LRESULT data = SendMessageA(list, LB_GETITEMDATA, index, 0);
     return data == LB_ERR ? 0 : data;
@@ -80,7 +84,7 @@ void ClearCheckList(HWND list) {
 int AddCheckListItem(HWND list, const Text& text, bool checked, bool enabled) {
     LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     if (index < 0) return -1;
-    SetCheckListItem(list, static_cast<int>(index), checked, enabled);
+    SendMessageA(list, LB_SETITEMDATA, index, ItemDataOf(checked, enabled));
     return static_cast<int>(index);
 }
 
@@ -93,8 +97,7 @@ bool IsCheckListItemEnabled(HWND list, int index) {
 }
 
 void SetCheckListItem(HWND list, int index, bool checked, bool enabled) {
-    LPARAM data = (checked ? CheckListCheckedBit : 0) | (enabled ? 0 : CheckListDisabledBit);
-    SendMessageA(list, LB_SETITEMDATA, index, data);
+    SendMessageA(list, LB_SETITEMDATA, index, ItemDataOf(checked, enabled));
     RECT r;
     if (SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) != LB_ERR)
         InvalidateRect(list, &r, FALSE);

@@ -24,7 +24,8 @@ inline constexpr DWORD CheckListStyle = LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LB
 // Installs the toggling on a list box made with CheckListStyle and sets its item height.
 void MakeCheckList(HWND list, int itemHeight);
 void ClearCheckList(HWND list);
-// Index of the new item at the end; -1 when it could not be added.
+// Index of the new item at the end; -1 when it could not be added. The item is not repainted
+// for itself: whoever fills the list repaints it once afterwards.
 int AddCheckListItem(HWND list, const Text& text, bool checked, bool enabled);
 bool IsCheckListItemChecked(HWND list, int index);
 bool IsCheckListItemEnabled(HWND list, int index);

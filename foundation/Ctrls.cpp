@@ -4,6 +4,8 @@
 #include "UtilPlus.h"
 
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 namespace zk {
@@ -84,16 +86,69 @@ void ApplyCharset(HWND control, int charset) {
     ChangeControlFont(control, [charset](FontDesc& s) { s.charset = charset; });
 }
 
+namespace {
+
+// The previous procedures of subclassed controls, in the process: a window property would
+// cost two server round trips on every message of the control.
+struct PreviousProc {
+    const char* slot;
+    WNDPROC proc;
+};
+
+class PreviousProcs {
+  public:
+    WNDPROC Find(HWND control, const char* slot) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const PreviousProc* p = Entry(control, slot);
+        return p ? p->proc : nullptr;
+    }
+    // False when the control already has a procedure in this slot.
+    bool Add(HWND control, const char* slot, WNDPROC proc) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (Entry(control, slot)) return false;
+        procs_[control].push_back({slot, proc});
+        return true;
+    }
+    void Remove(HWND control, const char* slot) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = procs_.find(control);
+        if (it == procs_.end()) return;
+        auto& list = it->second;
+        std::erase_if(list,
+                      [slot](const PreviousProc& p) { return std::strcmp(p.slot, slot) == 0; });
+        if (list.empty()) procs_.erase(it);
+    }
+
+  private:
+    const PreviousProc* Entry(HWND control, const char* slot) const {
+        auto it = procs_.find(control);
+        if (it == procs_.end()) return nullptr;
+        for (const PreviousProc& p : it->second)
+            if (std::strcmp(p.slot, slot) == 0) return &p;
+        return nullptr;
+    }
+
+    std::mutex mutex_;
+    std::unordered_map<HWND, std::vector<PreviousProc>> procs_;
+};
+
+PreviousProcs& Previous() {
+    static PreviousProcs procs;
+    return procs;
+}
+
+} // namespace
+
 void SubclassControl(HWND control, const char* slot, WNDPROC proc) {
-    if (GetPropA(control, slot)) return;
-    LONG_PTR previous = GetWindowLongPtrA(control, GWLP_WNDPROC);
-    SetPropA(control, slot, reinterpret_cast<HANDLE>(previous));
+    if (!IsWindow(control)) return;
+    const auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));
+    if (!Previous().Add(control, slot, previous)) return;
     SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
 }
 
 LRESULT CallPreviousProc(HWND control, const char* slot, UINT msg, WPARAM wp, LPARAM lp) {
-    auto previous = reinterpret_cast<WNDPROC>(GetPropA(control, slot));
-    if (msg == WM_NCDESTROY) RemovePropA(control, slot);
+    const WNDPROC previous = Previous().Find(control, slot);
+    if (msg == WM_NCDESTROY) Previous().Remove(control, slot);
     if (!previous) return DefWindowProcA(control, msg, wp, lp);
     return CallWindowProcA(previous, control, msg, wp, lp);
 }

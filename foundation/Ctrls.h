@@ -43,8 +43,9 @@ void HookFocusUnderline(HWND window);
 void HookFocusUnderlineAlways(HWND window);
 
 // Subclassing of a control: `proc` sees the control's messages first and passes them on with
-// CallPreviousProc. The previous procedure is kept in the window property `slot`, one slot
-// per kind of hook; installing twice changes nothing. The hook goes with the window.
+// CallPreviousProc. The previous procedure is kept in the process under the control and
+// `slot` (by its text), one slot per kind of hook; installing twice changes nothing. The hook
+// goes with the window.
 void SubclassControl(HWND control, const char* slot, WNDPROC proc);
 LRESULT CallPreviousProc(HWND control, const char* slot, UINT msg, WPARAM wp, LPARAM lp);
 

@@ -371,6 +371,10 @@ void StopMusic(int fadeMs) {
     Music().StopMusic(fadeMs);
 }
 
+bool HasMusicPlayer() {
+    return Music().HasPlayer();
+}
+
 int GetMusicVolume() {
     return Music().GetMusicVolume();
 }

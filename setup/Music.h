@@ -70,6 +70,8 @@ class TMusic {
     // Puts back the volume a fade saved, on the line it was saved from, and forgets it.
     void RestoreMusicVolume();
     bool IsPlaying() const { return playing_ > 0; }
+    // A player was started and not yet stopped (it may have played to its end).
+    bool HasPlayer() const { return player_ != nullptr; }
     // The MCI error text that ended the last player's work, empty without one.
     Text LastError() const;
 
@@ -99,6 +101,7 @@ class TMusic {
 TMusic& Music();
 void PlayMusic(const Text& file, int repeats);
 void StopMusic(int fadeMs);
+bool HasMusicPlayer();
 int GetMusicVolume();
 void SetMusicVolume(int volume);
 void RestoreMusicVolume();

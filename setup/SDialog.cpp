@@ -327,7 +327,7 @@ bool TSDialogForm::Make(HWND owner) {
 }
 
 void TSDialogForm::FormCreate() {
-    StopMusic(500);
+    if (HasMusicPlayer()) StopMusic(500); // with none, the stop would only pause 200 ms
     CopyBarWindow.reset();
     HiddenPlacement = Busy = CopyRunning = RestartNeeded = false;
     ShortcutsFirstShow = FirstShow = true;

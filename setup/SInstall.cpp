@@ -366,7 +366,8 @@ bool TSDialogForm::CopyAndApplyChanges() {
     const bool boxShown = copyEngine_->BoxShown();
     if (IsCopyBarCancelled()) SetAbortRequested(true); // as an Exit on the wizard's Cancel
     if (GetAbortRequested() || RunTimeDirAbortRequested()) ok = false;
-    if (!step.Wait(100)) ok = false;
+    ProcessAppMessages(); // what the copy's end queued; a fixed pause here costs every run
+    if (!step.Continue()) ok = false;
     AddSetupLogLine("");
     if (!ok) return FailRun(boxShown);
 

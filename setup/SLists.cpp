@@ -2,6 +2,8 @@
 
 #include "CheckList.h"
 
+#include <functional>
+
 namespace zk {
 
 namespace {
@@ -12,18 +14,25 @@ void DrawAt(HDC dc, int x, int y, const Text& text) {
     TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
 }
 
-} // namespace
-
-void FillComponentList(HWND list, const TScript& script, const ComponentSelection& selection) {
+// The list filled without drawing, then repainted once: the items are not drawn one by one.
+void FillCheckList(HWND list, const std::function<void()>& addItems) {
     MakeCheckList(list, ItemHeight);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     ClearCheckList(list);
-    const auto& groups = script.GetFileGroups();
-    for (size_t i = 0; i < selection.items.size() && i < groups.size(); ++i)
-        AddCheckListItem(list, groups[i].row, selection.items[i].checked,
-                         selection.items[i].enabled);
+    addItems();
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+} // namespace
+
+void FillComponentList(HWND list, const TScript& script, const ComponentSelection& selection) {
+    FillCheckList(list, [&] {
+        const auto& groups = script.GetFileGroups();
+        for (size_t i = 0; i < selection.items.size() && i < groups.size(); ++i)
+            AddCheckListItem(list, groups[i].row, selection.items[i].checked,
+                             selection.items[i].enabled);
+    });
 }
 
 bool TakeComponentToggle(HWND list, int index, ComponentSelection& selection) {
@@ -39,12 +48,12 @@ void DrawComponentText(HDC dc, const RECT& r, const Text& row) {
 }
 
 void FillAssociationList(HWND list, const TScript& script) {
-    MakeCheckList(list, ItemHeight);
-    ClearCheckList(list);
-    const TextList& rows = script.GetAssociationRows();
-    std::vector<AssociationItem> items = FillAssociationItems(script);
-    for (size_t i = 0; i < rows.size(); ++i)
-        AddCheckListItem(list, rows[i], items[i].checked, true);
+    FillCheckList(list, [&] {
+        const TextList& rows = script.GetAssociationRows();
+        std::vector<AssociationItem> items = FillAssociationItems(script);
+        for (size_t i = 0; i < rows.size(); ++i)
+            AddCheckListItem(list, rows[i], items[i].checked, true);
+    });
 }
 
 std::vector<bool> AssociationChecks(HWND list) {
