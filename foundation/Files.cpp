@@ -20,20 +20,24 @@ bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+bool EndsWithSeparator(const Text& path) {
+    return EndsWithChar(path, '\\') || EndsWithChar(path, '/');
+}
+
 Text StripTrailingSeparators(Text path) {
-    while (!path.empty() && IsSeparator(path.back())) path.pop_back();
+    while (EndsWithSeparator(path)) path.pop_back();
     return path;
 }
 
 // Name part: after the last backslash, slash or drive colon.
 Text NamePart(const Text& path) {
-    size_t cut = path.find_last_of("\\/:");
+    size_t cut = LastCharOf(path, "\\/:");
     return cut == Text::npos ? path : path.substr(cut + 1);
 }
 
 // Folder part with its trailing backslash ("C:\A\" of "C:\A\x.txt"), empty when none.
 Text FolderPart(const Text& path) {
-    size_t cut = path.find_last_of("\\/:");
+    size_t cut = LastCharOf(path, "\\/:");
     return cut == Text::npos ? Text() : path.substr(0, cut + 1);
 }
 
@@ -81,7 +85,7 @@ bool CreateFolderPath(const Text& path) {
     Text p = StripTrailingSeparators(path);
     if (p.empty()) return false;
     if (FolderExists(p)) return true;
-    size_t cut = p.find_last_of("\\/");
+    size_t cut = LastCharOf(p, "\\/");
     if (cut != Text::npos && cut > 0) CreateFolderPath(p.substr(0, cut));
     return CreateDirectoryA(p.c_str(), nullptr) || FolderExists(p);
 }
@@ -358,9 +362,9 @@ bool IsBelowRoot(const Text& path) {
     if (full.size() < 3 || full.compare(0, 2, "\\\\") != 0) return false;
     if ((full[2] == '?' || full[2] == '.') && (full.size() == 3 || full[3] == '\\'))
         return false; // device namespace
-    size_t server = full.find('\\', 2);
+    size_t server = NextCharOf(full, "\\", 2);
     if (server == Text::npos || server == 2) return false;
-    size_t share = full.find('\\', server + 1);
+    size_t share = NextCharOf(full, "\\", server + 1);
     return share != Text::npos && share > server + 1 && share + 1 < full.size();
 }
 
@@ -497,7 +501,7 @@ bool HasWildcard(const Text& a, const Text& b) {
 
 // A target that is an existing folder keeps every file's own name.
 Text TargetMask(const Text& target) {
-    return FolderExists(target) && !IsSeparator(target.back()) ? target + "\\" : target;
+    return FolderExists(target) && !EndsWithSeparator(target) ? target + "\\" : target;
 }
 
 bool CopyOneFile(const Text& source, const Text& target) {

@@ -45,17 +45,18 @@ bool IsFile(const Text& path) {
 }
 
 Text WithoutBackslash(Text path) {
-    while (path.size() > 1 && path.back() == '\\' && path[path.size() - 2] != ':') path.pop_back();
+    while (path.size() > 1 && EndsWithChar(path, '\\') && path[path.size() - 2] != ':')
+        path.pop_back();
     return path;
 }
 
 Text FolderOf(const Text& path) {
-    size_t cut = path.rfind('\\');
+    size_t cut = LastCharOf(path, "\\");
     return cut == Text::npos ? Text() : path.substr(0, cut);
 }
 
 Text NameOf(const Text& path) {
-    size_t cut = path.find_last_of("\\/:");
+    size_t cut = LastCharOf(path, "\\/:");
     return cut == Text::npos ? path : path.substr(cut + 1);
 }
 

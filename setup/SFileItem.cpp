@@ -53,7 +53,7 @@ std::vector<FileItem> ParseFileList(const Text& files) {
 }
 
 Text SourceFileKey(const Text& nameOrPath) {
-    size_t cut = nameOrPath.find_last_of("\\/:");
+    size_t cut = LastCharOf(nameOrPath, "\\/:");
     return UpperCase(cut == Text::npos ? nameOrPath : nameOrPath.substr(cut + 1));
 }
 

@@ -27,7 +27,7 @@ TextList KeyComponents(const Text& subkey) {
     TextList parts;
     size_t start = 0;
     while (start <= subkey.size()) {
-        size_t next = subkey.find('\\', start);
+        size_t next = NextCharOf(subkey, "\\", start);
         if (next == Text::npos) next = subkey.size();
         if (next > start) parts.push_back(UpperCase(Trim(subkey.substr(start, next - start))));
         start = next + 1;
@@ -255,7 +255,7 @@ TextList RemoveDirsAboveOwnDir(const ProtectionLists& p, const TextList& removeD
                                const Text& ownDir) {
     TextList above;
     for (Text dir : removeDirs) {
-        while (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
+        while (dir.size() > 3 && EndsWithChar(dir, '\\')) dir.pop_back();
         const bool isAbove = dir.size() > 3 && StartsText(dir + "\\", ownDir);
         const bool listed = std::any_of(above.begin(), above.end(),
                                         [&](const Text& a) { return TextEquals(a, dir); });

@@ -93,7 +93,7 @@ bool IsTestMode() {
 Text GetUninstallScriptPath() {
     const Text exe = GetExeName();
     const size_t dot = exe.rfind('.');
-    const size_t slash = exe.find_last_of("\\/");
+    const size_t slash = LastCharOf(exe, "\\/");
     const bool hasExt = dot != Text::npos && (slash == Text::npos || dot > slash);
     return (hasExt ? exe.substr(0, dot) : exe) + ".txt";
 }

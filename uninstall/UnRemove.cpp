@@ -69,8 +69,8 @@ bool RemoveTreeKeeping(const ProtectionLists& p, const Text& dir) {
 
 // True when a folder above the path is a link: a tree named through it lies elsewhere.
 bool PassesThroughLink(const Text& path) {
-    for (size_t cut = path.rfind('\\'); cut != Text::npos && cut > 2;
-         cut = path.rfind('\\', cut - 1)) {
+    for (size_t cut = LastCharOf(path, "\\"); cut != Text::npos && cut > 2;
+         cut = LastCharOf(path.substr(0, cut), "\\")) {
         const DWORD a = AttributesOf(path.substr(0, cut));
         if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
     }
@@ -80,7 +80,7 @@ bool PassesThroughLink(const Text& path) {
 // The path with the links above its last component resolved, canonical; "" when that cannot
 // be done (no such folder, or a system without GetFinalPathNameByHandleA).
 Text ResolveLinksAbove(const Text& path) {
-    const size_t cut = path.rfind('\\');
+    const size_t cut = LastCharOf(path, "\\");
     if (cut == Text::npos || cut < 2) return {};
     using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
     static const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
@@ -167,7 +167,7 @@ RemovalContext MakeRemovalContext(const UninstallWorkLists& lists, const Text& o
                                          CanonicalEntries(lists[WorkList::DontRemoveJustDir]),
                                          CanonicalEntries(lists[WorkList::AvoidErrRemoveDir]));
     ctx.ownPath = CanonicalizePath(ownPath);
-    const size_t cut = ctx.ownPath.rfind('\\');
+    const size_t cut = LastCharOf(ctx.ownPath, "\\");
     if (cut != Text::npos) ctx.ownDir = ctx.ownPath.substr(0, cut == 2 ? 3 : cut);
     ctx.ownRealDir = ctx.ownDir.empty() ? Text() : RealPathOf(ctx.ownDir);
     return ctx;

@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <set>
 #include <string>
@@ -896,6 +897,79 @@ TEST(Crash, SetupKilledWhileCopyingThenTheEntrysUninstallerRemovesEveryFileCopie
     EXPECT_TRUE(zktest::WaitRemoved(p.app)) << "the product folder stays";
     for (const std::string& f : installed)
         EXPECT_FALSE(zktest::Exists(f.substr(0, f.rfind(' ')))) << f;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Names in a double-byte code page.
+
+// True when the process runs in code page 932; a run that asks for it (ZK_CODE_PAGE) fails
+// without it, any other run skips.
+bool InCodePage932() {
+    if (GetACP() == 932) return true;
+    if (std::getenv("ZK_CODE_PAGE")) ADD_FAILURE() << "Wine did not take code page 932";
+    return false;
+}
+
+// Folders and files whose last character ends in the byte of "\" (0x5C in code page 932):
+// everything lands where the script says, no folder is made from half a name, and the
+// uninstallation takes it all, the parents it made too.
+TEST(DoubleByte, NamesEndingInTheBackslashByteInstallAndUninstall) {
+    if (!InCodePage932()) GTEST_SKIP() << "run by the e2e_Install_test_cp932 entry";
+    const std::string kiNo = "\x8B\x40\x94\x5C", hyo = "\x95\x5C", so = "\x83\x5C", no = "\x94\x5C";
+    Package p("inst_dbcs");
+    p.app = p.root + "\\" + kiNo + "\\" + hyo + "\\Prod";
+    p.Source(so + ".txt", "so");
+    p.Source("00002#" + hyo + ".txt", "numbered");
+    p.CopyIn(zktest::BinDir() + "\\copysrc\\packed.txt._z", no + ".txt._z");
+    p.Source(hyo + ".dat", "in a folder of its own");
+    p.Script(SilentScript(
+        p, Line("SET_GROUP_DATA", "|Main|Main files|10|4|0|1|1|1|0|") +
+               Line("SET_SUB_DIR", "<Application Folder>") +
+               Line("SET_COPY_FILES", so + ".txt|00002#" + hyo + ".txt|" + no + ".txt") +
+               Line("SET_SUB_DIR", "<Application Folder>\\" + no) +
+               Line("SET_COPY_FILES", hyo + ".dat")));
+    ASSERT_EQ(RunSetup(p), 0);
+
+    EXPECT_EQ(zktest::ReadBytes(p.App(so + ".txt")), "so");
+    EXPECT_EQ(zktest::ReadBytes(p.App(hyo + ".txt")), "numbered");
+    EXPECT_EQ(zktest::ReadBytes(p.App(no + ".txt")).substr(0, 13), "packed file i");
+    EXPECT_EQ(zktest::ReadBytes(p.App(no + "\\" + hyo + ".dat")), "in a folder of its own");
+    std::set<std::string> made;
+    ListTree(p.root + "\\" + kiNo, made);
+    std::set<std::string> names;
+    for (const std::string& f : made) names.insert(f.substr(0, f.rfind(' ')));
+    const std::string a = p.app;
+    EXPECT_EQ(names, (std::set<std::string>{
+                         p.root + "\\" + kiNo + "\\" + hyo + "\\",
+                         a + "\\",
+                         a + "\\Setup.log",
+                         a + "\\UnInstall.exe",
+                         a + "\\UnInstall.txt",
+                         a + "\\" + so + ".txt",
+                         a + "\\" + hyo + ".txt",
+                         a + "\\" + no + "\\",
+                         a + "\\" + no + "\\" + hyo + ".dat",
+                         a + "\\" + no + ".txt",
+                     }));
+    std::set<std::string> top;
+    ListTree(p.root, top);
+    for (const std::string& f : top)
+        EXPECT_TRUE(StartsWith(f, p.root + "\\src") || StartsWith(f, p.root + "\\" + kiNo) ||
+                    StartsWith(f, p.root + "\\canary.txt"))
+            << "made from half a name: " << f;
+    const std::vector<std::string> lines = p.Uninstall();
+    for (const std::string& file :
+         {so + ".txt", hyo + ".txt", no + ".txt", no + "\\" + hyo + ".dat"})
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "REMOVE_FILE(" + p.App(file) + ");"), 1)
+            << file;
+    const std::vector<std::string> log = p.Log();
+    EXPECT_NE(std::find(log.begin(), log.end(), "  Copy File: " + p.App(so + ".txt") + " ... OK"),
+              log.end());
+
+    EXPECT_EQ(UninstallFromEntry(p), "");
+    EXPECT_TRUE(zktest::WaitRemoved(p.root + "\\" + kiNo)) << "the parents it made stay";
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
     EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
 }
