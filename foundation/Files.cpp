@@ -326,6 +326,10 @@ bool CopyFileWithProgress(const Text& source, const Text& target, ProgressProc p
         if (got == 0 || done >= size) break;
     }
     ok = ok && done == size;
+    // The source's times, as the system's copy gives them: the overwrite rules compare dates.
+    FILETIME created, accessed, written;
+    if (ok && GetFileTime(in.get(), &created, &accessed, &written))
+        SetFileTime(out.get(), &created, &accessed, &written);
     out.reset();
     if (!ok) DeleteFileA(target.c_str()); // never leave a truncated copy under the name
     return ok;

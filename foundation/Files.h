@@ -40,6 +40,7 @@ bool SaveFile(const Text& path, const Text& data, uint32_t date);
 // new one gets the old one's attributes (a read-only, hidden or system file stays one).
 bool SaveFileAtomic(const Text& path, const Text& data, uint32_t date);
 bool AppendToFile(const Text& path, const Text& data, uint32_t date);
+// The copy takes the source's times.
 bool CopyFileWithProgress(const Text& source, const Text& target, ProgressProc progress);
 // A new empty file of a unique name in the target's folder; empty when it cannot be made.
 Text CreateTempFileBeside(const Text& target);

@@ -163,9 +163,12 @@ TEST(Files, CopyWithProgress) {
     Text dir = zktest::ScratchDir("files_copy");
     Text data = Pattern(100000);
     ASSERT_TRUE(WriteBytes(dir + "\\src.bin", data));
+    const uint32_t date = (((2003 - 1980) << 9 | 7 << 5 | 14) << 16) | (10 << 11 | 20 << 5 | 8);
+    ASSERT_TRUE(SaveFile(dir + "\\src.bin", data, date));
     calls.clear();
     ASSERT_TRUE(CopyFileWithProgress(dir + "\\src.bin", dir + "\\dst.bin", Record));
     EXPECT_TRUE(ReadBytes(dir + "\\dst.bin") == data);
+    EXPECT_EQ(GetFileDateByName(dir + "\\dst.bin"), date) << "the source's date, not the copy's";
     std::vector<int> expected;
     for (int done = 0; done <= 100000; done += 10000) expected.push_back(done);
     EXPECT_EQ(Positions(), expected);

@@ -615,6 +615,33 @@ TEST(CopyEngine, QueuesAndPausesFollowWhatHappened) {
     EXPECT_GE(GetTickCount() - start, 800u) << "400 ms after each of the two copied files";
 }
 
+// A copy carries its source's date, however it is made: the next update in date mode compares
+// with the product's date, not with the day of the installation.
+TEST(CopyEngine, CopiesKeepTheSourceDateForTheNextUpdate) {
+    for (bool bar : {false, true}) {
+        SCOPED_TRACE(bar ? "SET_SHOW_PROG_BAR_2" : "CopyFile");
+        Place p(bar ? "dates_bar" : "dates_plain");
+        const Text target = p.dst + "\\app\\t.txt";
+        Lines lines = {{"SET_USE_COPY", ""},
+                       {"SET_OVERWRITE_FLAG", "3"},
+                       {"SET_SUB_DIR", "<Application Folder>\\app"},
+                       {"SET_COPY_FILES", "t.txt"}};
+        if (bar) lines.insert(lines.begin(), {"SET_SHOW_PROG_BAR_2", ""});
+        for (const auto& [text, secondsAfter2020] :
+             {std::pair<Text, int64_t>{"version 1", 1000}, {"version 2", 5000}}) {
+            WriteBytes(p.src + "\\t.txt", text);
+            SetWriteTime(p.src + "\\t.txt", secondsAfter2020);
+            const uint32_t date = GetFileDateByName(p.src + "\\t.txt");
+            TScript s = MakeScript(lines);
+            Host h;
+            EXPECT_TRUE(RunCopy(s, p, h));
+            EXPECT_EQ(h.OutcomeOf("t.txt"), FileOutcome::Installed) << text;
+            EXPECT_EQ(ReadBytes(target), text);
+            EXPECT_EQ(GetFileDateByName(target), date) << text;
+        }
+    }
+}
+
 TEST(CopyEngine, FailedUninstallWriteStopsBeforeTheFile) {
     Place p("writefail");
     WriteBytes(p.src + "\\one.txt", "1");
