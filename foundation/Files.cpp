@@ -243,11 +243,47 @@ bool SaveFile(const Text& path, const Text& data, uint32_t date) {
     return SaveFileWithProgress(path, data, date, nullptr);
 }
 
-Text CreateTempFileBeside(const Text& target) {
-    Text folder = FolderPart(target);
-    char buf[MAX_PATH];
-    if (folder.empty() || !GetTempFileNameA(folder.c_str(), "zk", 0, buf)) return {};
-    return buf;
+namespace {
+// The k-th temporary name in a folder that leaves room characters for it; empty when none is
+// left. Not the system's temporary names: they want 14 characters more than a file name.
+Text TempFileName(unsigned k, size_t room) {
+    Text usual = "zk";
+    for (unsigned n = k;; n /= 16) {
+        usual.insert(2, 1, "0123456789abcdef"[n % 16]);
+        if (n < 16) break;
+    }
+    usual += ".tmp";
+    if (usual.size() <= room) return usual;
+    static const char digits[] = "~0123456789abcdefghijklmnopqrstuvwxyz";
+    const unsigned base = sizeof digits - 1;
+    Text shortName;
+    for (unsigned n = k;; n /= base) {
+        shortName.insert(0, 1, digits[n % base]);
+        if (n < base) break;
+    }
+    return shortName.size() <= room ? shortName : Text();
+}
+} // namespace
+
+Text CreateTempFileBeside(const Text& target, const TempNamedProc& named) {
+    const Text folder = FolderPart(target), name = NamePart(target);
+    if (folder.empty()) return {};
+    // A target the system takes may be longer than MAX_PATH allows (Wine's limit is one more).
+    const size_t limit = MAX_PATH - 1;
+    const size_t room = std::max(folder.size() < limit ? limit - folder.size() : 0, name.size());
+    for (unsigned k = 0; k < 4096; ++k) {
+        const Text candidate = TempFileName(k, room);
+        if (candidate.empty()) return {};
+        const Text path = folder + candidate;
+        if (TextEquals(candidate, name) || AttributesOf(path) != INVALID_FILE_ATTRIBUTES) continue;
+        if (named && !named(path)) return {};
+        UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) return path;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return {};
+    }
+    return {};
 }
 
 bool ReplaceFileWith(const Text& temporary, const Text& target) {

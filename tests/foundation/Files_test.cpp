@@ -144,6 +144,46 @@ TEST(Files, WritersReportUnwritableTargets) {
     EXPECT_EQ(Names(dir), (std::set<Text>{"source.bin", "busy.txt"})); // no temporaries
 }
 
+// Temporary files fit wherever their target fits, up to the longest path, and are named to the
+// caller before they are made.
+TEST(Files, TemporaryFilesBesideTheTarget) {
+    const Text dir = zktest::ScratchDir("files_temp");
+    Text seen;
+    const auto named = [&](const Text& path) {
+        seen = path;
+        return !Exists(path);
+    };
+    const Text first = CreateTempFileBeside(dir + "\\a.txt", named);
+    EXPECT_EQ(first, dir + "\\zk0.tmp");
+    EXPECT_EQ(seen, first) << "named before it was made";
+    EXPECT_EQ(CreateTempFileBeside(dir + "\\a.txt"), dir + "\\zk1.tmp") << "the first is taken";
+    DeleteFileA(first.c_str());
+    EXPECT_EQ(CreateTempFileBeside(dir + "\\a.txt"), first) << "the lowest free name again";
+    EXPECT_EQ(CreateTempFileBeside(dir + "\\a.txt", [](const Text&) { return false; }), "");
+    EXPECT_EQ(Names(dir), (std::set<Text>{"zk0.tmp", "zk1.tmp"})) << "a refused name is not made";
+    EXPECT_EQ(CreateTempFileBeside(dir + "\\no\\such\\a.txt"), "");
+
+    // Folders that leave 1 to 8 characters for a name of the same length: the target's path
+    // is as long as a path can be.
+    const Text deep = dir + "\\" + Text(110, 'd') + "\\" + Text(130, 'e');
+    ASSERT_TRUE(CreateDirectoryA((dir + "\\" + Text(110, 'd')).c_str(), nullptr));
+    for (size_t nameLength : {1, 2, 6, 7, 8}) {
+        const size_t folderLength = MAX_PATH - 1 - nameLength - 1;
+        const Text folder = deep.substr(0, folderLength);
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folderLength;
+        const Text target = folder + "\\" + Text(nameLength, 'n');
+        ASSERT_TRUE(WriteBytes(target, "the target fits")) << target.size();
+        for (int i = 0; i < 3; ++i) {
+            const Text temp = CreateTempFileBeside(target);
+            EXPECT_LE(temp.size(), target.size()) << temp;
+            EXPECT_EQ(temp.substr(0, folder.size() + 1), folder + "\\") << temp;
+            EXPECT_TRUE(Exists(temp)) << temp;
+        }
+        EXPECT_EQ(Names(folder).size(), 4u) << "three names of their own beside the target";
+        zktest::RemoveScratch(folder);
+    }
+}
+
 TEST(Files, AtomicSaveReplacesWholeOrNothing) {
     Text dir = zktest::ScratchDir("files_atomic");
     Text path = dir + "\\UnInstall.txt";
