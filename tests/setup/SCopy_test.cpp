@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <set>
 #include <thread>
 #include <utility>
@@ -170,6 +171,40 @@ BOOL CALLBACK FindOwnBox(HWND w, LPARAM found) {
     *reinterpret_cast<HWND*>(found) = w;
     return FALSE;
 }
+
+// The machine's pending renames as they were before: a test's staged replacements are not left
+// for the next boot of the sandbox.
+class PendingRenamesKept {
+  public:
+    PendingRenamesKept() : key_(OpenRegPath(SessionManager, KEY_QUERY_VALUE | KEY_SET_VALUE)) {
+        DWORD type = 0;
+        had_ = RegReadRaw(key_.get(), PendingValue, type, before_);
+    }
+    ~PendingRenamesKept() {
+        if (had_)
+            RegSetValueExA(key_.get(), PendingValue, 0, REG_MULTI_SZ,
+                           reinterpret_cast<const BYTE*>(before_.data()),
+                           static_cast<DWORD>(before_.size()));
+        else
+            RegDeleteValueA(key_.get(), PendingValue);
+    }
+    PendingRenamesKept(const PendingRenamesKept&) = delete;
+    PendingRenamesKept& operator=(const PendingRenamesKept&) = delete;
+    std::string Now() const {
+        DWORD type = 0;
+        std::string now;
+        RegReadRaw(key_.get(), PendingValue, type, now);
+        return now;
+    }
+
+  private:
+    static constexpr const char* SessionManager =
+        "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager";
+    static constexpr const char* PendingValue = "PendingFileRenameOperations";
+    UniqueKey key_;
+    bool had_ = false;
+    std::string before_;
+};
 
 void SetWriteTime(const Text& path, int64_t secondsAfter2020) {
     int64_t t = (int64_t(132223104000000000) + secondsAfter2020 * 10000000);
@@ -369,12 +404,7 @@ TEST(CopyEngine, TargetInUseIsReplacedAtRestart) {
     const Text newApp = "new program bytes", newApp2 = "new program two, inflated";
     WriteBytes(p.src + "\\app.exe", newApp);
     WriteBytes(p.src + "\\app2.exe._z", Compress(newApp2));
-    const Text pendingKey =
-        "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager";
-    UniqueKey session = OpenRegPath(pendingKey, KEY_QUERY_VALUE | KEY_SET_VALUE);
-    DWORD type = 0;
-    std::string pendingBefore;
-    bool hadPending = RegReadRaw(session.get(), "PendingFileRenameOperations", type, pendingBefore);
+    std::optional<PendingRenamesKept> pendingKept(std::in_place);
 
     TScript s = MakeScript(
         {{"SET_SUB_DIR", "<Application Folder>\\app"}, {"SET_COPY_FILES", "app.exe|app2.exe"}});
@@ -392,17 +422,11 @@ TEST(CopyEngine, TargetInUseIsReplacedAtRestart) {
     ASSERT_EQ(staged.size(), 2u);
     std::set<Text> contents{ReadBytes(app + "\\" + staged[0]), ReadBytes(app + "\\" + staged[1])};
     EXPECT_EQ(contents, (std::set<Text>{newApp, newApp2}));
-    std::string pending;
-    ASSERT_TRUE(RegReadRaw(session.get(), "PendingFileRenameOperations", type, pending));
+    const std::string pending = pendingKept->Now();
     for (const Text& t : staged)
         EXPECT_NE(UpperCase(pending).find(UpperCase(app + "\\" + t)), Text::npos) << t;
     EXPECT_NE(UpperCase(pending).find(UpperCase(app + "\\app.exe")), Text::npos);
-    if (hadPending)
-        RegSetValueExA(session.get(), "PendingFileRenameOperations", 0, REG_MULTI_SZ,
-                       reinterpret_cast<const BYTE*>(pendingBefore.data()),
-                       static_cast<DWORD>(pendingBefore.size()));
-    else
-        RegDeleteValueA(session.get(), "PendingFileRenameOperations");
+    pendingKept.reset();
 
     // The 9x road: the rename goes into WININIT.INI by short names.
     WriteBytes(p.src + "\\app3.exe", "nine x");
@@ -429,6 +453,77 @@ TEST(CopyEngine, TargetInUseIsReplacedAtRestart) {
         CloseHandle(pi.hThread);
     }
     for (const Text& t : staged) DeleteFileA((app + "\\" + t).c_str());
+}
+
+// Every temporary file is in the uninstall script before it has a byte: a run killed while one
+// is written leaves nothing the uninstallation does not remove. Copies, inflates and files
+// staged for the restart.
+TEST(CopyEngine, TemporaryFilesAreNamedBeforeTheyAreWritten) {
+    Place p("tempnamed");
+    const Text app = p.dst + "\\app";
+    CreateDirectoryA(app.c_str(), nullptr);
+    WriteBytes(app + "\\canary.txt", Canary);
+    WriteBytes(app + "\\old.txt", "replaced");
+    WriteBytes(app + "\\busy.txt", "in use");
+    WriteBytes(p.src + "\\packed.bin._z", Compress(Text(3000000, 'p')));
+    WriteBytes(p.src + "\\copied.bin", Text(3000000, 'c'));
+    WriteBytes(p.src + "\\old.txt", "new");
+    WriteBytes(p.src + "\\busy.txt", "waits for the restart");
+    HANDLE busy = CreateFileA((app + "\\busy.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    const PendingRenamesKept pendingKept;
+    TScript s = MakeScript({{"SET_SHOW_PROG_BAR_2", ""},
+                            {"SET_USE_COPY", ""},
+                            {"SET_SUB_DIR", "<Application Folder>\\app"},
+                            {"SET_COPY_FILES", "packed.bin|copied.bin|old.txt|busy.txt"}});
+    Host h;
+    CopyCallbacks cb = h.Callbacks();
+    int looks = 0;
+    cb.progress = [&](const CopyStep& step) {
+        if (step.kind != CopyStep::Kind::Bytes) return;
+        ++looks;
+        for (const Text& temp : TempFilesIn(app))
+            EXPECT_NE(std::find(h.uninstall.begin(), h.uninstall.end(),
+                                "REMOVE_FILE(" + app + "\\" + temp + ")"),
+                      h.uninstall.end())
+                << temp << " exists without its line";
+    };
+    TCopyEngine engine(p.Inputs(s), cb);
+    EXPECT_TRUE(engine.CopySelectedComponents());
+    CloseHandle(busy);
+    EXPECT_GT(looks, 10);
+    EXPECT_EQ(h.OutcomeOf("busy.txt"), FileOutcome::Delayed);
+    const TextList staged = TempFilesIn(app);
+    ASSERT_EQ(staged.size(), 1u);
+    EXPECT_EQ(ReadBytes(app + "\\" + staged[0]), "waits for the restart");
+    EXPECT_EQ(ReadBytes(app + "\\old.txt"), "new");
+    const TextList names(h.uninstall.begin(), h.uninstall.end());
+    EXPECT_EQ(std::count(names.begin(), names.end(), "REMOVE_FILE(" + app + "\\zk0.tmp)"), 1)
+        << "one name for the files one after another";
+    EXPECT_EQ(std::count(names.begin(), names.end(), "REMOVE_FILE(" + app + "\\" + staged[0] + ")"),
+              1);
+    DeleteFileA((app + "\\" + staged[0]).c_str());
+}
+
+// A folder of 250 characters takes what fits there, also the temporary file of a "._z" stream,
+// and keeps nothing else.
+TEST(CopyEngine, LongFolderTakesPackedFilesToo) {
+    Place p("longfolder");
+    const Text sub = Text(250 - p.dst.size() - 1, 'L');
+    const Text app = p.dst + "\\" + sub;
+    ASSERT_EQ(app.size(), 250u);
+    WriteBytes(p.src + "\\plain.txt", "plain");
+    WriteBytes(p.src + "\\packed.txt._z", Compress("packed"));
+    TScript s = MakeScript({{"SET_USE_COPY", ""},
+                            {"SET_SUB_DIR", "<Application Folder>\\" + sub},
+                            {"SET_COPY_FILES", "plain.txt|packed.txt"}});
+    Host h;
+    EXPECT_TRUE(RunCopy(s, p, h));
+    EXPECT_TRUE(h.errors.empty()) << (h.errors.empty() ? "" : h.errors[0]);
+    EXPECT_EQ(ReadBytes(app + "\\packed.txt"), "packed");
+    EXPECT_EQ(ReadBytes(app + "\\plain.txt"), "plain");
+    EXPECT_EQ(NamesIn(app), (std::set<Text>{"plain.txt", "packed.txt"}));
+    EXPECT_EQ(NamesIn(p.dst), (std::set<Text>{"canary.txt", sub}));
 }
 
 TEST(CopyEngine, BadStreamsLeaveNoFileAndNoLine) {
@@ -459,8 +554,10 @@ TEST(CopyEngine, BadStreamsLeaveNoFileAndNoLine) {
         EXPECT_NE(h.errors[0].find(p.src + "\\data.bin._z"), Text::npos) << h.errors[0];
         EXPECT_NE(h.errors[0].find("damaged"), Text::npos);
         EXPECT_EQ(NamesIn(app), std::set<Text>{"one.txt"}) << "no partial or staged file";
+        // The temporary file was named before it was written; the target never was.
         EXPECT_EQ(FileLines(h.uninstall),
-                  FileLines({"REMOVE_DIR(" + app + ")", "REMOVE_FILE(" + app + "\\one.txt)", ""}));
+                  FileLines({"REMOVE_DIR(" + app + ")", "REMOVE_FILE(" + app + "\\one.txt)",
+                             "REMOVE_FILE(" + app + "\\zk0.tmp)", ""}));
         EXPECT_EQ(h.log.back(), "  Copy File: " + app + "\\data.bin ... FAILED");
         EXPECT_EQ(h.OutcomeOf("data.bin"), FileOutcome::BadStream);
         EXPECT_EQ(ReadBytes(p.src + "\\data.bin._z"), c.stream);
