@@ -285,4 +285,59 @@ bool IsRefusedRegistryRow(const Text& row) {
            IsProtectedRegistryKey(ListItem(row, 0));
 }
 
+namespace {
+
+bool IsOneOf(const Text& path, const TextList& files) {
+    const Text key = UpperCaseAnsi(Trim(path));
+    return !key.empty() && std::any_of(files.begin(), files.end(),
+                                       [&](const Text& f) { return UpperCaseAnsi(f) == key; });
+}
+
+} // namespace
+
+std::string WithoutPendingRenamesFrom(const std::string& multiSz, const TextList& files,
+                                      bool& changed) {
+    changed = false;
+    // Pairs: a source, then its target, which is empty for a deletion; an empty source ends.
+    const auto next = [&](size_t& at) {
+        size_t end = std::min(multiSz.find('\0', at), multiSz.size());
+        std::string s = multiSz.substr(at, end - at);
+        at = end + 1;
+        return s;
+    };
+    std::string kept;
+    for (size_t at = 0; at < multiSz.size();) {
+        const std::string source = next(at);
+        if (source.empty()) break;
+        const std::string target = at < multiSz.size() ? next(at) : std::string();
+        if (IsOneOf(StartsText("\\??\\", source) ? source.substr(4) : source, files)) {
+            changed = true;
+            continue;
+        }
+        kept += source + '\0' + target + '\0';
+    }
+    return changed ? (kept.empty() ? kept : kept + '\0') : multiSz;
+}
+
+Text WithoutWininitRenamesFrom(const Text& ini, const TextList& files, bool& changed) {
+    changed = false;
+    Text kept;
+    bool inRename = false;
+    size_t start = 0;
+    while (start < ini.size()) {
+        size_t end = ini.find('\n', start);
+        end = end == Text::npos ? ini.size() : end + 1;
+        const Text line = ini.substr(start, end - start), bare = Trim(line);
+        start = end;
+        if (!bare.empty() && bare[0] == '[') inRename = TextEquals(bare, "[Rename]");
+        const size_t eq = bare.find('=');
+        if (inRename && eq != Text::npos && IsOneOf(bare.substr(eq + 1), files)) {
+            changed = true;
+            continue;
+        }
+        kept += line;
+    }
+    return kept;
+}
+
 } // namespace zk

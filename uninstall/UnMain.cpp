@@ -164,6 +164,8 @@ bool RemovalRun::Perform(const RemovalHooks& hooks, const Text& executionDllPath
     AddMemoHeader(kExecuteHeader);
     ProcessExecuteList(kUninstallStartStage);
     if (exitRequest_) return false;
+    // A staged replacement goes with the files: its rename at the next start must go first.
+    TraceLine(DropPendingRenamesOf(lists_[WorkList::File], CurrentPendingRenamePlace()));
     for (const RemovalStage& stage : kRemovalStages) {
         if (hooks.stageReached) hooks.stageReached(stage.mark);
         for (const StageList& s : stage.lists) {

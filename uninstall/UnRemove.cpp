@@ -306,6 +306,47 @@ ItemResult UndoAssociationItem(const RemovalContext&, const Text& item) {
     return RowResult(PerformAssociationOp(ExpandFolderMacros(item, "\\"), kUninstallMode));
 }
 
+PendingRenamePlace CurrentPendingRenamePlace() {
+    return {IsWinNT(), GetWindowsDir(true) + "WININIT.INI"};
+}
+
+Text DropPendingRenamesOf(const TextList& fileItems, const PendingRenamePlace& place) {
+    TextList files;
+    for (const Text& item : fileItems) {
+        const Text file = CanonicalizePath(item);
+        if (file.empty()) continue;
+        files.push_back(file);
+        char shortName[MAX_PATH];
+        const DWORD n = GetShortPathNameA(file.c_str(), shortName, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) files.push_back(shortName);
+    }
+    bool changed = false;
+    if (!place.nt) {
+        const Text ini = LoadFile(place.winInitPath);
+        const Text kept = WithoutWininitRenamesFrom(ini, files, changed);
+        if (!changed) return "no staged replacement in " + place.winInitPath;
+        return SaveFileAtomic(place.winInitPath, kept, 0)
+                   ? "staged replacements taken out of " + place.winInitPath
+                   : ErrorReason("rewrite WININIT.INI");
+    }
+    const char* value = "PendingFileRenameOperations";
+    UniqueKey key =
+        OpenRegPath("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager",
+                    KEY_QUERY_VALUE | KEY_SET_VALUE);
+    DWORD type = 0;
+    std::string pending;
+    if (!key || !RegReadRaw(key.get(), value, type, pending) || type != REG_MULTI_SZ)
+        return "no pending renames";
+    const std::string kept = WithoutPendingRenamesFrom(pending, files, changed);
+    if (!changed) return "no staged replacement among the pending renames";
+    const LONG e = kept.empty() ? RegDeleteValueA(key.get(), value)
+                                : RegSetValueExA(key.get(), value, 0, REG_MULTI_SZ,
+                                                 reinterpret_cast<const BYTE*>(kept.data()),
+                                                 static_cast<DWORD>(kept.size()));
+    return e == ERROR_SUCCESS ? "staged replacements taken out of the pending renames"
+                              : "pending renames not written, error " + IntToStr(e);
+}
+
 ItemResult UndoOpenWithItem(const RemovalContext&, const Text& item) {
     return RowResult(RegisterOpenWithVerb(ListItem(item, 0), "", "", false, ListItem(item, 1)));
 }

@@ -7,6 +7,7 @@
 #include "Scramble.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
+#include "Utils.h"
 
 #include <gtest/gtest.h>
 
@@ -901,6 +902,73 @@ TEST(Crash, SetupKilledWhileCopyingThenTheEntrysUninstallerRemovesEveryFileCopie
     for (const std::string& f : installed)
         EXPECT_FALSE(zktest::Exists(f.substr(0, f.rfind(' ')))) << f;
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+// A program in use when its update comes: the new one is staged for the next start. Uninstalled
+// before that start, the staged file goes, and so does its rename, so the program does not
+// come back with the next boot; another product's pending rename stays.
+TEST(InUse, AReplacementStagedForTheRestartGoesWithTheUninstall) {
+    Package p("inst_inuse");
+    const std::string sleeper = zktest::BinDir() + "\\zksleeper.exe";
+    const std::string script = SilentScript(
+        p, Line("SET_GROUP_DATA", "|Main|Main files|10|1|0|1|1|1|0|") +
+               Line("SET_SUB_DIR", "<Application Folder>") + Line("SET_COPY_FILES", "busy.exe"));
+    p.CopyIn(sleeper, "busy.exe");
+    p.Script(script);
+    ASSERT_EQ(RunSetup(p), 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string cmd = "\"" + p.App("busy.exe") + "\" 60000";
+    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+    CloseHandle(pi.hThread);
+    WaitForInputIdle(pi.hProcess, 5000);
+
+    const std::string session = "System\\CurrentControlSet\\Control\\Session Manager";
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, session.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                            &key),
+              ERROR_SUCCESS);
+    const char* name = "PendingFileRenameOperations";
+    const auto read = [&] {
+        char data[16384];
+        DWORD size = sizeof data, type = 0;
+        return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
+                       ERROR_SUCCESS
+                   ? std::string(data, size)
+                   : std::string();
+    };
+    const std::string before = read();
+    const std::string theirs = "\\??\\" + p.root + "\\theirs.tmp" + '\0' + "!\\??\\" + p.root +
+                               "\\theirs.exe" + '\0' + '\0';
+    RegSetValueExA(key, name, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(theirs.data()),
+                   static_cast<DWORD>(theirs.size()));
+
+    p.Stock();
+    p.Source("busy.exe", "the update");
+    p.Script(script);
+    ASSERT_EQ(RunSetup(p), 0);
+    const std::vector<std::string> log = p.Log();
+    EXPECT_NE(
+        std::find(log.begin(), log.end(), "  Copy File: " + p.App("busy.exe") + " ... OK Delayed"),
+        log.end());
+    EXPECT_NE(zk::UpperCase(read()).find(zk::UpperCase(p.app + "\\zk")), std::string::npos)
+        << "the update waits for the next start";
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+
+    EXPECT_EQ(UninstallFromEntry(p), "");
+    EXPECT_TRUE(zktest::WaitRemoved(p.app)) << "the staged file holds the product folder";
+    EXPECT_EQ(read(), theirs);
+    if (before.empty())
+        RegDeleteValueA(key, name);
+    else
+        RegSetValueExA(key, name, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(before.data()),
+                       static_cast<DWORD>(before.size()));
+    RegCloseKey(key);
     EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
 }
 
