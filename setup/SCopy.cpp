@@ -350,7 +350,7 @@ void TCopyEngine::ListSourceTree() {
             if (find) {
                 do {
                     if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                        folder.names.insert(UpperCase(fd.cFileName));
+                        folder.names.insert(UpperCaseAnsi(fd.cFileName));
                 } while (FindNextFileA(find.get(), &fd));
             }
             sourceTree_.push_back(std::move(folder));
@@ -367,7 +367,7 @@ bool TCopyEngine::LocateSourceFile(Text& source, bool& packed) {
     TextList names{numbered};
     if (!TextEquals(bare, numbered)) names.push_back(bare);
     for (const Text& name : names) {
-        const Text upper = UpperCase(name);
+        const Text upper = UpperCaseAnsi(name);
         for (const SourceFolder& folder : sourceTree_) {
             for (bool z : {false, true}) {
                 if (!folder.names.count(z ? upper + "._Z" : upper)) continue;

@@ -161,7 +161,7 @@ class TCopyEngine {
 
     struct SourceFolder {
         Text path;
-        std::unordered_set<Text> names; // upper case
+        std::unordered_set<Text> names; // upper case by the system's rules (UpperCaseAnsi)
     };
 
     CopyInputs inputs_;

@@ -54,7 +54,7 @@ std::vector<FileItem> ParseFileList(const Text& files) {
 
 Text SourceFileKey(const Text& nameOrPath) {
     size_t cut = LastCharOf(nameOrPath, "\\/:");
-    return UpperCase(cut == Text::npos ? nameOrPath : nameOrPath.substr(cut + 1));
+    return UpperCaseAnsi(cut == Text::npos ? nameOrPath : nameOrPath.substr(cut + 1));
 }
 
 } // namespace zk

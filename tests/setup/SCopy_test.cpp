@@ -683,6 +683,31 @@ TEST(CopyEngine, SourcesConsumedAfterTheirLastUse) {
     }
 }
 
+// Names the script spells in another case than the disk, accented letters too: found in the
+// origin tree, and counted as one source by their uses.
+TEST(CopyEngine, NamesMatchAsTheFileSystemComparesThem) {
+    const Text lower = "r\xE9sum\xE9.txt", upper = "R\xC9SUM\xC9.TXT"; // code page 1252
+    Place p("namecase");
+    CreateDirectoryA((p.root + "\\cd").c_str(), nullptr);
+    CreateDirectoryA((p.root + "\\cd\\files").c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(p.root + "\\cd\\files\\" + upper, "in the tree"));
+    ASSERT_TRUE(WriteBytes(p.src + "\\" + upper + "2", "in the engine folder"));
+    TScript s = MakeScript({{"SET_SUB_DIR", "<Application Folder>\\a"},
+                            {"SET_COPY_FILES", lower + "|" + lower + "2"},
+                            {"SET_SUB_DIR", "<Application Folder>\\b"},
+                            {"SET_COPY_FILES", upper + "2"}});
+    Host h;
+    CopyInputs in = p.Inputs(s, "|" + p.root + "\\cd|" + p.root + "\\cd\\files|");
+    TCopyEngine engine(in, h.Callbacks());
+    EXPECT_TRUE(engine.CopySelectedComponents());
+    EXPECT_TRUE(h.errors.empty()) << (h.errors.empty() ? "" : h.errors[0]);
+    EXPECT_EQ(ReadBytes(p.dst + "\\a\\" + lower), "in the tree");
+    EXPECT_EQ(ReadBytes(p.dst + "\\a\\" + lower + "2"), "in the engine folder");
+    EXPECT_EQ(ReadBytes(p.dst + "\\b\\" + upper + "2"), "in the engine folder")
+        << "the first use kept the source for the second";
+    EXPECT_FALSE(Exists(p.src + "\\" + upper + "2")) << "consumed after its last use";
+}
+
 TEST(CopyEngine, QueuesAndPausesFollowWhatHappened) {
     Place p("queues");
     CreateDirectoryA((p.dst + "\\app").c_str(), nullptr);
