@@ -496,8 +496,9 @@ bool DeleteTree(const Text& folder, bool clearAttributes) {
 namespace {
 void AppendFolderTree(const Text& folder, Text& list) {
     list += folder + "|";
-    for (const Entry& e : FindEntries(folder + "\\*", EntrySet::VisibleFolders)) {
-        Text sub = folder + "\\" + e.name;
+    const Text prefix = EndsWithSeparator(folder) ? folder : folder + "\\"; // "E:\\"
+    for (const Entry& e : FindEntries(prefix + "*", EntrySet::VisibleFolders)) {
+        Text sub = prefix + e.name;
         if (e.IsLink())
             list += sub + "|";
         else
@@ -507,7 +508,8 @@ void AppendFolderTree(const Text& folder, Text& list) {
 } // namespace
 
 Text ListFolderTree(const Text& folder) {
-    if (!IsBelowRoot(folder) || !FolderExists(folder)) return {};
+    // It only reads: a drive root is a folder like any other (a setup on a CD's root).
+    if (!IsAbsolute(folder) || !FolderExists(folder)) return {};
     Text list = "|";
     AppendFolderTree(folder, list);
     return list;

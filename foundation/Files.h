@@ -55,7 +55,8 @@ bool ReplaceFileWith(const Text& temporary, const Text& target);
 Text FileNameWithoutExt(const Text& path);
 double GetDiskFree(const Text& path);
 
-// Guard of the state-changing tree and mask operations: true for an absolute path that names
+// Guard of the state-changing tree and mask operations (ListFolderTree, which only reads, takes
+// roots as well): true for an absolute path that names
 // something below a drive or share root ("C:\x", "\\server\share\x"); false for roots, relative
 // or drive-relative paths, device paths and paths that resolve to a root ("C:\x\..").
 bool IsBelowRoot(const Text& path);

@@ -17,7 +17,8 @@ TextList SplitLines(const Text& text) {
 
 Text FixSlash(const Text& path, bool withBackslash) {
     Text out = path;
-    if (out.size() > 2 && EndsWithChar(out, '\\')) out.pop_back();
+    const bool driveRoot = out.size() == 3 && out[1] == ':';
+    if (out.size() > 2 && !driveRoot && EndsWithChar(out, '\\')) out.pop_back();
     if (withBackslash && !out.empty() && !EndsWithChar(out, '\\')) out += '\\';
     return out;
 }

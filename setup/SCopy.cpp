@@ -265,7 +265,8 @@ bool TCopyEngine::CreateDirLogged(const Text& folderIn, bool withLine, char remo
             createdFolders_.insert(UpperCase(*it));
         }
     }
-    if (!withLine) return true;
+    // A drive's root is never the product's to remove (a product installed at "D:\\").
+    if (!withLine || IsRootPath(folder)) return true;
     for (const Text& f : wellKnownFolders_)
         if (TextEquals(f, folder)) return true;
     const char* command = "REMOVE_DIR(";
@@ -319,8 +320,8 @@ int TCopyEngine::InstallFileList(const Text& sourceDir, const Text& folder, bool
         if (FileFlagKeep(item.flags)) neverRemoveSeen = true;
         if (FileSkippedOnThisOS(item.flags, platform_.windowsMask)) continue;
         FileJob job;
-        job.source = sourceDir + "\\" + item.name;
-        job.target = folder + "\\" + item.name;
+        job.source = FixSlash(sourceDir, true) + item.name; // a drive root keeps its one "\\"
+        job.target = FixSlash(folder, true) + item.name;
         job.mode = mode;
         job.flags = item.flags;
         bool delayed = false;
@@ -336,7 +337,9 @@ void TCopyEngine::ListSourceTree() {
     Text& list = inputs_.sourceDirList;
     if (list.empty()) {
         Text origin = RegPathReadString(DynDataKey, "OriginDir", "");
-        list = ListFolderTree(origin.empty() ? inputs_.engineDir : origin);
+        if (origin.empty()) origin = inputs_.engineDir;
+        if (origin.size() == 2 && origin[1] == ':') origin += '\\'; // "E:" is the CD's root
+        list = ListFolderTree(origin);
         if (list.empty()) list.assign(1, '|');
     }
     // Each folder's names once: probing a missing name costs a scan of a large folder.
@@ -346,7 +349,7 @@ void TCopyEngine::ListSourceTree() {
         if (end > start) {
             SourceFolder folder{WithoutBackslash(list.substr(start, end - start)), {}};
             WIN32_FIND_DATAA fd;
-            UniqueFind find(FindFirstFileA((folder.path + "\\*").c_str(), &fd));
+            UniqueFind find(FindFirstFileA((FixSlash(folder.path, true) + "*").c_str(), &fd));
             if (find) {
                 do {
                     if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -371,7 +374,7 @@ bool TCopyEngine::LocateSourceFile(Text& source, bool& packed) {
         for (const SourceFolder& folder : sourceTree_) {
             for (bool z : {false, true}) {
                 if (!folder.names.count(z ? upper + "._Z" : upper)) continue;
-                Text path = folder.path + "\\" + name + (z ? "._z" : "");
+                Text path = FixSlash(folder.path, true) + name + (z ? "._z" : "");
                 if (!IsFile(path)) continue; // gone since the listing (a consumed source)
                 source = path;
                 packed = z;

@@ -143,7 +143,7 @@ class ShortcutRun {
         if (!script_.GetRunAutoUpdateAtStartup()) return;
         LinkRequest r;
         r.location = 3;
-        r.target = host_.targetDir + "\\" + script_.GetAutoUpdateExeFileName();
+        r.target = FixSlash(host_.targetDir, true) + script_.GetAutoUpdateExeFileName();
         r.arguments = "/DELAY=120";
         r.workDir = host_.targetDir;
         r.showCommand = 0;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -970,6 +971,180 @@ TEST(InUse, AReplacementStagedForTheRestartGoesWithTheUninstall) {
                        static_cast<DWORD>(before.size()));
     RegCloseKey(key);
     EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drives of their own, made by tests/fixtures/drives/run.sh (the e2e_Install_drives entry):
+// F: a tmpfs of 4 MiB, K: a folder as a CD's root, R: a folder as a destination root.
+
+bool HasDrives() {
+    return std::getenv("ZK_DRIVES") != nullptr;
+}
+
+// Setup.exe to its end, every message box it shows answered with its first button; the
+// boxes' texts come back.
+std::vector<std::string> RunSetupAnswering(const std::string& exe, const std::string& dir,
+                                           long& exitCode) {
+    std::vector<std::string> boxes;
+    zkui::Program setup = zkui::Start(exe, "", dir);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(50)) {
+        for (HWND w : zkui::TopWindows(setup.Pid())) {
+            if (zkui::ClassOf(w) != ids::MsgBoxClass || !IsWindowVisible(w)) continue;
+            boxes.push_back(zkui::TextOf(zkui::ChildById(w, ids::MsgBoxBody)));
+            zkui::Click(zkui::ChildById(w, ids::MsgBoxButton1));
+            zkui::WaitGone(w);
+        }
+        if ((exitCode = setup.Wait(0)) >= 0) return boxes;
+    }
+    exitCode = setup.Wait(1000);
+    return boxes;
+}
+
+std::string Compressed(const std::string& data) {
+    uLongf n = compressBound(static_cast<uLong>(data.size()));
+    std::string out(n, '\0');
+    compress(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(data.data()),
+             static_cast<uLong>(data.size()));
+    out.resize(n);
+    return out;
+}
+
+struct FullDiskCase {
+    const char* name;
+    const char* more; // script lines of the way the file is copied
+    bool packed;
+};
+
+class FullDisk : public ::testing::TestWithParam<FullDiskCase> {};
+
+// An upgrade that does not fit on the disk: version 1 (1 MiB) is installed, the user's own
+// file fills the disk up to 0.75 MiB, version 2 (2 MiB) comes. The copy fails with its box and
+// its Setup.log line, and version 1 stays whole; the uninstallation removes the product, never
+// the user's file.
+TEST_P(FullDisk, AnUpgradeThatDoesNotFitKeepsTheOldFile) {
+    if (!HasDrives()) GTEST_SKIP() << "run by the e2e_Install_drives entry";
+    const FullDiskCase& c = GetParam();
+    Package p(std::string("inst_full_") + c.name);
+    const std::string prod = "F:\\Prod", big = prod + "\\big.bin", mine = "F:\\mine.bin";
+    ASSERT_TRUE(zktest::IsDir("F:\\"));
+    const std::string v1(1 << 20, '1'), v2(2 << 20, '2');
+    const std::string script =
+        SilentScript(p, c.more + Line("SET_GROUP_DATA", "|Main|Main files|10|1|0|1|1|1|0|") +
+                            Line("SET_SUB_DIR", prod) + Line("SET_COPY_FILES", "big.bin"));
+    p.Source("big.bin", v1);
+    p.Script(script);
+    ASSERT_EQ(RunSetup(p), 0);
+    ASSERT_TRUE(zktest::ReadBytes(big) == v1);
+
+    ULARGE_INTEGER free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA("F:\\", &free, nullptr, nullptr));
+    ASSERT_GT(free.QuadPart, 800000u);
+    const std::string own(static_cast<size_t>(free.QuadPart) - 768 * 1024, 'u');
+    ASSERT_TRUE(zktest::WriteBytes(mine, own));
+    p.Stock();
+    if (c.packed)
+        p.Source("big.bin._z", Compressed(v2));
+    else
+        p.Source("big.bin", v2);
+    p.Script(script);
+    long exitCode = -1;
+    const std::vector<std::string> boxes =
+        RunSetupAnswering(p.src + "\\Setup.exe", p.src, exitCode);
+    EXPECT_GE(exitCode, 0) << "the wizard stays after the failure";
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("cannot be copied"), std::string::npos) << boxes[0];
+    EXPECT_TRUE(zktest::ReadBytes(big) == v1)
+        << "version 1 lost: " << zktest::ReadBytes(big).size() << " bytes left";
+    std::set<std::string> left;
+    ListTree(prod, left);
+    EXPECT_EQ(left, std::set<std::string>{big + " " + std::to_string(v1.size())})
+        << "no piece of version 2 stays";
+    const std::vector<std::string> log = p.Log();
+    EXPECT_NE(std::find(log.begin(), log.end(), "  Copy File: " + big + " ... FAILED"), log.end());
+
+    EXPECT_EQ(UninstallFromEntry(p), "");
+    EXPECT_TRUE(zktest::WaitRemoved(prod));
+    EXPECT_TRUE(zktest::ReadBytes(mine) == own) << "the user's file";
+    DeleteFileA(mine.c_str());
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drives, FullDisk,
+                         ::testing::Values(FullDiskCase{"plain", "", false},
+                                           FullDiskCase{"progress", "SET_SHOW_PROG_BAR_2()\r\n",
+                                                        false},
+                                           FullDiskCase{"packed", "", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A setup on the root of a CD (K:\\Setup.exe, its files in K:\\files): the sources are found in
+// the tree below the root.
+TEST(Drives, ASetupOnADriveRootFindsItsSourcesBelow) {
+    if (!HasDrives()) GTEST_SKIP() << "run by the e2e_Install_drives entry";
+    Package p("inst_cdroot");
+    const std::string cd = "K:";
+    CreateDirectoryA("K:\\files", nullptr);
+    CreateDirectoryA("K:\\files\\deep", nullptr);
+    for (const char* exe : {"Setup.exe", "UnInstall.exe"})
+        ASSERT_TRUE(CopyFileA((p.src + "\\" + exe).c_str(), (cd + "\\" + exe).c_str(), FALSE));
+    ASSERT_TRUE(zktest::WriteBytes("K:\\files\\a.txt", "from the CD"));
+    ASSERT_TRUE(zktest::WriteBytes("K:\\files\\deep\\b.txt._z", Compressed("packed on the CD")));
+    ASSERT_TRUE(zktest::WriteBytes(
+        "K:\\Setup.txt",
+        SilentScript(p, Line("SET_GROUP_DATA", "|Main|Main files|10|2|0|1|1|1|0|") +
+                            Line("SET_SUB_DIR", "<Application Folder>") +
+                            Line("SET_COPY_FILES", "a.txt|b.txt"))));
+    long exitCode = -1;
+    const std::vector<std::string> boxes = RunSetupAnswering("K:\\Setup.exe", "K:\\", exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_EQ(zktest::ReadBytes(p.App("a.txt")), "from the CD");
+    EXPECT_EQ(zktest::ReadBytes(p.App("b.txt")), "packed on the CD");
+    EXPECT_TRUE(zktest::Exists("K:\\files\\a.txt")) << "a file of the tree is the setup's own";
+
+    EXPECT_EQ(UninstallFromEntry(p), "");
+    EXPECT_TRUE(zktest::WaitRemoved(p.app));
+}
+
+// A drive's root as the destination ("R:\\"): the folder step takes it as it stands, the files
+// land there and in a folder below it, and the uninstallation takes them and never the root.
+TEST(Drives, ADriveRootAsTheDestination) {
+    if (!HasDrives()) GTEST_SKIP() << "run by the e2e_Install_drives entry";
+    Package p("inst_root_target");
+    p.app = "R:\\";
+    ASSERT_TRUE(zktest::WriteBytes("R:\\canary.txt", kCanary));
+    p.Source("a.txt", "at the root");
+    p.Source("b.txt", "one below");
+    p.Script(SilentScript(
+        p, Line("SET_GROUP_DATA", "|Main|Main files|10|2|0|1|1|1|0|") +
+               Line("SET_SUB_DIR", "<Application Folder>") + Line("SET_COPY_FILES", "a.txt") +
+               Line("SET_SUB_DIR", "<Application Folder>\\Bin") + Line("SET_COPY_FILES", "b.txt")));
+    long exitCode = -1;
+    const std::vector<std::string> boxes =
+        RunSetupAnswering(p.src + "\\Setup.exe", p.src, exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_EQ(zktest::ReadBytes("R:\\a.txt"), "at the root");
+    EXPECT_EQ(zktest::ReadBytes("R:\\Bin\\b.txt"), "one below");
+    const std::vector<std::string> log = SplitLines(zktest::ReadBytes("R:\\Setup.log"));
+    EXPECT_NE(std::find(log.begin(), log.end(), "Create Target Directory: R:\\ ... TRUE"),
+              log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "  Copy File: R:\\a.txt ... OK"), log.end());
+    const std::vector<std::string> lines = SplitLines(zktest::ReadBytes("R:\\UnInstall.txt"));
+    for (const std::string& l : lines) {
+        EXPECT_EQ(l.find("R:\\\\"), std::string::npos) << l;
+        EXPECT_FALSE(l.find("_DIR(R:\\)") != std::string::npos ||
+                     l.find("_DIR(R:)") != std::string::npos)
+            << "a line for the root: " << l;
+    }
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "REMOVE_FILE(R:\\a.txt);"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "REMOVE_DIR(R:\\Bin);"), lines.end());
+
+    EXPECT_EQ(UninstallFromEntry(p), "");
+    EXPECT_TRUE(zktest::WaitRemoved("R:\\UnInstall.exe"));
+    std::set<std::string> left;
+    ListTree("R:", left);
+    EXPECT_EQ(left, std::set<std::string>{"R:\\canary.txt " + std::to_string(sizeof kCanary - 1)});
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
 }
 
 // ---------------------------------------------------------------------------------------------
