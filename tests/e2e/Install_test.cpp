@@ -166,6 +166,15 @@ std::string SharedCount(const std::string& file) {
                      file);
 }
 
+std::string Compressed(const std::string& data) {
+    uLongf n = compressBound(static_cast<uLong>(data.size()));
+    std::string out(n, '\0');
+    compress(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(data.data()),
+             static_cast<uLong>(data.size()));
+    out.resize(n);
+    return out;
+}
+
 // Every file of the machine as "path size", sorted; the scratch folders of other tests and the
 // temporary folders are no part of the comparison.
 void ListTree(const std::string& folder, std::set<std::string>& out) {
@@ -906,6 +915,59 @@ TEST(Crash, SetupKilledWhileCopyingThenTheEntrysUninstallerRemovesEveryFileCopie
     EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
 }
 
+// Setup.exe killed while it inflates a large stream: its temporary file was named in the
+// script before it was written, so the entry's uninstaller leaves no file and no folder.
+TEST(Crash, SetupKilledWhileInflatingLeavesNothingTheUninstallDoesNotRemove) {
+    Package p("inst_crash_inflate");
+    p.Source("a.txt", "plain a");
+    // 512 MiB of zeros, deflated a MiB at a time (a test exe has 2 GiB of address space).
+    std::string stream(1 << 20, '\0');
+    {
+        const std::string zeros(1 << 20, '\0');
+        z_stream z{};
+        deflateInit(&z, 9);
+        size_t out = 0;
+        for (int mib = 0; mib < 512; ++mib) {
+            z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+            z.avail_in = static_cast<uInt>(zeros.size());
+            const int flush = mib == 511 ? Z_FINISH : Z_NO_FLUSH;
+            do {
+                if (stream.size() - out < 65536) stream.resize(stream.size() * 2);
+                z.next_out = reinterpret_cast<Bytef*>(stream.data() + out);
+                z.avail_out = static_cast<uInt>(stream.size() - out);
+                deflate(&z, flush);
+                out = stream.size() - z.avail_out;
+            } while (z.avail_in > 0 || (flush == Z_FINISH && z.avail_out == 0));
+        }
+        deflateEnd(&z);
+        stream.resize(out);
+    }
+    p.Source("huge.bin._z", stream);
+    p.Script(SilentScript(p, Line("SET_GROUP_DATA", "|Main|Main files|10|2|0|1|1|1|0|") +
+                                 Line("SET_SUB_DIR", "<Application Folder>") +
+                                 Line("SET_COPY_FILES", "a.txt|huge.bin")));
+    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+    const auto temporaryFile = [&] {
+        WIN32_FIND_DATAA fd;
+        HANDLE find = FindFirstFileA(p.App("*.tmp").c_str(), &fd);
+        if (find == INVALID_HANDLE_VALUE) return false;
+        FindClose(find);
+        return fd.nFileSizeLow > 0;
+    };
+    bool caught = false;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000 && !caught; Sleep(2))
+        caught = temporaryFile();
+    setup.Kill();
+    ASSERT_TRUE(caught) << "no inflate under way seen";
+    ASSERT_TRUE(temporaryFile()) << "the inflate was over before the kill";
+    ASSERT_FALSE(zktest::Exists(p.App("huge.bin")));
+
+    EXPECT_EQ(UninstallFromEntry(p), "");
+    EXPECT_TRUE(zktest::WaitRemoved(p.app)) << "the temporary file holds the product folder";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+}
+
 // A program in use when its update comes: the new one is staged for the next start. Uninstalled
 // before that start, the staged file goes, and so does its rename, so the program does not
 // come back with the next boot; another product's pending rename stays.
@@ -998,15 +1060,6 @@ std::vector<std::string> RunSetupAnswering(const std::string& exe, const std::st
     }
     exitCode = setup.Wait(1000);
     return boxes;
-}
-
-std::string Compressed(const std::string& data) {
-    uLongf n = compressBound(static_cast<uLong>(data.size()));
-    std::string out(n, '\0');
-    compress(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(data.data()),
-             static_cast<uLong>(data.size()));
-    out.resize(n);
-    return out;
 }
 
 struct FullDiskCase {
