@@ -23,7 +23,7 @@ Text InExeFolder(const char* name, bool withFolder) {
 }
 
 Text ParentWithBackslash(const Text& path) {
-    size_t cut = path.rfind('\\');
+    size_t cut = LastCharOf(path, "\\");
     return cut == Text::npos ? Text() : path.substr(0, cut + 1);
 }
 
@@ -243,7 +243,7 @@ Text LongFormOfExistingHead(const Text& full) {
     for (size_t end = full.size(); end > 3;) {
         Text head = full.substr(0, end), longHead = LongPathName(head);
         if (!longHead.empty()) return longHead + full.substr(end);
-        size_t cut = full.rfind('\\', end - 1);
+        size_t cut = LastCharOf(full.substr(0, end), "\\");
         if (cut == Text::npos || cut < 3) break;
         end = cut;
     }
@@ -257,7 +257,7 @@ Text WithoutDevicePrefix(const Text& path) {
 }
 
 Text WithoutTrailingBackslashes(Text path) {
-    while (path.size() > 1 && path.back() == '\\' && !IsRootPath(path)) path.pop_back();
+    while (path.size() > 1 && EndsWithChar(path, '\\') && !IsRootPath(path)) path.pop_back();
     return path;
 }
 

@@ -1,6 +1,7 @@
 #include "CommonText.h"
 #include "UtilPlusText.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zk {
@@ -18,12 +19,10 @@ bool IsLetter(char c) {
 // Length of the "\\server\share" head of a UNC path, 0 when there is none.
 size_t UncHeadLength(const Text& path) {
     if (path.size() < 5 || !IsSlash(path[0]) || !IsSlash(path[1])) return 0;
-    size_t server = 2;
-    while (server < path.size() && !IsSlash(path[server])) ++server;
+    const size_t server = std::min(NextCharOf(path, "\\/", 2), path.size());
     Text name = path.substr(2, server - 2);
     if (name.empty() || name == "." || name == "?" || server + 1 >= path.size()) return 0;
-    size_t share = server + 1;
-    while (share < path.size() && !IsSlash(path[share])) ++share;
+    const size_t share = std::min(NextCharOf(path, "\\/", server + 1), path.size());
     return share > server + 1 ? share : 0;
 }
 
@@ -38,13 +37,14 @@ bool IsRootPath(const Text& canonical) {
     if (canonical.size() == 3 && IsAbsolutePath(canonical)) return true;
     size_t head = UncHeadLength(canonical);
     return head > 0 && (head == canonical.size() ||
-                        (head + 1 == canonical.size() && IsSlash(canonical.back())));
+                        (head + 1 == canonical.size() &&
+                         (EndsWithChar(canonical, '\\') || EndsWithChar(canonical, '/'))));
 }
 
 bool IsSameOrAncestor(const Text& folder, const Text& other) {
     if (folder.empty() || other.empty()) return false;
     if (TextEquals(folder, other)) return true;
-    Text prefix = folder.back() == '\\' ? folder : folder + "\\";
+    Text prefix = EndsWithChar(folder, '\\') ? folder : folder + "\\";
     return StartsText(prefix, other);
 }
 

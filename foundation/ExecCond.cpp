@@ -65,7 +65,7 @@ bool VisualBasicRuntimeFound(const Text& version) {
 
 // P is the key, a backslash and the value name; "(Default)" names the key's default value.
 bool RegistryValueIs(const Text& path, const Text& relation, const Text& wanted) {
-    const size_t cut = path.find_last_of('\\');
+    const size_t cut = LastCharOf(path, "\\");
     if (cut == Text::npos) return false;
     Text valueName = path.substr(cut + 1);
     if (TextEquals(valueName, "(Default)")) valueName.clear();

@@ -27,7 +27,7 @@ void ShowDllError(const Text& text) {
 }
 
 Text FileNamePart(const Text& path) {
-    size_t cut = path.find_last_of("\\/:");
+    size_t cut = LastCharOf(path, "\\/:");
     return cut == Text::npos ? path : path.substr(cut + 1);
 }
 
@@ -35,7 +35,7 @@ Text OwnFolder() {
     char buf[MAX_PATH + 1] = {};
     DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
     Text path(buf, n < MAX_PATH ? n : 0);
-    size_t cut = path.find_last_of('\\');
+    size_t cut = LastCharOf(path, "\\");
     return cut == Text::npos ? Text() : path.substr(0, cut + 1);
 }
 

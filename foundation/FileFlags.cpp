@@ -61,13 +61,13 @@ bool FileSkippedOnThisOS(FileFlags flags, uint32_t windowsMask) {
 
 bool IsRegistrableFile(const Text& path) {
     size_t dot = path.rfind('.');
-    if (dot == Text::npos || path.find_first_of("\\/:", dot) != Text::npos) return false;
+    if (dot == Text::npos || NextCharOf(path, "\\/:", dot) != Text::npos) return false;
     Text ext = path.substr(dot);
     return TextEquals(ext, ".ocx") || TextEquals(ext, ".dll") || TextEquals(ext, ".ax");
 }
 
 Text StripFileNumberPrefix(const Text& path) {
-    size_t cut = path.rfind('\\');
+    size_t cut = LastCharOf(path, "\\");
     Text folder = cut == Text::npos ? Text() : path.substr(0, cut + 1);
     Text name = cut == Text::npos ? path : path.substr(cut + 1);
     if (name.find('#') == 5 && StrToIntDef(name.substr(0, 5), -1) != -1) name.erase(0, 6);

@@ -20,20 +20,24 @@ bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+bool EndsWithSeparator(const Text& path) {
+    return EndsWithChar(path, '\\') || EndsWithChar(path, '/');
+}
+
 Text StripTrailingSeparators(Text path) {
-    while (!path.empty() && IsSeparator(path.back())) path.pop_back();
+    while (EndsWithSeparator(path)) path.pop_back();
     return path;
 }
 
 // Name part: after the last backslash, slash or drive colon.
 Text NamePart(const Text& path) {
-    size_t cut = path.find_last_of("\\/:");
+    size_t cut = LastCharOf(path, "\\/:");
     return cut == Text::npos ? path : path.substr(cut + 1);
 }
 
 // Folder part with its trailing backslash ("C:\A\" of "C:\A\x.txt"), empty when none.
 Text FolderPart(const Text& path) {
-    size_t cut = path.find_last_of("\\/:");
+    size_t cut = LastCharOf(path, "\\/:");
     return cut == Text::npos ? Text() : path.substr(0, cut + 1);
 }
 
@@ -81,7 +85,7 @@ bool CreateFolderPath(const Text& path) {
     Text p = StripTrailingSeparators(path);
     if (p.empty()) return false;
     if (FolderExists(p)) return true;
-    size_t cut = p.find_last_of("\\/");
+    size_t cut = LastCharOf(p, "\\/");
     if (cut != Text::npos && cut > 0) CreateFolderPath(p.substr(0, cut));
     return CreateDirectoryA(p.c_str(), nullptr) || FolderExists(p);
 }
@@ -239,11 +243,47 @@ bool SaveFile(const Text& path, const Text& data, uint32_t date) {
     return SaveFileWithProgress(path, data, date, nullptr);
 }
 
-Text CreateTempFileBeside(const Text& target) {
-    Text folder = FolderPart(target);
-    char buf[MAX_PATH];
-    if (folder.empty() || !GetTempFileNameA(folder.c_str(), "zk", 0, buf)) return {};
-    return buf;
+namespace {
+// The k-th temporary name in a folder that leaves room characters for it; empty when none is
+// left. Not the system's temporary names: they want 14 characters more than a file name.
+Text TempFileName(unsigned k, size_t room) {
+    Text usual = "zk";
+    for (unsigned n = k;; n /= 16) {
+        usual.insert(2, 1, "0123456789abcdef"[n % 16]);
+        if (n < 16) break;
+    }
+    usual += ".tmp";
+    if (usual.size() <= room) return usual;
+    static const char digits[] = "~0123456789abcdefghijklmnopqrstuvwxyz";
+    const unsigned base = sizeof digits - 1;
+    Text shortName;
+    for (unsigned n = k;; n /= base) {
+        shortName.insert(0, 1, digits[n % base]);
+        if (n < base) break;
+    }
+    return shortName.size() <= room ? shortName : Text();
+}
+} // namespace
+
+Text CreateTempFileBeside(const Text& target, const TempNamedProc& named) {
+    const Text folder = FolderPart(target), name = NamePart(target);
+    if (folder.empty()) return {};
+    // A target the system takes may be longer than MAX_PATH allows (Wine's limit is one more).
+    const size_t limit = MAX_PATH - 1;
+    const size_t room = std::max(folder.size() < limit ? limit - folder.size() : 0, name.size());
+    for (unsigned k = 0; k < 4096; ++k) {
+        const Text candidate = TempFileName(k, room);
+        if (candidate.empty()) return {};
+        const Text path = folder + candidate;
+        if (TextEquals(candidate, name) || AttributesOf(path) != INVALID_FILE_ATTRIBUTES) continue;
+        if (named && !named(path)) return {};
+        UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) return path;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return {};
+    }
+    return {};
 }
 
 bool ReplaceFileWith(const Text& temporary, const Text& target) {
@@ -322,6 +362,10 @@ bool CopyFileWithProgress(const Text& source, const Text& target, ProgressProc p
         if (got == 0 || done >= size) break;
     }
     ok = ok && done == size;
+    // The source's times, as the system's copy gives them: the overwrite rules compare dates.
+    FILETIME created, accessed, written;
+    if (ok && GetFileTime(in.get(), &created, &accessed, &written))
+        SetFileTime(out.get(), &created, &accessed, &written);
     out.reset();
     if (!ok) DeleteFileA(target.c_str()); // never leave a truncated copy under the name
     return ok;
@@ -382,9 +426,9 @@ bool IsBelowRoot(const Text& path) {
     if (full.size() < 3 || full.compare(0, 2, "\\\\") != 0) return false;
     if ((full[2] == '?' || full[2] == '.') && (full.size() == 3 || full[3] == '\\'))
         return false; // device namespace
-    size_t server = full.find('\\', 2);
+    size_t server = NextCharOf(full, "\\", 2);
     if (server == Text::npos || server == 2) return false;
-    size_t share = full.find('\\', server + 1);
+    size_t share = NextCharOf(full, "\\", server + 1);
     return share != Text::npos && share > server + 1 && share + 1 < full.size();
 }
 
@@ -476,8 +520,9 @@ bool DeleteTree(const Text& folder, bool clearAttributes) {
 namespace {
 void AppendFolderTree(const Text& folder, Text& list) {
     list += folder + "|";
-    for (const Entry& e : FindEntries(folder + "\\*", EntrySet::VisibleFolders)) {
-        Text sub = folder + "\\" + e.name;
+    const Text prefix = EndsWithSeparator(folder) ? folder : folder + "\\"; // "E:\\"
+    for (const Entry& e : FindEntries(prefix + "*", EntrySet::VisibleFolders)) {
+        Text sub = prefix + e.name;
         if (e.IsLink())
             list += sub + "|";
         else
@@ -487,7 +532,8 @@ void AppendFolderTree(const Text& folder, Text& list) {
 } // namespace
 
 Text ListFolderTree(const Text& folder) {
-    if (!IsBelowRoot(folder) || !FolderExists(folder)) return {};
+    // It only reads: a drive root is a folder like any other (a setup on a CD's root).
+    if (!IsAbsolute(folder) || !FolderExists(folder)) return {};
     Text list = "|";
     AppendFolderTree(folder, list);
     return list;
@@ -521,7 +567,7 @@ bool HasWildcard(const Text& a, const Text& b) {
 
 // A target that is an existing folder keeps every file's own name.
 Text TargetMask(const Text& target) {
-    return FolderExists(target) && !IsSeparator(target.back()) ? target + "\\" : target;
+    return FolderExists(target) && !EndsWithSeparator(target) ? target + "\\" : target;
 }
 
 bool CopyOneFile(const Text& source, const Text& target) {

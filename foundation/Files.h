@@ -40,9 +40,15 @@ bool SaveFile(const Text& path, const Text& data, uint32_t date);
 // new one gets the old one's attributes (a read-only, hidden or system file stays one).
 bool SaveFileAtomic(const Text& path, const Text& data, uint32_t date);
 bool AppendToFile(const Text& path, const Text& data, uint32_t date);
+// The copy takes the source's times.
 bool CopyFileWithProgress(const Text& source, const Text& target, ProgressProc progress);
-// A new empty file of a unique name in the target's folder; empty when it cannot be made.
-Text CreateTempFileBeside(const Text& target);
+// Told a temporary file's path before the file is made (to record it where a crash cannot lose
+// it); false: the file is not made.
+using TempNamedProc = std::function<bool(const Text& path)>;
+// A new empty file of a name of its own in the target's folder: the lowest free one of
+// "zk0.tmp", "zk1.tmp" ..., or shorter names where the folder leaves less room, so that it fits
+// wherever the target fits. Empty when none can be made.
+Text CreateTempFileBeside(const Text& target, const TempNamedProc& named = nullptr);
 // Puts a finished temporary file in place of the target (also on 9x, which has no MoveFileEx).
 bool ReplaceFileWith(const Text& temporary, const Text& target);
 
@@ -64,7 +70,8 @@ class QuietDriveErrors {
     unsigned previous_;
 };
 
-// Guard of the state-changing tree and mask operations: true for an absolute path that names
+// Guard of the state-changing tree and mask operations (ListFolderTree, which only reads, takes
+// roots as well): true for an absolute path that names
 // something below a drive or share root ("C:\x", "\\server\share\x"); false for roots, relative
 // or drive-relative paths, device paths and paths that resolve to a root ("C:\x\..").
 bool IsBelowRoot(const Text& path);

@@ -80,7 +80,7 @@ bool Matches(const Sought& s, const Text& path, const Text& name) {
 }
 
 Text FileNamePart(const Text& path) {
-    size_t cut = path.rfind('\\');
+    size_t cut = LastCharOf(path, "\\");
     return cut == Text::npos ? path : path.substr(cut + 1);
 }
 

@@ -160,7 +160,7 @@ Text ProductKeyOf(const Text& company, const Text& product, const Text& version)
 Text UserInfoKeyOf(const Text& company, const Text& product, const Text& version) {
     if (company.empty() || product.empty() || version.empty()) return {};
     Text subkey = RemoveDoubleSlashes("Software\\" + company + "\\" + product + "\\" + version);
-    if (!subkey.empty() && subkey.back() == '\\') subkey.pop_back();
+    if (EndsWithChar(subkey, '\\')) subkey.pop_back();
     return Hklm + subkey;
 }
 
@@ -501,7 +501,7 @@ const Text Hkcr = "HKEY_CLASSES_ROOT\\";
 
 // One key name: a backslash would reach other keys, up to the whole root.
 bool IsKeyName(const Text& name) {
-    return !Trim(name).empty() && name.find('\\') == Text::npos;
+    return !Trim(name).empty() && NextCharOf(name, "\\") == Text::npos;
 }
 
 // The extension's default before "Create" made it name the product's class; the removal puts

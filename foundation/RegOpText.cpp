@@ -59,7 +59,9 @@ bool IsRootOnlySubkey(const Text& subkey) {
 Text TrimBackslashes(const Text& subkey) {
     size_t first = subkey.find_first_not_of('\\');
     if (first == Text::npos) return {};
-    return subkey.substr(first, subkey.find_last_not_of('\\') - first + 1);
+    Text trimmed = subkey.substr(first);
+    while (EndsWithChar(trimmed, '\\')) trimmed.pop_back();
+    return trimmed;
 }
 
 uint32_t DwordOfText(const Text& text) {
@@ -92,15 +94,15 @@ Text StripQuotes(const Text& text) {
 }
 
 Text FileNameOfPath(const Text& path) {
-    size_t cut = path.find_last_of("\\:");
+    size_t cut = LastCharOf(path, "\\:");
     return cut == Text::npos ? path : path.substr(cut + 1);
 }
 
 Text FolderOfPath(const Text& path) {
-    size_t cut = path.find_last_of("\\:");
+    size_t cut = LastCharOf(path, "\\:");
     if (cut == Text::npos) return {};
     Text folder = path.substr(0, cut + 1);
-    if (folder.back() == '\\') folder.pop_back();
+    if (EndsWithChar(folder, '\\')) folder.pop_back();
     return folder;
 }
 

@@ -44,7 +44,7 @@ bool IsOn(const Text& def, Field f) {
 }
 
 Text FolderPartOf(const Text& path) {
-    size_t cut = path.rfind('\\');
+    size_t cut = LastCharOf(path, "\\");
     if (cut == Text::npos) return {};
     if (cut == 2 && path[1] == ':') return path.substr(0, 3); // a file in a drive's root
     return path.substr(0, cut);
@@ -99,13 +99,13 @@ Text ReadAppPathsFolder(const Text& programName) {
         "", "");
     // "C:\Program Files\X\x.exe" in quotes: the quotes are not part of the folder.
     if (!value.empty() && value[0] == '"') value = TextBefore(value.substr(1) + "\"", "\"");
-    size_t cut = value.rfind('\\');
+    size_t cut = LastCharOf(value, "\\");
     return cut == Text::npos ? Text() : value.substr(0, cut);
 }
 
 Text ReadRegistryPathValue(const Text& address) {
     Text value = RegPathReadString(address, "", "");
-    size_t cut = address.rfind('\\');
+    size_t cut = LastCharOf(address, "\\");
     if (value.empty() && cut != Text::npos)
         value = RegPathReadString(address.substr(0, cut), address.substr(cut + 1), "");
     return value;

@@ -122,7 +122,7 @@ Text GetExeName() {
 
 Text GetExeDir(bool withBackslash) {
     Text exe = GetExeName();
-    return FixSlash(exe.substr(0, exe.rfind('\\') + 1), withBackslash);
+    return FixSlash(exe.substr(0, LastCharOf(exe, "\\") + 1), withBackslash);
 }
 
 Text GetWindowsDir(bool withBackslash) {

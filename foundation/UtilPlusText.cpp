@@ -17,22 +17,29 @@ TextList SplitLines(const Text& text) {
 
 Text FixSlash(const Text& path, bool withBackslash) {
     Text out = path;
-    if (out.size() > 2 && out.back() == '\\') out.pop_back();
-    if (withBackslash && !out.empty() && out.back() != '\\') out += '\\';
+    const bool driveRoot = out.size() == 3 && out[1] == ':';
+    if (out.size() > 2 && !driveRoot && EndsWithChar(out, '\\')) out.pop_back();
+    if (withBackslash && !out.empty() && !EndsWithChar(out, '\\')) out += '\\';
     return out;
 }
 
 Text RemoveDoubleSlashes(const Text& path) {
     Text out = path.substr(0, 1);
-    for (size_t i = 1; i < path.size(); ++i)
-        if (path[i] != '\\' || i < 2 || path[i - 1] != '\\') out += path[i];
+    // A backslash right after one of its own goes; one after a two-byte character stays.
+    size_t last = 0;
+    for (size_t i = 1; i < path.size(); i = last + 1) {
+        last = NextCharOf(path, "\\", i);
+        if (last == Text::npos) return out + path.substr(i);
+        out += path.substr(i, last - i);
+        if (last < 2 || last != i) out += '\\';
+    }
     return out;
 }
 
 namespace {
 
 Text FileNameOf(const Text& path) {
-    size_t p = path.find_last_of("\\/");
+    size_t p = LastCharOf(path, "\\/");
     return p == Text::npos ? path : path.substr(p + 1);
 }
 
@@ -145,7 +152,7 @@ int RootIndexOfName(const Text& name) {
 void SplitRegPathText(const Text& path, Text& rootName, Text& subkey) {
     subkey = Trim(path);
     rootName.clear();
-    size_t slash = subkey.find('\\');
+    size_t slash = NextCharOf(subkey, "\\");
     if (!StartsText("HKEY_", subkey) || slash == Text::npos) return;
     rootName = subkey.substr(0, slash);
     subkey = subkey.substr(slash + 1);

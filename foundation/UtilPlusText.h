@@ -14,8 +14,9 @@ using TextList = std::vector<Text>;
 // Lines of a file's text; CR LF, LF and a lone CR all end a line.
 TextList SplitLines(const Text& text);
 
-// One trailing backslash removed when the path is longer than 2 characters; then exactly
-// one appended when asked (an empty path stays empty).
+// One trailing backslash removed when the path is longer than 2 characters and no drive root
+// ("C:\\" stays: "C:" would name the drive's current folder); then exactly one appended when
+// asked (an empty path stays empty).
 Text FixSlash(const Text& path, bool withBackslash);
 // The first character kept; in the rest every run of backslashes becomes one.
 Text RemoveDoubleSlashes(const Text& path);

@@ -301,4 +301,38 @@ Text IntToStr(int64_t value) {
     return std::to_string(value);
 }
 
+// ---------------------------------------------------------------- characters of paths
+
+namespace {
+// Calls found(i) for the start of every character that is one of chars, until it answers true.
+template <typename Found>
+size_t ScanChars(const Text& text, const char* chars, size_t from, LeadByteTest lead, Found found) {
+    const Text set = chars;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool pair = lead(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
+        if (!pair && i >= from && set.find(text[i]) != Text::npos && found(i)) return i;
+        if (pair) ++i;
+    }
+    return Text::npos;
+}
+} // namespace
+
+size_t LastCharOf(const Text& text, const char* chars, LeadByteTest lead) {
+    size_t last = Text::npos;
+    ScanChars(text, chars, 0, lead, [&](size_t i) {
+        last = i;
+        return false;
+    });
+    return last;
+}
+
+size_t NextCharOf(const Text& text, const char* chars, size_t from, LeadByteTest lead) {
+    return ScanChars(text, chars, from, lead, [](size_t) { return true; });
+}
+
+bool EndsWithChar(const Text& text, char c, LeadByteTest lead) {
+    const char chars[] = {c, '\0'};
+    return !text.empty() && LastCharOf(text, chars, lead) == text.size() - 1;
+}
+
 } // namespace zk

@@ -1,6 +1,8 @@
 // Text and list helpers: pure 8-bit text code (no windows.h). Positions are 1-based, 0 is
 // "not found"; list items are 0-based. Case folding touches the letters a-z only.
 #pragma once
+#include "CodePage.h"
+
 #include <cstdint>
 #include <string>
 
@@ -49,6 +51,18 @@ Text BoolToText(int value);
 char BoolToDigit(bool value);
 int64_t BaseTextToInt64(const Text& text, int base);
 int32_t HexToInt(const Text& text);
+
+// --- Paths are cut by character, not by byte: in a two-byte code page a "\\" (0x5C) may be the
+// second byte of a character ("\x94\x5C" is one character of code page 932), which is no
+// separator. Positions are 0-based here, npos for none; `lead` tells the code page. ---
+using LeadByteTest = bool (*)(unsigned char c);
+// The last character of text that is one of chars.
+size_t LastCharOf(const Text& text, const char* chars, LeadByteTest lead = IsAnsiLeadByte);
+// The first character of text at or after position from that is one of chars.
+size_t NextCharOf(const Text& text, const char* chars, size_t from = 0,
+                  LeadByteTest lead = IsAnsiLeadByte);
+// The text ends with the character c (and not with a two-byte character whose second byte is c).
+bool EndsWithChar(const Text& text, char c, LeadByteTest lead = IsAnsiLeadByte);
 
 // Integer settings: optional blanks, optional sign, decimal digits or hex after "$", "x" or
 // "0x"; nothing may follow. The signed value must fit in 32 bits (hex ones too: $80000000 does

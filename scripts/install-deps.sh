@@ -23,3 +23,6 @@ if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
   grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
   locale-gen >/dev/null
 fi
+# Tests of double-byte names run Wine in code page 932 (LC_ALL=ja_JP.UTF-8); without the C
+# library's locale of that name Wine's file names fall back to ASCII.
+locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' || localedef -i ja_JP -c -f UTF-8 ja_JP.UTF-8

@@ -44,6 +44,9 @@ export HOME='$sbx/home'
 export XDG_CONFIG_HOME='$sbx/home/.config' XDG_DATA_HOME='$sbx/home/.local/share' XDG_CACHE_HOME='$sbx/home/.cache'
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES='winemenubuilder.exe=d'
+# The same locale on every host (a test's LC_ALL still takes precedence): without a UTF-8 one
+# Wine cannot name files outside ASCII.
+export LANG=C.UTF-8
 export ZK_BUILD='$build'
 export ZK_RUNAS='${runas[*]}'
 ENV

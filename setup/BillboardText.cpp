@@ -13,7 +13,7 @@ int Number(const Text& row, int item, int def) {
 }
 
 Text FileNamePart(const Text& path) {
-    size_t slash = path.find_last_of("\\/:");
+    size_t slash = LastCharOf(path, "\\/:");
     return slash == Text::npos ? path : path.substr(slash + 1);
 }
 
@@ -59,7 +59,7 @@ bool IsTextPage(const Text& file) {
 Text PageFilePath(const Text& file, bool programFolderNames, const Text& exeDir) {
     if (!programFolderNames) return file;
     Text dir = exeDir;
-    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    if (!dir.empty() && !EndsWithChar(dir, '\\')) dir += '\\';
     return dir + FileNamePart(file);
 }
 

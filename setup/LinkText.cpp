@@ -1,5 +1,7 @@
 #include "LinkText.h"
 
+#include <algorithm>
+
 namespace zk {
 
 namespace {
@@ -43,8 +45,7 @@ LinkNameFault CheckNameParts(const Text& text) {
     }
     size_t start = 0;
     while (start <= text.size()) {
-        size_t end = start;
-        while (end < text.size() && !IsSeparator(text[end])) ++end;
+        const size_t end = std::min(NextCharOf(text, "\\/", start), text.size());
         Text part = text.substr(start, end - start);
         if (IsDotsOnly(part)) return LinkNameFault::ParentStep;
         if (IsDeviceName(part)) return LinkNameFault::DeviceName;
@@ -101,9 +102,7 @@ LinkNameFault CheckProgramGroup(const Text& group) {
 LinkNameFault CheckLinkName(const Text& name) {
     LinkNameFault fault = CheckNameParts(name);
     if (fault != LinkNameFault::None) return fault;
-    for (char c : name)
-        if (IsSeparator(c)) return LinkNameFault::Separator;
-    return LinkNameFault::None;
+    return NextCharOf(name, "\\/") == Text::npos ? LinkNameFault::None : LinkNameFault::Separator;
 }
 
 } // namespace zk

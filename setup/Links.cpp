@@ -50,7 +50,7 @@ bool FolderExists(const Text& path) {
 bool MakeFolderPath(const Text& path) {
     if (path.empty()) return false;
     if (FolderExists(path)) return true;
-    size_t cut = path.find_last_of("\\/");
+    size_t cut = LastCharOf(path, "\\/");
     if (cut != Text::npos && cut > 0) MakeFolderPath(path.substr(0, cut));
     return CreateDirectoryA(path.c_str(), nullptr) || FolderExists(path);
 }

@@ -178,7 +178,7 @@ class SystemMixer : public MusicMixer {
 } // namespace
 
 bool IsMidiFile(const Text& file) {
-    size_t dot = file.find_last_of(".\\/:");
+    size_t dot = LastCharOf(file, ".\\/:");
     if (dot == Text::npos || file[dot] != '.') return false;
     Text ext = UpperCase(file.substr(dot));
     return ext == ".MID" || ext == ".MIDI";

@@ -33,8 +33,8 @@ TextList FileNamesOf(const Text& list) {
 // A file of the engine's folder put into the target folder under its own name, forced.
 InstallFileRequest EngineFileRequest(const InstallHost& host, const Text& name) {
     InstallFileRequest r;
-    r.source = host.engineDir + "\\" + FileNameOfPath(name);
-    r.target = host.targetDir + "\\" + FileNameOfPath(name);
+    r.source = FixSlash(host.engineDir, true) + FileNameOfPath(name); // a root keeps its "\\"
+    r.target = FixSlash(host.targetDir, true) + FileNameOfPath(name);
     r.force = true;
     return r;
 }
@@ -186,7 +186,7 @@ bool WriteUninstallHeader(const InstallHost& host) {
     FirstRemovalTexts first;
     first.scriptPath = host.uninstall->Path();
     if (s.GetCreateSetupLog() && !host.setupLogExisted)
-        first.setupLogPath = host.targetDir + "\\Setup.log";
+        first.setupLogPath = FixSlash(host.targetDir, true) + "Setup.log";
     if (s.GetUsesCommonFolder()) {
         first.commonFolder = host.sharedDir;
         first.commonFolderOurs = OwnerByHost(host, host.sharedDir) != FolderOwner::Other;

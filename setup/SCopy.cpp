@@ -49,17 +49,18 @@ bool IsFile(const Text& path) {
 }
 
 Text WithoutBackslash(Text path) {
-    while (path.size() > 1 && path.back() == '\\' && path[path.size() - 2] != ':') path.pop_back();
+    while (path.size() > 1 && EndsWithChar(path, '\\') && path[path.size() - 2] != ':')
+        path.pop_back();
     return path;
 }
 
 Text FolderOf(const Text& path) {
-    size_t cut = path.rfind('\\');
+    size_t cut = LastCharOf(path, "\\");
     return cut == Text::npos ? Text() : path.substr(0, cut);
 }
 
 Text NameOf(const Text& path) {
-    size_t cut = path.find_last_of("\\/:");
+    size_t cut = LastCharOf(path, "\\/:");
     return cut == Text::npos ? path : path.substr(cut + 1);
 }
 
@@ -175,6 +176,12 @@ void TCopyEngine::ShowFailure(const Text& key, const Text& def, const Text& valu
                  LangString("MsgBox", "BtnText", DefaultButtonCaptions), GetLangCharset());
 }
 
+bool TCopyEngine::FailToPlace(const Text& source, const Text& target) {
+    // A temporary file's line that could not be written has stopped the run already.
+    if (failed_) return FailFile(source, target, FileOutcome::Failed, Text(), Text(), Text());
+    return FailFile(source, target, FileOutcome::Failed, NotCopiedKey, NotCopiedText, target);
+}
+
 bool TCopyEngine::FailFile(const Text& source, const Text& target, FileOutcome outcome,
                            const Text& key, const Text& def, const Text& value) {
     ++failedFiles_;
@@ -265,7 +272,8 @@ bool TCopyEngine::CreateDirLogged(const Text& folderIn, bool withLine, char remo
             createdFolders_.insert(UpperCase(WithoutBackslash(CanonicalizePath(*it))));
         }
     }
-    if (!withLine) return true;
+    // A drive's root is never the product's to remove (a product installed at "D:\\").
+    if (!withLine || IsRootPath(folder)) return true;
     for (const Text& f : wellKnownFolders_)
         if (TextEquals(f, folder)) return true;
     for (const UninstallLine& line : FolderEntryLines(removeMode, folder, OwnerOf(folder)))
@@ -342,8 +350,8 @@ int TCopyEngine::InstallFileList(const Text& sourceDir, const Text& folder, bool
         if (FileSkippedOnThisOS(item.flags, platform_.windowsMask)) continue;
         if (FileFlagShared(item.flags)) keptSeen = true;
         FileJob job;
-        job.source = sourceDir + "\\" + item.name;
-        job.target = folder + "\\" + item.name;
+        job.source = FixSlash(sourceDir, true) + item.name; // a drive root keeps its one "\\"
+        job.target = FixSlash(folder, true) + item.name;
         job.mode = mode;
         job.flags = item.flags;
         bool delayed = false;
@@ -359,7 +367,9 @@ void TCopyEngine::ListSourceTree() {
     Text& list = inputs_.sourceDirList;
     if (list.empty()) {
         Text origin = RegPathReadString(DynDataKey, "OriginDir", "");
-        list = ListFolderTree(origin.empty() ? inputs_.engineDir : origin);
+        if (origin.empty()) origin = inputs_.engineDir;
+        if (origin.size() == 2 && origin[1] == ':') origin += '\\'; // "E:" is the CD's root
+        list = ListFolderTree(origin);
         if (list.empty()) list.assign(1, '|');
     }
     // Each folder's names once: probing a missing name costs a scan of a large folder.
@@ -369,11 +379,11 @@ void TCopyEngine::ListSourceTree() {
         if (end > start) {
             SourceFolder folder{WithoutBackslash(list.substr(start, end - start)), {}};
             WIN32_FIND_DATAA fd;
-            UniqueFind find(FindFirstFileA((folder.path + "\\*").c_str(), &fd));
+            UniqueFind find(FindFirstFileA((FixSlash(folder.path, true) + "*").c_str(), &fd));
             if (find) {
                 do {
                     if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                        folder.names.insert(UpperCase(fd.cFileName));
+                        folder.names.insert(UpperCaseAnsi(fd.cFileName));
                 } while (FindNextFileA(find.get(), &fd));
             }
             sourceTree_.push_back(std::move(folder));
@@ -390,11 +400,11 @@ bool TCopyEngine::LocateSourceFile(Text& source, bool& packed) {
     TextList names{numbered};
     if (!TextEquals(bare, numbered)) names.push_back(bare);
     for (const Text& name : names) {
-        const Text upper = UpperCase(name);
+        const Text upper = UpperCaseAnsi(name);
         for (const SourceFolder& folder : sourceTree_) {
             for (bool z : {false, true}) {
                 if (!folder.names.count(z ? upper + "._Z" : upper)) continue;
-                Text path = folder.path + "\\" + name + (z ? "._z" : "");
+                Text path = FixSlash(folder.path, true) + name + (z ? "._z" : "");
                 if (!IsFile(path)) continue; // gone since the listing (a consumed source)
                 source = path;
                 packed = z;
@@ -450,22 +460,12 @@ bool CopyOneFile(const Text& source, const Text& target, bool withProgress,
 
 } // namespace
 
-bool TCopyEngine::PutInPlace(const Text& source, const Text& staged, const Text& target,
-                             bool move) {
-    auto attempt = [&] {
-        if (!staged.empty()) return ReplaceFileWith(staged, target);
-        if (!move)
-            return CopyOneFile(source, target, inputs_.script.GetShowProgBar2(), cb_.progress);
-        Step(CopyStep{CopyStep::Kind::Bytes, Text(), 5, 10});
-        bool ok = MoveFileExA(source.c_str(), target.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
-                                  MOVEFILE_WRITE_THROUGH) != 0;
-        Step(CopyStep{CopyStep::Kind::Bytes, Text(), 10, 10});
-        return ok;
-    };
+namespace {
+
+// A read-only, hidden or system target refuses to be replaced until its marks are gone. Asked
+// only after a failure: a lookup of a missing name is slow in large folders.
+template <typename Attempt> bool WithTargetMarksCleared(const Text& target, Attempt attempt) {
     if (attempt()) return true;
-    // A read-only, hidden or system target refuses to be replaced until its marks are gone.
-    // Asked only after a failure: a lookup of a missing name is slow in large folders.
     DWORD a = GetFileAttributesA(target.c_str());
     const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY) || !(a & marks))
@@ -474,31 +474,59 @@ bool TCopyEngine::PutInPlace(const Text& source, const Text& staged, const Text&
     return attempt();
 }
 
-bool TCopyEngine::StageForRestart(const Text& source, Text& staged, const Text& target) {
+void DropFile(Text& path) {
+    if (!path.empty()) DeleteFileA(path.c_str());
+    path.clear();
+}
+
+} // namespace
+
+Text TCopyEngine::CreateTemp(const Text& target) {
+    // Named in the uninstall script before it exists: a run killed while it is written leaves
+    // nothing the uninstallation does not know.
+    return CreateTempFileBeside(
+        target, [this](const Text& temp) { return AddLine("REMOVE_FILE(" + temp + ")"); });
+}
+
+TCopyEngine::Placed TCopyEngine::PutInPlace(const Text& source, Text& staged, const Text& target,
+                                            bool move) {
+    if (move && staged.empty()) {
+        Step(CopyStep{CopyStep::Kind::Bytes, Text(), 5, 10});
+        const bool moved = WithTargetMarksCleared(target, [&] {
+            return MoveFileExA(source.c_str(), target.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        });
+        Step(CopyStep{CopyStep::Kind::Bytes, Text(), 10, 10});
+        if (moved) return Placed::InPlace;
+        // Another volume behind the same letter, or a target in use: the copy's way.
+    }
+    // The new bytes go beside the target and are renamed over it: the old file stays whole
+    // until the new one is (a full disk, a copy that breaks off).
     if (staged.empty()) {
-        // A name of its own beside the target: an unrelated file is never overwritten.
-        staged = CreateTempFileBeside(target);
-        if (staged.empty()) return false;
+        staged = CreateTemp(target);
+        if (staged.empty()) return Placed::Failed;
         if (!CopyOneFile(source, staged, inputs_.script.GetShowProgBar2(), cb_.progress)) {
-            DeleteFileA(staged.c_str());
-            staged.clear();
-            return false;
+            DropFile(staged);
+            return Placed::Failed;
         }
     }
-    SetFileAttributesA(staged.c_str(), FILE_ATTRIBUTE_NORMAL);
-    bool ok;
-    if (platform_.nt)
-        ok = MoveFileExA(staged.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
-    else
-        ok = WritePrivateProfileStringA("Rename", ShortPathOf(target).c_str(),
-                                        ShortPathOf(staged).c_str(),
-                                        platform_.winInitPath.c_str()) != 0;
-    if (!ok) {
-        DeleteFileA(staged.c_str());
+    if (WithTargetMarksCleared(target, [&] { return ReplaceFileWith(staged, target); })) {
         staged.clear();
+        return Placed::InPlace;
     }
-    return ok;
+    if (StageForRestart(staged, target)) return Placed::Delayed;
+    DropFile(staged);
+    return Placed::Failed;
+}
+
+bool TCopyEngine::StageForRestart(const Text& staged, const Text& target) {
+    SetFileAttributesA(staged.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (platform_.nt)
+        return MoveFileExA(staged.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+    return WritePrivateProfileStringA("Rename", ShortPathOf(target).c_str(),
+                                      ShortPathOf(staged).c_str(),
+                                      platform_.winInitPath.c_str()) != 0;
 }
 
 bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
@@ -532,47 +560,43 @@ bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
         return true;
     }
 
-    // A stream is inflated beside its target before anything is decided or written, so a bad
-    // one leaves neither a partial file nor an uninstall line.
+    // A stream is inflated beside its target before anything is decided, so a bad one leaves
+    // neither a partial file nor the target's uninstall line.
     Text staged;
     if (packed) {
         if (!job.force && EffectiveMode(job.mode, job.flags) == 4 && IsFile(target))
             return KeepFile(job, source, target);
-        staged = CreateTempFileBeside(target);
-        if (staged.empty())
-            return FailFile(source, target, FileOutcome::Failed, NotCopiedKey, NotCopiedText,
-                            target);
+        staged = CreateTemp(target);
+        if (staged.empty()) return FailToPlace(source, target);
         int64_t size = -1;
         bool ok = false;
         try {
             ProgressScope scope(cb_.progress);
             ok = InflateFileInto(source, staged, BytesProgress, &size);
         } catch (const EZLibError&) {
-            DeleteFileA(staged.c_str());
+            DropFile(staged);
             return FailFile(source, target, FileOutcome::BadStream, BadStreamKey, BadStreamText,
                             source);
         }
         if (!ok) {
-            DeleteFileA(staged.c_str());
-            return FailFile(source, target, FileOutcome::Failed, NotCopiedKey, NotCopiedText,
-                            target);
+            DropFile(staged);
+            return FailToPlace(source, target);
         }
     }
     if (!job.force && !ShouldOverwrite(packed ? staged : source, target, job.mode, job.flags)) {
-        if (!staged.empty()) DeleteFileA(staged.c_str());
+        DropFile(staged);
         return KeepFile(job, source, target);
     }
     if (!WriteRemovalLines(job, target)) {
-        if (!staged.empty()) DeleteFileA(staged.c_str());
+        DropFile(staged);
         return FailFile(source, target, FileOutcome::Failed, Text(), Text(), Text());
     }
 
     const bool move = !packed && !keep && !script.GetUseCopy() && platform_.nt &&
                       source.size() >= 3 && target.size() >= 3 &&
                       TextEquals(source.substr(0, 3), target.substr(0, 3));
-    const bool inPlace = PutInPlace(source, staged, target, move);
-    if (inPlace) {
-        staged.clear();
+    const Placed placed = PutInPlace(source, staged, target, move);
+    if (placed == Placed::InPlace) {
         Log(Text(Continue) + "OK");
         // A copy takes its source's marks (read-only from a CD); a fresh inflate has none.
         uint32_t attributes = FileFlagAttributes(job.flags);
@@ -581,11 +605,11 @@ bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
         int pause = StrToIntDef(script.GetBgWaveDelay(), 0);
         if (pause > 0 && !script.GetBgWaveFileName().empty() && Ask(cb_.isMusicPlaying))
             WaitWithAppMessages(static_cast<DWORD>(pause));
-    } else if (StageForRestart(source, staged, target)) {
+    } else if (placed == Placed::Delayed) {
         Log(Text(Continue) + "OK Delayed");
         delayed = restartNeeded_ = true;
     } else {
-        return FailFile(source, target, FileOutcome::Failed, NotCopiedKey, NotCopiedText, target);
+        return FailToPlace(source, target);
     }
     if (FileFlagRegister(job.flags)) comFiles_.push_back(target);
     if (FileFlagFont(job.flags)) fontFiles_.push_back(target);

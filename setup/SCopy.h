@@ -159,16 +159,21 @@ class TCopyEngine {
                         const Text& files);
     bool WriteRemovalLines(const FileJob& job, const Text& target);
     bool KeepFile(const FileJob& job, const Text& source, const Text& target);
-    bool PutInPlace(const Text& source, const Text& staged, const Text& target, bool move);
-    bool StageForRestart(const Text& source, Text& staged, const Text& target);
+    // The one way a file is put in place (a move on the same drive, else through a temporary
+    // file beside the target, renamed over it; at the next restart when the target refuses).
+    enum class Placed { InPlace, Delayed, Failed };
+    Placed PutInPlace(const Text& source, Text& staged, const Text& target, bool move);
+    Text CreateTemp(const Text& target);
+    bool StageForRestart(const Text& staged, const Text& target);
     bool FailFile(const Text& source, const Text& target, FileOutcome outcome, const Text& key,
                   const Text& def, const Text& value);
+    bool FailToPlace(const Text& source, const Text& target);
     bool CreatedHere(const Text& folder) const;
     void ListSourceTree();
 
     struct SourceFolder {
         Text path;
-        std::unordered_set<Text> names; // upper case
+        std::unordered_set<Text> names; // upper case by the system's rules (UpperCaseAnsi)
     };
 
     CopyInputs inputs_;

@@ -900,7 +900,8 @@ constexpr const char* kDevKey = "HKEY_CURRENT_USER\\Software\\Morvane\\Zelkon";
 constexpr const char* kDevValue = "CopyAllSetupFilesFromTempDir";
 
 void CreateFolderWithParents(const Text& folder) {
-    for (size_t at = folder.find('\\', 3); at != Text::npos; at = folder.find('\\', at + 1))
+    for (size_t at = NextCharOf(folder, "\\", 3); at != Text::npos;
+         at = NextCharOf(folder, "\\", at + 1))
         CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
 }

@@ -53,8 +53,8 @@ std::vector<FileItem> ParseFileList(const Text& files) {
 }
 
 Text SourceFileKey(const Text& nameOrPath) {
-    size_t cut = nameOrPath.find_last_of("\\/:");
-    return UpperCase(cut == Text::npos ? nameOrPath : nameOrPath.substr(cut + 1));
+    size_t cut = LastCharOf(nameOrPath, "\\/:");
+    return UpperCaseAnsi(cut == Text::npos ? nameOrPath : nameOrPath.substr(cut + 1));
 }
 
 } // namespace zk

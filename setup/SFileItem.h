@@ -18,7 +18,9 @@ struct FileItem {
 FileItem ParseFileItem(const Text& item);
 // The items of a "|"-separated list in order; empty items and the list "*" give none.
 std::vector<FileItem> ParseFileList(const Text& files);
-// The key under which a source file's uses are counted: its file-name part, upper case.
+// The key under which a source file's uses are counted: its file-name part, upper case by the
+// system's rules, as the file system compares names ("r\xE9sum\xE9.txt" and "R\xC9SUM\xC9.TXT" are
+// one).
 Text SourceFileKey(const Text& nameOrPath);
 
 } // namespace zk

@@ -35,7 +35,7 @@ Rgb RgbOf(int color) {
 }
 
 Text FileNamePart(const Text& path) {
-    size_t slash = path.find_last_of("\\/:");
+    size_t slash = LastCharOf(path, "\\/:");
     return slash == Text::npos ? path : path.substr(slash + 1);
 }
 

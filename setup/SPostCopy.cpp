@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "Process.h"
@@ -26,7 +27,7 @@ bool IsDir(const Text& path) {
 }
 
 Text WithoutTrailingBackslash(Text path) {
-    while (!path.empty() && path.back() == '\\') path.pop_back();
+    while (EndsWithChar(path, '\\')) path.pop_back();
     return path;
 }
 
@@ -60,14 +61,11 @@ int LocationOf(const Text& word) {
 // Levels of a sub-folder, "/" taken as "\", empty levels left out.
 TextList LevelsOf(const Text& subFolder) {
     TextList levels;
-    Text level;
-    for (char c : subFolder + "\\") {
-        if (c != '\\' && c != '/') {
-            level += c;
-            continue;
-        }
-        if (!Trim(level).empty()) levels.push_back(Trim(level));
-        level.clear();
+    for (size_t start = 0; start <= subFolder.size();) {
+        const size_t end = std::min(NextCharOf(subFolder, "\\/", start), subFolder.size());
+        const Text level = Trim(subFolder.substr(start, end - start));
+        if (!level.empty()) levels.push_back(level);
+        start = end + 1;
     }
     return levels;
 }
@@ -145,7 +143,7 @@ class ShortcutRun {
         if (!script_.GetRunAutoUpdateAtStartup()) return;
         LinkRequest r;
         r.location = 3;
-        r.target = host_.targetDir + "\\" + script_.GetAutoUpdateExeFileName();
+        r.target = FixSlash(host_.targetDir, true) + script_.GetAutoUpdateExeFileName();
         r.arguments = "/DELAY=120";
         r.workDir = host_.targetDir;
         r.showCommand = 0;
@@ -235,7 +233,11 @@ class ShortcutRun {
         const TextList levels = LevelsOf(subFolder);
         Text parent = folder;
         for (size_t i = levels.size(); i-- > 1;) {
-            const size_t cut = UpperCase(parent).rfind("\\" + UpperCase(levels[i]));
+            const Text upper = UpperCase(parent), level = "\\" + UpperCase(levels[i]);
+            size_t cut = upper.rfind(level);
+            // A match must start at a backslash of its own, not at a character's second byte.
+            while (cut != Text::npos && NextCharOf(parent, "\\", cut) != cut)
+                cut = cut == 0 ? Text::npos : upper.rfind(level, cut - 1);
             if (cut == Text::npos) return;
             parent = parent.substr(0, cut);
             FolderLine("REMOVE_FOLDER", parent);
@@ -276,7 +278,7 @@ int WindowStateToShowCmd(const Text& state) {
 bool IsLinkTargetValid(const Text& target) {
     if (target.empty()) return false;
     if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES || IsUrl(target)) return true;
-    if (target.find('\\') != Text::npos) return false;
+    if (NextCharOf(target, "\\") != Text::npos) return false;
     return PosText(".exe", target) > 0;
 }
 

@@ -5,7 +5,7 @@ namespace zk {
 namespace {
 
 Text WithoutTrailingBackslash(Text folder) {
-    while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    while (EndsWithChar(folder, '\\')) folder.pop_back();
     return folder;
 }
 
@@ -53,7 +53,7 @@ Text UninstallScriptPath(const Text& targetDir, const Text& progStamp) {
 
 Text UninstallEnginePath(const Text& scriptPath) {
     const size_t dot = scriptPath.rfind('.');
-    const size_t slash = scriptPath.find_last_of("\\/");
+    const size_t slash = LastCharOf(scriptPath, "\\/");
     if (dot == Text::npos || (slash != Text::npos && dot < slash)) return scriptPath + ".exe";
     return scriptPath.substr(0, dot) + ".exe";
 }

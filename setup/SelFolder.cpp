@@ -137,7 +137,7 @@ class TaskWindowsDisabled {
 Text BrowseStartFolder(const Text& path) {
     Text folder = path;
     for (int step = 0; step < 10 && !IsFolder(folder); ++step) {
-        size_t cut = folder.find_last_of("\\:");
+        size_t cut = LastCharOf(folder, "\\:");
         folder = FixSlash(cut == Text::npos ? Text() : folder.substr(0, cut + 1), false);
     }
     return folder;

@@ -56,16 +56,16 @@ Text OriginalInfoFileValue(const Text& commandLine) {
 }
 
 bool IsPlainDllName(const Text& name) {
-    return name.find_first_of("\\/:") == Text::npos && name.find("..") == Text::npos;
+    return NextCharOf(name, "\\/:") == Text::npos && name.find("..") == Text::npos;
 }
 
 Text FileNamePartOf(const Text& path) {
-    const size_t slash = path.find_last_of("\\/:");
+    const size_t slash = LastCharOf(path, "\\/:");
     return slash == Text::npos ? path : path.substr(slash + 1);
 }
 
 Text FolderPartOf(const Text& path) {
-    const size_t slash = path.find_last_of("\\/");
+    const size_t slash = LastCharOf(path, "\\/");
     if (slash == Text::npos) return {};
     Text folder = path.substr(0, slash);
     if (folder.size() == 2 && folder[1] == ':') folder += '\\'; // "C:\" keeps its root

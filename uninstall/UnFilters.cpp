@@ -27,7 +27,7 @@ TextList KeyComponents(const Text& subkey) {
     TextList parts;
     size_t start = 0;
     while (start <= subkey.size()) {
-        size_t next = subkey.find('\\', start);
+        size_t next = NextCharOf(subkey, "\\", start);
         if (next == Text::npos) next = subkey.size();
         if (next > start) parts.push_back(UpperCase(Trim(subkey.substr(start, next - start))));
         start = next + 1;
@@ -255,7 +255,7 @@ TextList RemoveDirsAboveOwnDir(const ProtectionLists& p, const TextList& removeD
                                const Text& ownDir) {
     TextList above;
     for (Text dir : removeDirs) {
-        while (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
+        while (dir.size() > 3 && EndsWithChar(dir, '\\')) dir.pop_back();
         const bool isAbove = dir.size() > 3 && StartsText(dir + "\\", ownDir);
         const bool listed = std::any_of(above.begin(), above.end(),
                                         [&](const Text& a) { return TextEquals(a, dir); });
@@ -283,6 +283,61 @@ bool IsProtectedRegistryKey(const Text& registryPath) {
 bool IsRefusedRegistryRow(const Text& row) {
     return TextEquals(Trim(ListItem(row, 4)), "Remove Key") &&
            IsProtectedRegistryKey(ListItem(row, 0));
+}
+
+namespace {
+
+bool IsOneOf(const Text& path, const TextList& files) {
+    const Text key = UpperCaseAnsi(Trim(path));
+    return !key.empty() && std::any_of(files.begin(), files.end(),
+                                       [&](const Text& f) { return UpperCaseAnsi(f) == key; });
+}
+
+} // namespace
+
+std::string WithoutPendingRenamesFrom(const std::string& multiSz, const TextList& files,
+                                      bool& changed) {
+    changed = false;
+    // Pairs: a source, then its target, which is empty for a deletion; an empty source ends.
+    const auto next = [&](size_t& at) {
+        size_t end = std::min(multiSz.find('\0', at), multiSz.size());
+        std::string s = multiSz.substr(at, end - at);
+        at = end + 1;
+        return s;
+    };
+    std::string kept;
+    for (size_t at = 0; at < multiSz.size();) {
+        const std::string source = next(at);
+        if (source.empty()) break;
+        const std::string target = at < multiSz.size() ? next(at) : std::string();
+        if (IsOneOf(StartsText("\\??\\", source) ? source.substr(4) : source, files)) {
+            changed = true;
+            continue;
+        }
+        kept += source + '\0' + target + '\0';
+    }
+    return changed ? (kept.empty() ? kept : kept + '\0') : multiSz;
+}
+
+Text WithoutWininitRenamesFrom(const Text& ini, const TextList& files, bool& changed) {
+    changed = false;
+    Text kept;
+    bool inRename = false;
+    size_t start = 0;
+    while (start < ini.size()) {
+        size_t end = ini.find('\n', start);
+        end = end == Text::npos ? ini.size() : end + 1;
+        const Text line = ini.substr(start, end - start), bare = Trim(line);
+        start = end;
+        if (!bare.empty() && bare[0] == '[') inRename = TextEquals(bare, "[Rename]");
+        const size_t eq = bare.find('=');
+        if (inRename && eq != Text::npos && IsOneOf(bare.substr(eq + 1), files)) {
+            changed = true;
+            continue;
+        }
+        kept += line;
+    }
+    return kept;
 }
 
 } // namespace zk

@@ -47,4 +47,15 @@ bool IsProtectedRegistryKey(const Text& registryPath);
 // A registry row whose uninstall action is "Remove Key" of such a key.
 bool IsRefusedRegistryRow(const Text& row);
 
+// The renames the system does at its next start, without those that would bring one of
+// `files` (the script's REMOVE_FILE items, canonical) in: a replacement this product staged
+// for a file in use would otherwise come back after the uninstallation. `changed` tells
+// whether one was taken out.
+// PendingFileRenameOperations (REG_MULTI_SZ): pairs of source and target, each "\??\" path.
+std::string WithoutPendingRenamesFrom(const std::string& multiSz, const TextList& files,
+                                      bool& changed);
+// WININIT.INI of the 9x family: [Rename] lines "target=source" by short names, which `files`
+// then holds as well.
+Text WithoutWininitRenamesFrom(const Text& ini, const TextList& files, bool& changed);
+
 } // namespace zk

@@ -97,7 +97,7 @@ bool IsTestMode() {
 Text GetUninstallScriptPath() {
     const Text exe = GetExeName();
     const size_t dot = exe.rfind('.');
-    const size_t slash = exe.find_last_of("\\/");
+    const size_t slash = LastCharOf(exe, "\\/");
     const bool hasExt = dot != Text::npos && (slash == Text::npos || dot > slash);
     return (hasExt ? exe.substr(0, dot) : exe) + ".txt";
 }
@@ -168,6 +168,8 @@ bool RemovalRun::Perform(const RemovalHooks& hooks, const Text& executionDllPath
     AddMemoHeader(kExecuteHeader);
     ProcessExecuteList(kUninstallStartStage);
     if (exitRequest_) return false;
+    // A staged replacement goes with the files: its rename at the next start must go first.
+    TraceLine(DropPendingRenamesOf(lists_[WorkList::File], CurrentPendingRenamePlace()));
     for (const RemovalStage& stage : kRemovalStages) {
         if (hooks.stageReached) hooks.stageReached(stage.mark);
         for (const StageList& s : stage.lists) {

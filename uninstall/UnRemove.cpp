@@ -69,8 +69,8 @@ bool RemoveTreeKeeping(const ProtectionLists& p, const Text& dir) {
 
 // True when a folder above the path is a link: a tree named through it lies elsewhere.
 bool PassesThroughLink(const Text& path) {
-    for (size_t cut = path.rfind('\\'); cut != Text::npos && cut > 2;
-         cut = path.rfind('\\', cut - 1)) {
+    for (size_t cut = LastCharOf(path, "\\"); cut != Text::npos && cut > 2;
+         cut = LastCharOf(path.substr(0, cut), "\\")) {
         const DWORD a = AttributesOf(path.substr(0, cut));
         if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
     }
@@ -80,7 +80,7 @@ bool PassesThroughLink(const Text& path) {
 // The path with the links above its last component resolved, canonical; "" when that cannot
 // be done (no such folder, or a system without GetFinalPathNameByHandleA).
 Text ResolveLinksAbove(const Text& path) {
-    const size_t cut = path.rfind('\\');
+    const size_t cut = LastCharOf(path, "\\");
     if (cut == Text::npos || cut < 2) return {};
     using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
     static const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
@@ -207,7 +207,7 @@ RemovalContext MakeRemovalContext(const UninstallWorkLists& lists, const Text& o
         if (!canonical.empty()) ctx.sharedFiles.emplace_back(canonical, Trim(item));
     }
     ctx.ownPath = CanonicalizePath(ownPath);
-    const size_t cut = ctx.ownPath.rfind('\\');
+    const size_t cut = LastCharOf(ctx.ownPath, "\\");
     if (cut != Text::npos) ctx.ownDir = ctx.ownPath.substr(0, cut == 2 ? 3 : cut);
     ctx.ownRealDir = ctx.ownDir.empty() ? Text() : RealPathOf(ctx.ownDir);
     return ctx;
@@ -367,6 +367,47 @@ ItemResult UndoEnvironmentOpItem(const RemovalContext&, const Text& item) {
 
 ItemResult UndoAssociationItem(const RemovalContext&, const Text& item) {
     return RowResult(PerformAssociationOp(ExpandFolderMacros(item, "\\"), kUninstallMode));
+}
+
+PendingRenamePlace CurrentPendingRenamePlace() {
+    return {IsWinNT(), GetWindowsDir(true) + "WININIT.INI"};
+}
+
+Text DropPendingRenamesOf(const TextList& fileItems, const PendingRenamePlace& place) {
+    TextList files;
+    for (const Text& item : fileItems) {
+        const Text file = CanonicalizePath(item);
+        if (file.empty()) continue;
+        files.push_back(file);
+        char shortName[MAX_PATH];
+        const DWORD n = GetShortPathNameA(file.c_str(), shortName, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) files.push_back(shortName);
+    }
+    bool changed = false;
+    if (!place.nt) {
+        const Text ini = LoadFile(place.winInitPath);
+        const Text kept = WithoutWininitRenamesFrom(ini, files, changed);
+        if (!changed) return "no staged replacement in " + place.winInitPath;
+        return SaveFileAtomic(place.winInitPath, kept, 0)
+                   ? "staged replacements taken out of " + place.winInitPath
+                   : ErrorReason("rewrite WININIT.INI");
+    }
+    const char* value = "PendingFileRenameOperations";
+    UniqueKey key =
+        OpenRegPath("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager",
+                    KEY_QUERY_VALUE | KEY_SET_VALUE);
+    DWORD type = 0;
+    std::string pending;
+    if (!key || !RegReadRaw(key.get(), value, type, pending) || type != REG_MULTI_SZ)
+        return "no pending renames";
+    const std::string kept = WithoutPendingRenamesFrom(pending, files, changed);
+    if (!changed) return "no staged replacement among the pending renames";
+    const LONG e = kept.empty() ? RegDeleteValueA(key.get(), value)
+                                : RegSetValueExA(key.get(), value, 0, REG_MULTI_SZ,
+                                                 reinterpret_cast<const BYTE*>(kept.data()),
+                                                 static_cast<DWORD>(kept.size()));
+    return e == ERROR_SUCCESS ? "staged replacements taken out of the pending renames"
+                              : "pending renames not written, error " + IntToStr(e);
 }
 
 ItemResult UndoOpenWithItem(const RemovalContext&, const Text& item) {

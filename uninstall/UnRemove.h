@@ -77,6 +77,17 @@ ItemResult UndoEnvironmentOpItem(const RemovalContext& ctx, const Text& item);
 ItemResult UndoAssociationItem(const RemovalContext& ctx, const Text& item);
 ItemResult UndoOpenWithItem(const RemovalContext& ctx, const Text& item);
 
+// Where the system keeps the renames it does at its next start.
+struct PendingRenamePlace {
+    bool nt = true;   // PendingFileRenameOperations of the session manager
+    Text winInitPath; // 9x: WININIT.INI of the Windows folder
+};
+PendingRenamePlace CurrentPendingRenamePlace();
+// Takes out of those renames the ones that would bring one of the REMOVE_FILE items in (a
+// replacement the installation staged for a file in use); asked before the files go, while
+// their short names can still be read. The decision, for the trace.
+Text DropPendingRenamesOf(const TextList& fileItems, const PendingRenamePlace& place);
+
 // The execute stages of SET_PERFORM_EXECUTE_OP items that the uninstaller runs.
 constexpr int kUninstallStartStage = 5;
 constexpr int kUninstallEndStage = 6;

@@ -70,7 +70,7 @@ WorkList MatchCommand(const Text& trimmedLine) {
 
 bool IsPlainFileName(const Text& name) {
     if (Trim(name).empty()) return false;
-    return name.find_first_of("\\/:") == Text::npos && name.find("..") == Text::npos;
+    return NextCharOf(name, "\\/:") == Text::npos && name.find("..") == Text::npos;
 }
 
 UninstallWorkLists ParseUninstallScript(const TextList& lines) {

@@ -145,6 +145,46 @@ TEST(Files, WritersReportUnwritableTargets) {
     EXPECT_EQ(Names(dir), (std::set<Text>{"source.bin", "busy.txt"})); // no temporaries
 }
 
+// Temporary files fit wherever their target fits, up to the longest path, and are named to the
+// caller before they are made.
+TEST(Files, TemporaryFilesBesideTheTarget) {
+    const Text dir = zktest::ScratchDir("files_temp");
+    Text seen;
+    const auto named = [&](const Text& path) {
+        seen = path;
+        return !Exists(path);
+    };
+    const Text first = CreateTempFileBeside(dir + "\\a.txt", named);
+    EXPECT_EQ(first, dir + "\\zk0.tmp");
+    EXPECT_EQ(seen, first) << "named before it was made";
+    EXPECT_EQ(CreateTempFileBeside(dir + "\\a.txt"), dir + "\\zk1.tmp") << "the first is taken";
+    DeleteFileA(first.c_str());
+    EXPECT_EQ(CreateTempFileBeside(dir + "\\a.txt"), first) << "the lowest free name again";
+    EXPECT_EQ(CreateTempFileBeside(dir + "\\a.txt", [](const Text&) { return false; }), "");
+    EXPECT_EQ(Names(dir), (std::set<Text>{"zk0.tmp", "zk1.tmp"})) << "a refused name is not made";
+    EXPECT_EQ(CreateTempFileBeside(dir + "\\no\\such\\a.txt"), "");
+
+    // Folders that leave 1 to 8 characters for a name of the same length: the target's path
+    // is as long as a path can be.
+    const Text deep = dir + "\\" + Text(110, 'd') + "\\" + Text(130, 'e');
+    ASSERT_TRUE(CreateDirectoryA((dir + "\\" + Text(110, 'd')).c_str(), nullptr));
+    for (size_t nameLength : {1, 2, 6, 7, 8}) {
+        const size_t folderLength = MAX_PATH - 1 - nameLength - 1;
+        const Text folder = deep.substr(0, folderLength);
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folderLength;
+        const Text target = folder + "\\" + Text(nameLength, 'n');
+        ASSERT_TRUE(WriteBytes(target, "the target fits")) << target.size();
+        for (int i = 0; i < 3; ++i) {
+            const Text temp = CreateTempFileBeside(target);
+            EXPECT_LE(temp.size(), target.size()) << temp;
+            EXPECT_EQ(temp.substr(0, folder.size() + 1), folder + "\\") << temp;
+            EXPECT_TRUE(Exists(temp)) << temp;
+        }
+        EXPECT_EQ(Names(folder).size(), 4u) << "three names of their own beside the target";
+        zktest::RemoveScratch(folder);
+    }
+}
+
 TEST(Files, AtomicSaveReplacesWholeOrNothing) {
     Text dir = zktest::ScratchDir("files_atomic");
     Text path = dir + "\\UnInstall.txt";
@@ -164,9 +204,12 @@ TEST(Files, CopyWithProgress) {
     Text dir = zktest::ScratchDir("files_copy");
     Text data = Pattern(100000);
     ASSERT_TRUE(WriteBytes(dir + "\\src.bin", data));
+    const uint32_t date = (((2003 - 1980) << 9 | 7 << 5 | 14) << 16) | (10 << 11 | 20 << 5 | 8);
+    ASSERT_TRUE(SaveFile(dir + "\\src.bin", data, date));
     calls.clear();
     ASSERT_TRUE(CopyFileWithProgress(dir + "\\src.bin", dir + "\\dst.bin", Record));
     EXPECT_TRUE(ReadBytes(dir + "\\dst.bin") == data);
+    EXPECT_EQ(GetFileDateByName(dir + "\\dst.bin"), date) << "the source's date, not the copy's";
     std::vector<int> expected;
     for (int done = 0; done <= 100000; done += 10000) expected.push_back(done);
     EXPECT_EQ(Positions(), expected);
@@ -273,7 +316,8 @@ TEST(Files, ListSetAndDeleteByMask) {
     EXPECT_TRUE(Exists(dir + "\\c.log"));
 }
 
-// Roots and relative masks are refused before anything is touched.
+// Roots and relative masks are refused before anything is touched; the listing, which only
+// reads, takes a root (a setup on a CD's root) but no relative path.
 TEST(Files, TreeAndMaskOperationsRefuseRootsAndRelativePaths) {
     Text dir = zktest::ScratchDir("files_refuse");
     ASSERT_TRUE(WriteBytes(dir + "\\keep.zkp", "x"));
@@ -285,7 +329,13 @@ TEST(Files, TreeAndMaskOperationsRefuseRootsAndRelativePaths) {
         EXPECT_FALSE(DeleteFiles(mask, true)) << mask;
     for (const char* folder : {"C:\\", "C:", "C:\\zktest\\..", "\\\\srv\\share", ".", "sub"}) {
         EXPECT_FALSE(DeleteTree(folder, true)) << folder;
-        EXPECT_EQ(ListFolderTree(folder), "") << folder;
+        const Text list = ListFolderTree(folder);
+        if (Text(folder) == "C:\\") {
+            EXPECT_EQ(list.substr(0, 5), "|C:\\|");
+            EXPECT_NE(list.find("|" + dir + "|"), Text::npos) << "one backslash after the root";
+        } else if (Text(folder) != "C:\\zktest\\..") {
+            EXPECT_EQ(list, "") << folder;
+        }
         EXPECT_FALSE(CopyTree(folder, dir + "\\copy")) << folder;
         EXPECT_FALSE(CopyTree(dir, folder)) << folder;
     }

@@ -11,7 +11,8 @@ TEST(PathText, FixSlashAndRemoveDoubleSlashes) {
         const char* fixed;
     };
     const Case fix[] = {
-        {"C:\\", false, "C:"},
+        {"C:\\", false, "C:\\"}, // a root stays one: "C:" is the drive's current folder
+        {"\\\\srv\\share\\", false, "\\\\srv\\share"},
         {"C:\\", true, "C:\\"},
         {"C:", true, "C:\\"},
         {"a\\", false, "a\\"},

@@ -161,3 +161,41 @@ TEST(Numbers, IntegerSettingTexts) {
     };
     for (const Case& c : cases) EXPECT_EQ(StrToIntDef(c.text, -7), c.value) << '"' << c.text << '"';
 }
+
+namespace {
+// Lead bytes of code page 932: "\x94\x5C" is one character whose second byte is "\".
+bool Cp932Lead(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+bool SingleByte(unsigned char) {
+    return false;
+}
+} // namespace
+
+TEST(PathCharacters, SeparatorsAreWholeCharactersOnly) {
+    const size_t none = Text::npos;
+    struct Case {
+        const char* text;
+        size_t last, next, nextFrom3;
+        bool endsWithBackslash;
+    } cases[] = {
+        {"C:\\a\\b", 4, 2, 4, false},
+        {"C:\\\x94\x5C", 2, 2, none, false}, // ends with the second byte of a character
+        {"C:\\\x94\x5C\\x", 5, 2, 5, false}, // the backslash after it is one
+        {"\x94\x5C\\", 2, 2, none, true},    // "\" of its own after the character
+        {"\x94\x5C\x95\x5C\x83\x5C", none, none, none, false},
+        {"a\\\x94", 1, 1, none, false}, // a lead byte at the end stands alone
+        {"\\\\srv\\\x83\x5C", 5, 0, 5, false},
+        {"", none, none, none, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LastCharOf(c.text, "\\", Cp932Lead), c.last) << c.text;
+        EXPECT_EQ(NextCharOf(c.text, "\\", 0, Cp932Lead), c.next) << c.text;
+        EXPECT_EQ(NextCharOf(c.text, "\\", 3, Cp932Lead), c.nextFrom3) << c.text;
+        EXPECT_EQ(EndsWithChar(c.text, '\\', Cp932Lead), c.endsWithBackslash) << c.text;
+    }
+    // A single-byte code page takes every byte as it stands; several characters are sought.
+    EXPECT_EQ(LastCharOf("C:\\\x94\x5C", "\\", SingleByte), 4u);
+    EXPECT_TRUE(EndsWithChar("C:\\\x94\x5C", '\\', SingleByte));
+    EXPECT_EQ(LastCharOf("C:\\a/b:c", "\\/:", Cp932Lead), 6u);
+}

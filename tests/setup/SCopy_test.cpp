@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <set>
 #include <thread>
 #include <utility>
@@ -181,6 +182,40 @@ BOOL CALLBACK FindOwnBox(HWND w, LPARAM found) {
     *reinterpret_cast<HWND*>(found) = w;
     return FALSE;
 }
+
+// The machine's pending renames as they were before: a test's staged replacements are not left
+// for the next boot of the sandbox.
+class PendingRenamesKept {
+  public:
+    PendingRenamesKept() : key_(OpenRegPath(SessionManager, KEY_QUERY_VALUE | KEY_SET_VALUE)) {
+        DWORD type = 0;
+        had_ = RegReadRaw(key_.get(), PendingValue, type, before_);
+    }
+    ~PendingRenamesKept() {
+        if (had_)
+            RegSetValueExA(key_.get(), PendingValue, 0, REG_MULTI_SZ,
+                           reinterpret_cast<const BYTE*>(before_.data()),
+                           static_cast<DWORD>(before_.size()));
+        else
+            RegDeleteValueA(key_.get(), PendingValue);
+    }
+    PendingRenamesKept(const PendingRenamesKept&) = delete;
+    PendingRenamesKept& operator=(const PendingRenamesKept&) = delete;
+    std::string Now() const {
+        DWORD type = 0;
+        std::string now;
+        RegReadRaw(key_.get(), PendingValue, type, now);
+        return now;
+    }
+
+  private:
+    static constexpr const char* SessionManager =
+        "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager";
+    static constexpr const char* PendingValue = "PendingFileRenameOperations";
+    UniqueKey key_;
+    bool had_ = false;
+    std::string before_;
+};
 
 void SetWriteTime(const Text& path, int64_t secondsAfter2020) {
     int64_t t = (int64_t(132223104000000000) + secondsAfter2020 * 10000000);
@@ -382,12 +417,7 @@ TEST(CopyEngine, TargetInUseIsReplacedAtRestart) {
     const Text newApp = "new program bytes", newApp2 = "new program two, inflated";
     WriteBytes(p.src + "\\app.exe", newApp);
     WriteBytes(p.src + "\\app2.exe._z", Compress(newApp2));
-    const Text pendingKey =
-        "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager";
-    UniqueKey session = OpenRegPath(pendingKey, KEY_QUERY_VALUE | KEY_SET_VALUE);
-    DWORD type = 0;
-    std::string pendingBefore;
-    bool hadPending = RegReadRaw(session.get(), "PendingFileRenameOperations", type, pendingBefore);
+    std::optional<PendingRenamesKept> pendingKept(std::in_place);
 
     TScript s = MakeScript(
         {{"SET_SUB_DIR", "<Application Folder>\\app"}, {"SET_COPY_FILES", "app.exe|app2.exe"}});
@@ -405,17 +435,11 @@ TEST(CopyEngine, TargetInUseIsReplacedAtRestart) {
     ASSERT_EQ(staged.size(), 2u);
     std::set<Text> contents{ReadBytes(app + "\\" + staged[0]), ReadBytes(app + "\\" + staged[1])};
     EXPECT_EQ(contents, (std::set<Text>{newApp, newApp2}));
-    std::string pending;
-    ASSERT_TRUE(RegReadRaw(session.get(), "PendingFileRenameOperations", type, pending));
+    const std::string pending = pendingKept->Now();
     for (const Text& t : staged)
         EXPECT_NE(UpperCase(pending).find(UpperCase(app + "\\" + t)), Text::npos) << t;
     EXPECT_NE(UpperCase(pending).find(UpperCase(app + "\\app.exe")), Text::npos);
-    if (hadPending)
-        RegSetValueExA(session.get(), "PendingFileRenameOperations", 0, REG_MULTI_SZ,
-                       reinterpret_cast<const BYTE*>(pendingBefore.data()),
-                       static_cast<DWORD>(pendingBefore.size()));
-    else
-        RegDeleteValueA(session.get(), "PendingFileRenameOperations");
+    pendingKept.reset();
 
     // The 9x road: the rename goes into WININIT.INI by short names.
     WriteBytes(p.src + "\\app3.exe", "nine x");
@@ -442,6 +466,79 @@ TEST(CopyEngine, TargetInUseIsReplacedAtRestart) {
         CloseHandle(pi.hThread);
     }
     for (const Text& t : staged) DeleteFileA((app + "\\" + t).c_str());
+}
+
+// Every temporary file is in the uninstall script before it has a byte: a run killed while one
+// is written leaves nothing the uninstallation does not remove. Copies, inflates and files
+// staged for the restart.
+TEST(CopyEngine, TemporaryFilesAreNamedBeforeTheyAreWritten) {
+    Place p("tempnamed");
+    const Text app = p.dst + "\\app";
+    CreateDirectoryA(app.c_str(), nullptr);
+    WriteBytes(app + "\\canary.txt", Canary);
+    WriteBytes(app + "\\old.txt", "replaced");
+    WriteBytes(app + "\\busy.txt", "in use");
+    WriteBytes(p.src + "\\packed.bin._z", Compress(Text(3000000, 'p')));
+    WriteBytes(p.src + "\\copied.bin", Text(3000000, 'c'));
+    WriteBytes(p.src + "\\old.txt", "new");
+    WriteBytes(p.src + "\\busy.txt", "waits for the restart");
+    HANDLE busy = CreateFileA((app + "\\busy.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    const PendingRenamesKept pendingKept;
+    TScript s = MakeScript({{"SET_SHOW_PROG_BAR_2", ""},
+                            {"SET_USE_COPY", ""},
+                            {"SET_SUB_DIR", "<Application Folder>\\app"},
+                            {"SET_COPY_FILES", "packed.bin|copied.bin|old.txt|busy.txt"}});
+    Host h;
+    CopyCallbacks cb = h.Callbacks();
+    int looks = 0;
+    cb.progress = [&](const CopyStep& step) {
+        if (step.kind != CopyStep::Kind::Bytes) return;
+        ++looks;
+        for (const Text& temp : TempFilesIn(app))
+            EXPECT_NE(std::find(h.uninstall.begin(), h.uninstall.end(),
+                                TerminateLine("REMOVE_FILE(" + app + "\\" + temp + ")")),
+                      h.uninstall.end())
+                << temp << " exists without its line";
+    };
+    TCopyEngine engine(p.Inputs(s), cb);
+    EXPECT_TRUE(engine.CopySelectedComponents());
+    CloseHandle(busy);
+    EXPECT_GT(looks, 10);
+    EXPECT_EQ(h.OutcomeOf("busy.txt"), FileOutcome::Delayed);
+    const TextList staged = TempFilesIn(app);
+    ASSERT_EQ(staged.size(), 1u);
+    EXPECT_EQ(ReadBytes(app + "\\" + staged[0]), "waits for the restart");
+    EXPECT_EQ(ReadBytes(app + "\\old.txt"), "new");
+    const TextList names(h.uninstall.begin(), h.uninstall.end());
+    const auto count = [&](const Text& file) {
+        return std::count(names.begin(), names.end(),
+                          TerminateLine("REMOVE_FILE(" + app + "\\" + file + ")"));
+    };
+    EXPECT_EQ(count("zk0.tmp"), 1) << "one name for the files one after another";
+    EXPECT_EQ(count(staged[0]), 1);
+    DeleteFileA((app + "\\" + staged[0]).c_str());
+}
+
+// A folder of 250 characters takes what fits there, also the temporary file of a "._z" stream,
+// and keeps nothing else.
+TEST(CopyEngine, LongFolderTakesPackedFilesToo) {
+    Place p("longfolder");
+    const Text sub = Text(250 - p.dst.size() - 1, 'L');
+    const Text app = p.dst + "\\" + sub;
+    ASSERT_EQ(app.size(), 250u);
+    WriteBytes(p.src + "\\plain.txt", "plain");
+    WriteBytes(p.src + "\\packed.txt._z", Compress("packed"));
+    TScript s = MakeScript({{"SET_USE_COPY", ""},
+                            {"SET_SUB_DIR", "<Application Folder>\\" + sub},
+                            {"SET_COPY_FILES", "plain.txt|packed.txt"}});
+    Host h;
+    EXPECT_TRUE(RunCopy(s, p, h));
+    EXPECT_TRUE(h.errors.empty()) << (h.errors.empty() ? "" : h.errors[0]);
+    EXPECT_EQ(ReadBytes(app + "\\packed.txt"), "packed");
+    EXPECT_EQ(ReadBytes(app + "\\plain.txt"), "plain");
+    EXPECT_EQ(NamesIn(app), (std::set<Text>{"plain.txt", "packed.txt"}));
+    EXPECT_EQ(NamesIn(p.dst), (std::set<Text>{"canary.txt", sub}));
 }
 
 TEST(CopyEngine, BadStreamsLeaveNoFileAndNoLine) {
@@ -472,8 +569,10 @@ TEST(CopyEngine, BadStreamsLeaveNoFileAndNoLine) {
         EXPECT_NE(h.errors[0].find(p.src + "\\data.bin._z"), Text::npos) << h.errors[0];
         EXPECT_NE(h.errors[0].find("damaged"), Text::npos);
         EXPECT_EQ(NamesIn(app), std::set<Text>{"one.txt"}) << "no partial or staged file";
-        EXPECT_EQ(FileLines(h.uninstall), ScriptLines({"REMOVE_DIR(" + app + ")",
-                                                       "REMOVE_FILE(" + app + "\\one.txt)", ""}));
+        // The temporary file was named before it was written; the target never was.
+        EXPECT_EQ(FileLines(h.uninstall),
+                  ScriptLines({"REMOVE_DIR(" + app + ")", "REMOVE_FILE(" + app + "\\one.txt)",
+                               "REMOVE_FILE(" + app + "\\zk0.tmp)", ""}));
         EXPECT_EQ(h.log.back(), "  Copy File: " + app + "\\data.bin ... FAILED");
         EXPECT_EQ(h.OutcomeOf("data.bin"), FileOutcome::BadStream);
         EXPECT_EQ(ReadBytes(p.src + "\\data.bin._z"), c.stream);
@@ -600,6 +699,31 @@ TEST(CopyEngine, SourcesConsumedAfterTheirLastUse) {
     }
 }
 
+// Names the script spells in another case than the disk, accented letters too: found in the
+// origin tree, and counted as one source by their uses.
+TEST(CopyEngine, NamesMatchAsTheFileSystemComparesThem) {
+    const Text lower = "r\xE9sum\xE9.txt", upper = "R\xC9SUM\xC9.TXT"; // code page 1252
+    Place p("namecase");
+    CreateDirectoryA((p.root + "\\cd").c_str(), nullptr);
+    CreateDirectoryA((p.root + "\\cd\\files").c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(p.root + "\\cd\\files\\" + upper, "in the tree"));
+    ASSERT_TRUE(WriteBytes(p.src + "\\" + upper + "2", "in the engine folder"));
+    TScript s = MakeScript({{"SET_SUB_DIR", "<Application Folder>\\a"},
+                            {"SET_COPY_FILES", lower + "|" + lower + "2"},
+                            {"SET_SUB_DIR", "<Application Folder>\\b"},
+                            {"SET_COPY_FILES", upper + "2"}});
+    Host h;
+    CopyInputs in = p.Inputs(s, "|" + p.root + "\\cd|" + p.root + "\\cd\\files|");
+    TCopyEngine engine(in, h.Callbacks());
+    EXPECT_TRUE(engine.CopySelectedComponents());
+    EXPECT_TRUE(h.errors.empty()) << (h.errors.empty() ? "" : h.errors[0]);
+    EXPECT_EQ(ReadBytes(p.dst + "\\a\\" + lower), "in the tree");
+    EXPECT_EQ(ReadBytes(p.dst + "\\a\\" + lower + "2"), "in the engine folder");
+    EXPECT_EQ(ReadBytes(p.dst + "\\b\\" + upper + "2"), "in the engine folder")
+        << "the first use kept the source for the second";
+    EXPECT_FALSE(Exists(p.src + "\\" + upper + "2")) << "consumed after its last use";
+}
+
 TEST(CopyEngine, QueuesAndPausesFollowWhatHappened) {
     Place p("queues");
     CreateDirectoryA((p.dst + "\\app").c_str(), nullptr);
@@ -627,6 +751,33 @@ TEST(CopyEngine, QueuesAndPausesFollowWhatHappened) {
     start = GetTickCount();
     EXPECT_TRUE(RunCopy(playing, p, music));
     EXPECT_GE(GetTickCount() - start, 800u) << "400 ms after each of the two copied files";
+}
+
+// A copy carries its source's date, however it is made: the next update in date mode compares
+// with the product's date, not with the day of the installation.
+TEST(CopyEngine, CopiesKeepTheSourceDateForTheNextUpdate) {
+    for (bool bar : {false, true}) {
+        SCOPED_TRACE(bar ? "SET_SHOW_PROG_BAR_2" : "CopyFile");
+        Place p(bar ? "dates_bar" : "dates_plain");
+        const Text target = p.dst + "\\app\\t.txt";
+        Lines lines = {{"SET_USE_COPY", ""},
+                       {"SET_OVERWRITE_FLAG", "3"},
+                       {"SET_SUB_DIR", "<Application Folder>\\app"},
+                       {"SET_COPY_FILES", "t.txt"}};
+        if (bar) lines.insert(lines.begin(), {"SET_SHOW_PROG_BAR_2", ""});
+        for (const auto& [text, secondsAfter2020] :
+             {std::pair<Text, int64_t>{"version 1", 1000}, {"version 2", 5000}}) {
+            WriteBytes(p.src + "\\t.txt", text);
+            SetWriteTime(p.src + "\\t.txt", secondsAfter2020);
+            const uint32_t date = GetFileDateByName(p.src + "\\t.txt");
+            TScript s = MakeScript(lines);
+            Host h;
+            EXPECT_TRUE(RunCopy(s, p, h));
+            EXPECT_EQ(h.OutcomeOf("t.txt"), FileOutcome::Installed) << text;
+            EXPECT_EQ(ReadBytes(target), text);
+            EXPECT_EQ(GetFileDateByName(target), date) << text;
+        }
+    }
 }
 
 TEST(CopyEngine, FailedUninstallWriteStopsBeforeTheFile) {

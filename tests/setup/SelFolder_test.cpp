@@ -21,7 +21,7 @@ TEST(SelFolder, BrowseStartsAtTheNearestExistingFolder) {
         {dir + "\\new\\sub\\", dir},
         {ten, dir},
         {eleven, dir + "\\1"}, // too deep: still missing, so the browser drops it
-        {"Q:\\no\\drive", "Q:"},
+        {"Q:\\no\\drive", "Q:\\"}, // a drive root keeps its backslash
         {"", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(BrowseStartFolder(c.path), c.start) << c.path;

@@ -423,6 +423,62 @@ TEST(UnRemoveFixture, DriveRootDestinationIsNeverWiped) {
     EXPECT_TRUE(Exists(Text(fixture) + "\\outside\\keep.txt"));
 }
 
+// A replacement staged for the next start comes in only if its rename stays: the product's
+// renames go (on NT from the session manager, on 9x from WININIT.INI), every other one stays.
+TEST(PendingRenames, TheProductsStagedReplacementsAreTakenOut) {
+    const Text dir = zktest::ScratchDir("unremove_pending");
+    const Text staged = dir + "\\zk0.tmp", target = dir + "\\busy.exe";
+    const Text other = zktest::ScratchDir("unremove_pending_other");
+    WriteBytes(staged, "new busy");
+    WriteBytes(target, "old busy");
+    WriteBytes(other + "\\zk0.tmp", "another product's");
+    const TextList items = {target, ShortName(staged)}; // any spelling of the script's item
+
+    UniqueKey session =
+        OpenRegPath("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager",
+                    KEY_QUERY_VALUE | KEY_SET_VALUE);
+    ASSERT_TRUE(session);
+    const char* name = "PendingFileRenameOperations";
+    DWORD type = 0;
+    std::string before;
+    const bool had = RegReadRaw(session.get(), name, type, before);
+    const auto pendingWith = [&](const std::vector<std::string>& strings) {
+        std::string v;
+        for (const std::string& s : strings) v += s + '\0';
+        v += '\0';
+        RegSetValueExA(session.get(), name, 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE*>(v.data()), static_cast<DWORD>(v.size()));
+    };
+    const PendingRenamePlace nt{true, ""};
+    pendingWith({"\\??\\" + other + "\\zk0.tmp", "!\\??\\" + other + "\\x.exe",
+                 "\\??\\" + UpperCase(staged), "!\\??\\" + target, "\\??\\" + other + "\\gone.txt",
+                 ""});
+    EXPECT_NE(DropPendingRenamesOf(items, nt).find("taken out"), Text::npos);
+    std::string now;
+    ASSERT_TRUE(RegReadRaw(session.get(), name, type, now));
+    EXPECT_EQ(now, "\\??\\" + other + "\\zk0.tmp" + '\0' + "!\\??\\" + other + "\\x.exe" + '\0' +
+                       "\\??\\" + other + "\\gone.txt" + '\0' + '\0' + '\0');
+    pendingWith({"\\??\\" + staged, "!\\??\\" + target});
+    DropPendingRenamesOf(items, nt);
+    EXPECT_FALSE(RegReadRaw(session.get(), name, type, now)) << "nothing else was pending";
+    EXPECT_NE(DropPendingRenamesOf(items, nt).find("no pending"), Text::npos);
+    if (had)
+        RegSetValueExA(session.get(), name, 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE*>(before.data()),
+                       static_cast<DWORD>(before.size()));
+
+    // 9x: by short names, a line of its own in [Rename]; other sections keep their lines.
+    const PendingRenamePlace nine{false, dir + "\\WININIT.INI"};
+    const Text theirs = "NUL=" + ShortName(other + "\\zk0.tmp") + "\r\n";
+    WriteBytes(nine.winInitPath, "[Rename]\r\n" + theirs + ShortName(target) + "=" +
+                                     ShortName(staged) + "\r\n[Other]\r\nx=" + ShortName(staged) +
+                                     "\r\n");
+    EXPECT_NE(DropPendingRenamesOf({target, staged}, nine).find("taken out"), Text::npos);
+    EXPECT_EQ(zktest::ReadBytes(nine.winInitPath),
+              "[Rename]\r\n" + theirs + "[Other]\r\nx=" + ShortName(staged) + "\r\n");
+    EXPECT_TRUE(Exists(staged)) << "the file itself goes by its REMOVE_FILE line";
+}
+
 TEST(RemoveRegKeyItem, DeletesTheProductKeyAndRefusesSharedOnes) {
     const Text base = zktest::ScratchKey("unremove_reg");
     const Text cv = "Software\\Microsoft\\Windows\\CurrentVersion";

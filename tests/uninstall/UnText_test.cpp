@@ -524,3 +524,28 @@ TEST(UninstallTexts, SelfDeleteBatchDoublesPercentAndKeepsFolderWhenAsked) {
     EXPECT_EQ(bat.find("RD "), Text::npos);
     EXPECT_NE(bat.find("DEL \"C:\\T%%\\_DEL_ME_.BAT\""), Text::npos);
 }
+
+// Pending renames as the system stores them, also cut short or with a deletion (an empty
+// target); only pairs whose source is one of the files go.
+TEST(PendingRenameText, PairsOfTheFilesGoWhateverTheirShape) {
+    using namespace std::string_literals;
+    const TextList files = {"C:\\P\\zk0.tmp"};
+    struct Case {
+        std::string in, out;
+        bool changed;
+    } cases[] = {
+        {""s, ""s, false},
+        {"\\??\\c:\\p\\ZK0.TMP\0!\\??\\C:\\P\\a.exe\0\0"s, ""s, true},
+        {"\\??\\C:\\P\\zk0.tmp\0\0\0"s, ""s, true}, // a deletion
+        {"\\??\\C:\\P\\zk0.tmp"s, ""s, true},       // no target, no end
+        {"\\??\\C:\\Q\\x\0\0\\??\\C:\\P\\zk0.tmp\0!\\??\\C:\\P\\a\0\0"s, "\\??\\C:\\Q\\x\0\0\0"s,
+         true},
+        {"\\??\\C:\\Q\\x\0!\\??\\C:\\P\\zk0.tmp\0\0"s, "\\??\\C:\\Q\\x\0!\\??\\C:\\P\\zk0.tmp\0\0"s,
+         false}, // another product's file becomes ours: not ours to take back
+    };
+    for (const Case& c : cases) {
+        bool changed = false;
+        EXPECT_EQ(WithoutPendingRenamesFrom(c.in, files, changed), c.out) << c.in;
+        EXPECT_EQ(changed, c.changed) << c.in;
+    }
+}
