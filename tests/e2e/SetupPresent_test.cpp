@@ -186,7 +186,7 @@ TEST(CopyBar, CancelAfterTheCopyAsksNothingAndTheWizardGoesOn) {
     HWND show = r.Top(ids::BillboardClass);
     ASSERT_TRUE(bar && show);
     r.Release("copy");
-    Sleep(300);
+    ASSERT_TRUE(r.WaitReported("abort_after_copy", "0")) << "the copy ended";
     zkui::Click(zkui::ChildById(bar, ids::CopyBarCancel));
     EXPECT_TRUE(zkui::WaitGone(show, 2000)) << "the billboards stop";
     EXPECT_EQ(r.Top(ids::ExitSetupClass, 300), nullptr) << "no question outside the copy";
