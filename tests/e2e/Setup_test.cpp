@@ -3,6 +3,7 @@
 // the exit confirmation; checked by window texts, Setup.log and exit codes.
 #include "ControlIds.h"
 #include "ExecItemBuilder.h"
+#include "Process.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
 
@@ -264,7 +265,8 @@ TEST(SetupStart, RunningProductIsWarnedOfThenTheWizardOpens) {
                    static_cast<DWORD>(product.size() + 1));
     RegCloseKey(key);
     zkui::Program running = zkui::Start(product, "60000", f.root);
-    Sleep(300);
+    // Found by its modules, which a process lists only once its loader has run.
+    ASSERT_TRUE(zkui::WaitFor([&] { return zk::IsProgramRunning(product); }, 10000));
     SetupRun r = StartSetup(f);
     HWND box = r.Box();
     ASSERT_TRUE(box);
