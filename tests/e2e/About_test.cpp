@@ -78,13 +78,8 @@ class BrowserRecorder {
     }
     // Why the recorder cannot record, or "".
     const std::string& Problem() const { return problem_; }
-    // What was opened, waiting up to `ms` for a first line.
-    std::string Urls(DWORD ms) const {
-        DWORD start = GetTickCount();
-        while (!zktest::Exists(urls_) && GetTickCount() - start < ms) Sleep(50);
-        Sleep(100); // the line is written whole
-        return zktest::ReadBytes(urls_);
-    }
+    // What was opened, waiting up to `ms` for a first whole line.
+    std::string Urls(DWORD ms) const { return zktest::WaitLines(urls_, ms); }
 
   private:
     HKEY key_ = nullptr;

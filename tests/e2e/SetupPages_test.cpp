@@ -452,10 +452,7 @@ std::string WriteLauncher(const Wizard& w) {
 }
 
 std::string WaitLaunched(const Wizard& w, DWORD ms) {
-    std::string noted;
-    for (DWORD t = GetTickCount(); noted.empty() && GetTickCount() - t < ms; Sleep(50))
-        noted = zktest::ReadBytes(w.Path("launched.txt"));
-    return noted;
+    return zktest::WaitLines(w.Path("launched.txt"), ms);
 }
 
 // The debug viewer's window (hidden, so looked for by its class), up before anything traces.

@@ -663,10 +663,8 @@ TEST(SetupEnd, FollowUpCommandRunsInItsFolderThroughItsQuotedPath) {
     ASSERT_TRUE(r.FindWizard());
     r.Next(); // Copy: the installation leaves the command; the page list ends there
     EXPECT_EQ(r.program.Wait(), kExitDone);
-    std::string noted;
-    for (DWORD t = GetTickCount(); noted.empty() && GetTickCount() - t < 10000; Sleep(50))
-        noted = zktest::ReadBytes(mark);
-    EXPECT_EQ(noted, f.Path("Program Files") + "|\"" + tool + "\" note " + mark + "\n");
+    EXPECT_EQ(zktest::WaitLines(mark),
+              f.Path("Program Files") + "|\"" + tool + "\" note " + mark + "\n");
     zktest::RemoveScratch(f.root);
 }
 
