@@ -30,8 +30,8 @@ namespace {
 using zktest::Bmp;
 using zktest::Row;
 using zktest::Wav;
-using zkui::ScreenPixel;
 using zkui::WaitFor;
+using zkui::WaitPixel;
 using zkui::WorkArea;
 
 constexpr const char* DynDataSubkey = "Software\\Zelkon_Dyn_Data";
@@ -355,8 +355,8 @@ TEST(SetupBackground, CoversTheWorkAreaBehindTheWizardAndAsksOnClose) {
     ASSERT_TRUE(r.WaitTitle("License Agreement"));
     EXPECT_TRUE(WaitFor([&] { return GetWindow(r.wizard, GW_HWNDNEXT) == background; }, 1000))
         << "directly behind the wizard after a page change";
-    EXPECT_EQ(ScreenPixel(origin.x + 5, origin.y + 5), RGB(0, 0, 255)) << "solid blue";
-    EXPECT_EQ(ScreenPixel(origin.x + 5, origin.y + client.bottom - 2), RGB(0, 0, 255));
+    EXPECT_TRUE(WaitPixel(origin.x + 5, origin.y + 5, RGB(0, 0, 255))) << "solid blue";
+    EXPECT_TRUE(WaitPixel(origin.x + 5, origin.y + client.bottom - 2, RGB(0, 0, 255)));
 
     // Its close asks; Resume keeps both windows.
     zkui::PostClose(background);
@@ -382,16 +382,17 @@ TEST(SetupBackground, GradientAndTheWizardsCancelClosingBoth) {
                 false);
     HWND background = r.Top(ids::SetupMainClass);
     ASSERT_TRUE(background && r.FindWizard());
-    Sleep(300);
     POINT origin{0, 0};
     ClientToScreen(background, &origin);
     const RECT client = zkui::ClientBox(background);
-    EXPECT_EQ(ScreenPixel(origin.x + client.right - 3, origin.y), RGB(0, 0, 255));
-    const COLORREF bottom = ScreenPixel(origin.x + client.right - 3, origin.y + client.bottom - 1);
-    EXPECT_LT(GetBValue(bottom), 8) << "to black at the bottom";
-    const COLORREF middle = ScreenPixel(origin.x + client.right - 3, origin.y + client.bottom / 2);
-    EXPECT_GT(GetBValue(middle), 100);
-    EXPECT_LT(GetBValue(middle), 160);
+    const int x = origin.x + client.right - 3;
+    EXPECT_TRUE(WaitPixel(x, origin.y, RGB(0, 0, 255)));
+    EXPECT_TRUE(WaitPixel(x, origin.y + client.bottom - 1, [](COLORREF c) {
+        return GetBValue(c) < 8;
+    })) << "to black at the bottom";
+    EXPECT_TRUE(WaitPixel(x, origin.y + client.bottom / 2, [](COLORREF c) {
+        return GetBValue(c) > 100 && GetBValue(c) < 160;
+    })) << "half way";
     // The background's close while the wizard asks: no second question, the answer holds.
     zkui::Click(r.Control(ids::CancelButton));
     HWND question = r.Top(ids::ExitSetupClass);
