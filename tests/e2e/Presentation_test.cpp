@@ -195,7 +195,7 @@ TEST(Presentation, MusicPlaysOnTheNullDeviceAndStopsWithinASecond) {
     EXPECT_LT(Num(r, "stop_ms"), 1000);
     EXPECT_GE(Num(r, "open_while_playing"), 1);
     EXPECT_EQ(Num(r, "open_after"), 0) << "the device is closed";
-    EXPECT_EQ(Num(r, "threads_round2"), Num(r, "threads_round1")) << "no player left behind";
+    EXPECT_LE(Num(r, "threads_round2"), Num(r, "threads_round1")) << "no player left behind";
     EXPECT_EQ(r["last_error"], "");
 }
 
@@ -209,7 +209,7 @@ TEST(Presentation, MusicThatCannotPlayLeavesThePlayerIdle) {
         auto r = ReadReport(report);
         EXPECT_LT(Num(r, "stop_ms"), 1000) << file;
         EXPECT_EQ(Num(r, "open_after"), 0) << file;
-        EXPECT_EQ(Num(r, "threads_round2"), Num(r, "threads_round1")) << file;
+        EXPECT_LE(Num(r, "threads_round2"), Num(r, "threads_round1")) << file;
         if (file.find("absent") != std::string::npos) {
             EXPECT_EQ(Num(r, "opens"), 0);
             EXPECT_NE(r["last_error"], "") << "kept as the player's last error";
