@@ -562,6 +562,7 @@ TEST(SetupPages, BrowseTakesTheChosenFolderCancelKeepsTheText) {
     ASSERT_TRUE(w.window);
     const std::string start = w.Path("App");
     // OK on the preselected start folder.
+    zkui::SettleFolderTimes(start);
     zkui::Click(w.Control(ids::BrowseButton));
     HWND browser = WaitBrowser(w.program.Pid());
     ASSERT_TRUE(browser);
