@@ -78,13 +78,8 @@ class BrowserRecorder {
     }
     // Why the recorder cannot record, or "".
     const std::string& Problem() const { return problem_; }
-    // What was opened, waiting up to `ms` for a first line.
-    std::string Urls(DWORD ms) const {
-        DWORD start = GetTickCount();
-        while (!zktest::Exists(urls_) && GetTickCount() - start < ms) Sleep(50);
-        Sleep(100); // the line is written whole
-        return zktest::ReadBytes(urls_);
-    }
+    // What was opened, waiting up to `ms` for a first whole line.
+    std::string Urls(DWORD ms) const { return zktest::WaitLines(urls_, ms); }
 
   private:
     HKEY key_ = nullptr;
@@ -104,8 +99,27 @@ About OpenAbout(const std::string& name) {
     a.host = zkui::Start(zktest::BinDir() + "\\uihost.exe", "about " + zkui::Quote(name));
     a.window = zkui::FindTopWindow(ids::AboutClass, "About Zelkon", a.host.Pid());
     if (a.window) a.text = zkui::ChildById(a.window, ids::AboutText);
-    Sleep(300); // painted: the link is found by its pixels
     return a;
+}
+
+// The side panel's first row on the screen: the form is painted.
+bool WaitPainted(const About& a) {
+    const RECT outer = zkui::WindowBox(a.window);
+    return zkui::WaitPixel(outer.left + 20, outer.top + 1, RGB(68, 119, 170));
+}
+
+// The link's blue in the column of a client point of the text, as the control looks for it.
+bool WaitLinkPainted(const About& a, POINT at) {
+    return zkui::WaitFor(
+        [&] {
+            for (int row = at.y - 1; row <= at.y + 10; ++row) {
+                POINT p{at.x, row};
+                ClientToScreen(a.text, &p);
+                if (zkui::ScreenPixel(p.x, p.y) == RGB(0, 0, 255)) return true;
+            }
+            return false;
+        },
+        10000);
 }
 
 using Edges = std::array<LONG, 4>; // left, top, right, bottom
@@ -125,6 +139,7 @@ void CloseByImage(About& a) {
 TEST(AboutBox, LayoutOfTheBorderlessForm) {
     About a = OpenAbout("Demo Product");
     ASSERT_TRUE(a.window && a.text);
+    ASSERT_TRUE(WaitPainted(a));
     RECT outer = zkui::WindowBox(a.window);
     EXPECT_EQ(outer.right - outer.left, 591) << "no frame: the window is its client area";
     EXPECT_EQ(outer.bottom - outer.top, 449);
@@ -180,6 +195,7 @@ TEST(AboutBox, OnlyTheLinkOpensTheBuiltInAddress) {
     };
     POINT off = inside(plain), on = inside(link);
     ASSERT_GE(on.x, 30) << "no position for the link";
+    ASSERT_TRUE(WaitLinkPainted(a, on)) << "the control finds the link by its pixels";
     zkui::ClickAt(a.text, off.x, off.y);
     EXPECT_EQ(browser.Urls(1500), "") << "plain text opens nothing";
     // Over the link, then pressed in plain text without moving there: the caret's text is

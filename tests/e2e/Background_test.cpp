@@ -43,10 +43,13 @@ std::string Checks(int w, int h) {
 COLORREF ClientPixel(HWND w, int x, int y) {
     POINT p{x, y};
     ClientToScreen(w, &p);
-    HDC screen = GetDC(nullptr);
-    COLORREF c = GetPixel(screen, p.x, p.y);
-    ReleaseDC(nullptr, screen);
-    return c;
+    return zkui::ScreenPixel(p.x, p.y);
+}
+
+bool PaintedAs(HWND w, int x, int y, COLORREF colour) {
+    POINT p{x, y};
+    ClientToScreen(w, &p);
+    return zkui::WaitPixel(p.x, p.y, colour);
 }
 
 struct Background {
@@ -80,10 +83,9 @@ TEST(Background, BlueByDefaultOverTheWorkAreaAndKeptBehindTheWizard) {
     EXPECT_EQ(zkui::TextOf(b.window), "Demo Writer");
     b.FindWizard();
     ASSERT_TRUE(b.wizard);
-    Sleep(300);
     RECT client = zkui::ClientBox(b.window);
-    EXPECT_EQ(ClientPixel(b.window, 5, 5), RGB(0, 0, 255)) << "solid blue";
-    EXPECT_EQ(ClientPixel(b.window, 5, client.bottom - 1), RGB(0, 0, 255));
+    EXPECT_TRUE(PaintedAs(b.window, 5, 5, RGB(0, 0, 255))) << "solid blue";
+    EXPECT_TRUE(PaintedAs(b.window, 5, client.bottom - 1, RGB(0, 0, 255)));
     EXPECT_EQ(GetWindow(b.wizard, GW_HWNDNEXT), b.window) << "directly behind the wizard";
     // Centred in the client area on the screen (the host's wizard places itself so).
     POINT origin{0, 0};
@@ -142,28 +144,30 @@ TEST(Background, GradientTitlesAndPicture) {
                  "SET_BG_BITMAP_LOCATION(|Bottom/Left|10|-10|)\r\n");
     ASSERT_TRUE(b.window);
     b.FindWizard();
-    Sleep(300);
     RECT client = zkui::ClientBox(b.window);
-    EXPECT_EQ(ClientPixel(b.window, client.right / 2, 0), RGB(0, 0, 255)) << "blue at the top";
+    EXPECT_TRUE(PaintedAs(b.window, client.right / 2, 0, RGB(0, 0, 255))) << "blue at the top";
     zk::Rgb last = zk::GradientRow({0, 0, 255}, {0, 0, 0}, client.bottom, client.bottom - 1);
-    EXPECT_EQ(ClientPixel(b.window, client.right / 2, client.bottom - 1),
-              RGB(last.red, last.green, last.blue))
+    EXPECT_TRUE(PaintedAs(b.window, client.right / 2, client.bottom - 1,
+                          RGB(last.red, last.green, last.blue)))
         << "to black at the bottom";
     RECT picture = zkui::ChildBox(zkui::ChildById(b.window, ids::SetupMainImage));
     EXPECT_EQ(picture.left, 10);
     EXPECT_EQ(picture.top, client.bottom - 100 - 10);
     EXPECT_EQ(picture.right - picture.left, 160);
-    EXPECT_EQ(ClientPixel(b.window, 15, client.bottom - 105), RGB(255, 255, 0)) << "painted";
+    EXPECT_TRUE(PaintedAs(b.window, 15, client.bottom - 105, RGB(255, 255, 0))) << "painted";
     // The title in yellow with its black shadow, from (20, 10).
     int yellow = 0, black = 0;
-    for (int y = 10; y < 60; ++y)
-        for (int x = 20; x < 300; ++x) {
-            COLORREF c = ClientPixel(b.window, x, y);
-            yellow += c == RGB(255, 255, 0);
-            black += c == RGB(0, 0, 0);
-        }
-    EXPECT_GT(yellow, 100);
-    EXPECT_GT(black, 50);
+    auto title = [&] {
+        yellow = black = 0;
+        for (int y = 10; y < 60; ++y)
+            for (int x = 20; x < 300; ++x) {
+                COLORREF c = ClientPixel(b.window, x, y);
+                yellow += c == RGB(255, 255, 0);
+                black += c == RGB(0, 0, 0);
+            }
+        return yellow > 100 && black > 50;
+    };
+    EXPECT_TRUE(WaitFor(title, 10000)) << yellow << " yellow, " << black << " black";
     zk::Rgb row = zk::GradientRow({0, 0, 255}, {0, 0, 0}, client.bottom, 30);
     EXPECT_EQ(ClientPixel(b.window, 19, 30), RGB(row.red, row.green, row.blue))
         << "nothing left of the margin";
@@ -187,9 +191,13 @@ TEST(Background, EntireScreenPictureSpansTheClientArea) {
     EXPECT_EQ(picture.right, client.right);
     EXPECT_EQ(picture.bottom, client.bottom);
     EXPECT_FALSE(IsWindowVisible(image));
-    Sleep(300);
-    COLORREF corner = ClientPixel(b.window, 2, 2);
-    EXPECT_TRUE(corner == RGB(255, 255, 0) || corner == RGB(255, 0, 0)) << "stretched over all";
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const COLORREF corner = ClientPixel(b.window, 2, 2);
+            return corner == RGB(255, 255, 0) || corner == RGB(255, 0, 0);
+        },
+        10000))
+        << "stretched over all";
     zkui::PostClose(b.window);
     HWND question = b.ExitQuestion();
     ASSERT_TRUE(question);

@@ -40,18 +40,17 @@ std::vector<LPARAM> ItemData(HWND list) {
     return data;
 }
 
-// Waits until the state label reads `text` (the host updates it after each toggle).
+// Waits until the label reads `text` (the host updates the state label after each toggle,
+// the description after the click's release); gives what it reads.
 std::string WaitForState(HWND label, const std::string& text) {
     std::string now;
-    for (int i = 0; i < 100 && (now = zkui::TextOf(label)) != text; ++i) Sleep(20);
+    zkui::WaitFor([&] { return (now = zkui::TextOf(label)) == text; }, 5000);
     return now;
 }
 
 // Posted clicks come after sent characters: wait until the click has selected its item.
 bool WaitForCurrent(HWND list, int index) {
-    for (int i = 0; i < 100; ++i, Sleep(20))
-        if (SendMessageW(list, LB_GETCURSEL, 0, 0) == index) return true;
-    return false;
+    return zkui::WaitFor([&] { return SendMessageW(list, LB_GETCURSEL, 0, 0) == index; }, 5000);
 }
 
 void ClickBox(HWND list, int index) {
@@ -85,7 +84,8 @@ TEST(CheckList, ItemsToggledByBoxAndSpace) {
     zkui::TypeChars(h.list, " ");
     EXPECT_EQ(WaitForState(h.state, "011 0.488"), "011 0.488");
     EXPECT_EQ(ItemData(h.list), (std::vector<LPARAM>{0, Checked, Checked | Greyed}));
-    EXPECT_EQ(zkui::TextOf(zkui::ChildById(h.window, DescriptionId)),
+    // The selection's own notice comes with the release, after the sent space.
+    EXPECT_EQ(WaitForState(zkui::ChildById(h.window, DescriptionId), "The program\r\nand its help"),
               "The program\r\nand its help");
     zkui::PostClose(h.window);
     EXPECT_EQ(h.program.Wait(), 0);

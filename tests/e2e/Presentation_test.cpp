@@ -26,7 +26,6 @@ using zktest::Midi;
 using zktest::Png;
 using zktest::Row;
 using zktest::Wav;
-using zkui::ScreenPixel;
 using zkui::WaitFor;
 using zkui::WorkArea;
 
@@ -127,9 +126,10 @@ TEST(Presentation, SlideShowStepsThroughTextPicturesAndAMissingFile) {
 
     HWND image = zkui::ChildById(show, ids::BillboardImage);
     EXPECT_FALSE(IsWindowVisible(image)) << "the text page first";
-    Sleep(200);
-    EXPECT_EQ(ScreenPixel(left + 390, top), RGB(0, 0, 255)) << "gradient from blue";
-    EXPECT_LT(GetBValue(ScreenPixel(left + 390, top + 299)), 10) << "towards black";
+    EXPECT_TRUE(zkui::WaitPixel(left + 390, top, RGB(0, 0, 255), 3000)) << "gradient from blue";
+    EXPECT_TRUE(zkui::WaitPixel(
+        left + 390, top + 299, [](COLORREF c) { return GetBValue(c) < 10; }, 3000))
+        << "towards black";
 
     // The bitmap page, centred in the fixed size.
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(image); }, 3000));
@@ -141,8 +141,7 @@ TEST(Presentation, SlideShowStepsThroughTextPicturesAndAMissingFile) {
     ASSERT_TRUE(WaitFor(
         [&] { return zkui::ChildBox(image).right - zkui::ChildBox(image).left == 90; }, 3000));
     EXPECT_EQ(zkui::ChildBox(image).top, 120);
-    Sleep(200);
-    EXPECT_EQ(ScreenPixel(left + 200, top + 150), RGB(0, 200, 0));
+    EXPECT_TRUE(zkui::WaitPixel(left + 200, top + 150, RGB(0, 200, 0), 3000)) << "painted";
     // The missing file: a text page again, and the show ends by itself.
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(image); }, 3000));
     EXPECT_EQ(host.Wait(8000), 0);
@@ -253,7 +252,7 @@ TEST(Presentation, MusicPlaysOnTheNullDeviceAndStopsWithinASecond) {
     EXPECT_LT(Num(r, "stop_ms"), 1000);
     EXPECT_GE(Num(r, "open_while_playing"), 1);
     EXPECT_EQ(Num(r, "open_after"), 0) << "the device is closed";
-    EXPECT_EQ(Num(r, "threads_round2"), Num(r, "threads_round1")) << "no player left behind";
+    EXPECT_LE(Num(r, "threads_round2"), Num(r, "threads_round1")) << "no player left behind";
     EXPECT_EQ(r["last_error"], "");
 }
 
@@ -267,7 +266,7 @@ TEST(Presentation, MusicThatCannotPlayLeavesThePlayerIdle) {
         auto r = ReadReport(report);
         EXPECT_LT(Num(r, "stop_ms"), 1000) << file;
         EXPECT_EQ(Num(r, "open_after"), 0) << file;
-        EXPECT_EQ(Num(r, "threads_round2"), Num(r, "threads_round1")) << file;
+        EXPECT_LE(Num(r, "threads_round2"), Num(r, "threads_round1")) << file;
         if (file.find("absent") != std::string::npos) {
             EXPECT_EQ(Num(r, "opens"), 0);
             EXPECT_NE(r["last_error"], "") << "kept as the player's last error";

@@ -22,6 +22,8 @@ Browse StartBrowser(const std::string& scratch, const std::string& start, int co
                     const std::string& mode = "") {
     Browse b;
     b.outFile = scratch + "\\result.txt";
+    zktest::WriteBytes(b.outFile, ""); // the host's own creation would change the folder
+    zkui::SettleFolderTimes(start);
     std::string args = zkui::Quote(b.outFile) + " " + zkui::Quote(start) + " " +
                        std::to_string(count) + " " + mode;
     b.host = zkui::Start(zktest::BinDir() + "\\selfolderhost.exe", args);

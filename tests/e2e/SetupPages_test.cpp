@@ -86,13 +86,17 @@ struct Wizard {
         zkui::WaitFor([&] { return IsWindowEnabled(Control(ids::NextButton)) != FALSE; }, 3000);
         return text;
     }
-    HWND Focus() const {
+    // The focus once it is on `expected` (a page sets it after its first focus lands
+    // elsewhere); where it is after the timeout otherwise.
+    HWND Focus(HWND expected) const {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
-        for (int i = 0; i < 50; ++i, Sleep(20))
-            if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
-                info.hwndFocus)
-                break;
+        zkui::WaitFor(
+            [&] {
+                return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+                       info.hwndFocus == expected;
+            },
+            5000);
         return info.hwndFocus;
     }
     bool Exit() const {
@@ -244,17 +248,18 @@ TEST(SetupPages, UserInformationAsksForEachEmptyFieldInOrder) {
                 Line("SET_REQUEST_USER_NAME") + Line("SET_REQUEST_COMPANY_NAME"));
     ASSERT_TRUE(w.window);
     ASSERT_EQ(w.NextTo("P-User"), "P-User");
-    EXPECT_EQ(w.Focus(), w.Control(ids::NameEdit)) << "the first empty field";
+    EXPECT_EQ(w.Focus(w.Control(ids::NameEdit)), w.Control(ids::NameEdit))
+        << "the first empty field";
     zkui::SetEditText(w.Control(ids::NameEdit), "   ");
     w.Next();
     // Boxes without an owner: their caption as a first line, then an empty one.
     EXPECT_EQ(w.PressBox(), "ERROR\r\n\r\nPlease enter your name.\r\n");
-    EXPECT_EQ(w.Focus(), w.Control(ids::NameEdit));
+    EXPECT_EQ(w.Focus(w.Control(ids::NameEdit)), w.Control(ids::NameEdit));
     EXPECT_EQ(w.Title(), "P-User");
     zkui::SetEditText(w.Control(ids::NameEdit), "Ann");
     w.Next();
     EXPECT_EQ(w.PressBox(), "ERROR\r\n\r\nPlease enter your company name.\r\n");
-    EXPECT_EQ(w.Focus(), w.Control(ids::CompanyEdit));
+    EXPECT_EQ(w.Focus(w.Control(ids::CompanyEdit)), w.Control(ids::CompanyEdit));
     zkui::SetEditText(w.Control(ids::CompanyEdit), "Acme");
     EXPECT_EQ(w.NextTo("P-Complete"), "P-Complete");
     EXPECT_EQ(w.Box(300), nullptr);
@@ -292,7 +297,7 @@ TEST(SetupPages, SetupTypeComponentsAndRequiredSpace) {
             EXPECT_EQ(ItemData(list, 1), 0);
             EXPECT_EQ(ItemData(list, 2), 1);
             EXPECT_EQ(w.Text(ids::Memo4), "First\r\nline two") << "item 0's description";
-            EXPECT_EQ(w.Focus(), list);
+            EXPECT_EQ(w.Focus(list), list);
             ASSERT_EQ(w.NextTo("P-Destination"), "P-Destination");
         }
         EXPECT_EQ(w.Text(ids::Label24), c.required) << c.button;
@@ -411,7 +416,8 @@ TEST(SetupPages, ShortcutBoxesPackedAndAHostileGroupRefused) {
                   "without \"..\", a drive such as \"C:\", a leading \"\\\\\", control "
                   "characters, a device name such as \"CON\" or any of < > \" | ? *\r\n")
             << group;
-        EXPECT_EQ(w.Focus(), w.Control(ids::ProgramShortCutEdit)) << group;
+        EXPECT_EQ(w.Focus(w.Control(ids::ProgramShortCutEdit)), w.Control(ids::ProgramShortCutEdit))
+            << group;
         EXPECT_EQ(w.Title(), "P-Shortcuts") << group;
     }
     zkui::SetEditText(w.Control(ids::ProgramShortCutEdit), "Tools\\Demo");
@@ -459,10 +465,7 @@ std::string WriteLauncher(const Wizard& w) {
 }
 
 std::string WaitLaunched(const Wizard& w, DWORD ms) {
-    std::string noted;
-    for (DWORD t = GetTickCount(); noted.empty() && GetTickCount() - t < ms; Sleep(50))
-        noted = zktest::ReadBytes(w.Path("launched.txt"));
-    return noted;
+    return zktest::WaitLines(w.Path("launched.txt"), ms);
 }
 
 // The debug viewer's window (hidden, so looked for by its class), up before anything traces.
@@ -589,6 +592,7 @@ TEST(SetupPages, BrowseTakesTheChosenFolderCancelKeepsTheText) {
     ASSERT_TRUE(w.window);
     const std::string start = w.Path("App");
     // OK on the preselected start folder.
+    zkui::SettleFolderTimes(start);
     zkui::Click(w.Control(ids::BrowseButton));
     HWND browser = WaitBrowser(w.program.Pid());
     ASSERT_TRUE(browser);

@@ -3,6 +3,7 @@
 // the exit confirmation; checked by window texts, Setup.log and exit codes.
 #include "ControlIds.h"
 #include "ExecItemBuilder.h"
+#include "Process.h"
 #include "TestEnv.h"
 #include "UiDriver.h"
 
@@ -257,7 +258,8 @@ TEST(SetupStart, RunningProductIsWarnedOfThenTheWizardOpens) {
                    static_cast<DWORD>(product.size() + 1));
     RegCloseKey(key);
     zkui::Program running = zkui::Start(product, "60000", f.root);
-    Sleep(300);
+    // Found by its modules, which a process lists only once its loader has run.
+    ASSERT_TRUE(zkui::WaitFor([&] { return zk::IsProgramRunning(product); }, 10000));
     SetupRun r = StartSetup(f);
     HWND box = r.Box();
     ASSERT_TRUE(box);
@@ -667,10 +669,8 @@ TEST(SetupEnd, FollowUpCommandRunsInItsFolderThroughItsQuotedPath) {
     ASSERT_TRUE(r.FindWizard());
     r.Next(); // Copy: the installation leaves the command; the page list ends there
     EXPECT_EQ(r.program.Wait(), kExitDone);
-    std::string noted;
-    for (DWORD t = GetTickCount(); noted.empty() && GetTickCount() - t < 10000; Sleep(50))
-        noted = zktest::ReadBytes(mark);
-    EXPECT_EQ(noted, f.Path("Program Files") + "|\"" + tool + "\" note " + mark + "\n");
+    EXPECT_EQ(zktest::WaitLines(mark),
+              f.Path("Program Files") + "|\"" + tool + "\" note " + mark + "\n");
     zktest::RemoveScratch(f.root);
 }
 

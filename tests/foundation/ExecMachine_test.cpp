@@ -245,9 +245,7 @@ struct SleeperMarks {
     }
     // Waits until a start was noted (a start without wait returns before the program runs).
     Text TakeWhenThere() {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50))
-            if (zktest::Exists(file)) break;
-        Sleep(100);
+        zktest::WaitLines(file);
         return Take();
     }
     Text file;

@@ -210,7 +210,7 @@ TEST(RunProgram, ThroughAppPathsAndTheShell) {
     EXPECT_FALSE(RunRegisteredApp("zkSleeperTest.exe", "5", true, SW_HIDE));
 
     EXPECT_TRUE(ShellOpen(p.sleeper, "5", SW_HIDE));
-    for (int i = 0; i < 50 && !zktest::Exists(p.mark); ++i) Sleep(100);
+    zktest::WaitLines(p.mark); // the shell starts it without a wait
     EXPECT_NE(p.Marks().find("sleep er.exe|"), std::string::npos);
     EXPECT_FALSE(ShellOpen(p.dir + "\\missing.exe", "", SW_HIDE));
     WaitForProgramExit(p.sleeper, 5000);

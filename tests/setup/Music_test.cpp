@@ -69,8 +69,12 @@ struct Fixture {
     FakeMixer mixer{&device};
     std::vector<DWORD> pauses;
     std::vector<Text> traces;
+    std::atomic<int> traced{0}; // the player's thread writes the traces: awaited by this count
     TMusic music{device, mixer, [this](DWORD ms) { pauses.push_back(ms); },
-                 [this](const Text& line) { traces.push_back(line); }};
+                 [this](const Text& line) {
+                     traces.push_back(line);
+                     ++traced;
+                 }};
 };
 
 bool WaitUntil(const std::function<bool()>& done, DWORD ms = 3000) {
@@ -138,7 +142,7 @@ TEST(Music, StopEndsAPlayerThatNeverReachesTheEndWithin500Ms) {
     Fixture f;
     f.device.ends = false; // Wine without a sound device: the position stays 0
     f.music.PlayMusic("a.mid", 0);
-    ASSERT_TRUE(WaitUntil([&] { return f.music.IsPlaying(); }));
+    ASSERT_TRUE(WaitUntil([&] { return f.music.IsPlaying() && f.device.plays == 1; }));
     Sleep(700); // inside the 500 ms position poll
     DWORD took = TimeOf([&] { f.music.StopMusic(0); });
     EXPECT_LT(took, 500u);
@@ -161,7 +165,8 @@ TEST(Music, ErrorsLeaveThePlayerIdleAndGoToTheTrace) {
         f.device.openError = c.openError;
         f.device.playError = c.playError;
         f.music.PlayMusic("a.wav", 0);
-        Sleep(400); // several idle rounds
+        ASSERT_TRUE(WaitUntil([&] { return f.traced > 0; })) << c.what;
+        Sleep(400); // several idle rounds, none traced again
         EXPECT_EQ(f.music.GetMusicVolume(), 0) << c.what;
         DWORD took = TimeOf([&] { f.music.StopMusic(0); });
         EXPECT_LT(took, 500u) << c.what;

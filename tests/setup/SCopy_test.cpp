@@ -413,7 +413,20 @@ TEST(CopyEngine, TargetInUseIsReplacedAtRestart) {
                                    nullptr, &si, &pi));
         running.push_back(pi);
     }
-    Sleep(500);
+    // In use once the program's image is mapped: a write open is refused.
+    auto inUse = [](const Text& path) {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return true;
+        CloseHandle(h);
+        return false;
+    };
+    for (const char* exe : {"app.exe", "app2.exe", "app3.exe"}) {
+        const Text path = app + "\\" + exe;
+        for (DWORD start = GetTickCount(); !inUse(path) && GetTickCount() - start < 10000;)
+            Sleep(20);
+        ASSERT_TRUE(inUse(path)) << path;
+    }
     const Text newApp = "new program bytes", newApp2 = "new program two, inflated";
     WriteBytes(p.src + "\\app.exe", newApp);
     WriteBytes(p.src + "\\app2.exe._z", Compress(newApp2));

@@ -144,6 +144,15 @@ bool IsDir(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string WaitLines(const std::string& path, unsigned long timeoutMs) {
+    std::string text;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(20)) {
+        text = ReadBytes(path);
+        if (!text.empty() && text.back() == '\n') break;
+    }
+    return text;
+}
+
 bool WaitRemoved(const std::string& path, unsigned long timeoutMs) {
     for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100))
         if (!Exists(path)) return true;

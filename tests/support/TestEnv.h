@@ -29,6 +29,9 @@ std::vector<std::string> ReadLines(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 bool IsDir(const std::string& path);
+// The file's text once it holds whole lines (not empty, ending in "\n"), as another process
+// writes them; what it holds when the timeout has passed otherwise.
+std::string WaitLines(const std::string& path, unsigned long timeoutMs = 10000);
 // Waits until nothing is at the path (as after an uninstaller's self-deletion, which runs
 // once it has exited); false after the timeout.
 bool WaitRemoved(const std::string& path, unsigned long timeoutMs = 40000);
