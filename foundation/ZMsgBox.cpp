@@ -219,6 +219,12 @@ bool TMsgBoxForm::FormPaint(HDC dc, const RECT& client) {
     return true;
 }
 
+// Upper case by the system's rules for the code page, which know more than a-z.
+Text SystemUpperCase(Text text) {
+    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
 } // namespace
 
 int ZMsgBox(HWND owner, const Text& text, const Text& caption, const Text& buttonCaptions,
@@ -231,7 +237,7 @@ int ZMsgBox(HWND owner, const Text& text, const Text& caption, const Text& butto
 int ShowZMsgBox(HWND owner, const Text& text, const Text& caption, const Text& buttonCaptions,
                 int charset, unsigned flags) {
     flags = FlagsForCharset(flags, charset);
-    Text body = owner ? text : BoxTextWithCaption(text, caption);
+    Text body = owner ? text : BoxTextWithCaption(text, SystemUpperCase(caption));
     if (!owner || owner == OwnerActiveWindow) owner = GetActiveWindow();
     int result = ZMsgBox(owner, body, caption, buttonCaptions, flags);
     WaitWithMessages(100); // windows the box uncovered repaint before the caller goes on

@@ -210,16 +210,19 @@ TEST(MsgBox, RightToLeftForHebrewAndArabic) {
 TEST(MsgBox, CaptionLineOnlyWithoutOwner) {
     struct Case {
         const char* owner;
+        const char* caption;
         const char* body;
     } cases[] = {
-        {"0", "ERROR\r\n\r\nFile\r\n\r\nmissing\r\n"},
-        {"1", "File\r\n\r\nmissing"},
-        {"w", "File\r\n\r\nmissing"},
+        {"0", "Error", "ERROR\r\n\r\nFile\r\n\r\nmissing\r\n"},
+        {"1", "Error", "File\r\n\r\nmissing"},
+        {"w", "Error", "File\r\n\r\nmissing"},
+        // Upper case by the system's rules, not a-z only.
+        {"0", "Best\xE4tigen", "BEST\xC4TIGEN\r\n\r\nFile\r\n\r\nmissing\r\n"},
     };
     for (const Case& c : cases) {
-        Box b = OpenBox(0x10, "File\\\\n\\\\nmissing", 0, c.owner, "Error");
+        Box b = OpenBox(0x10, "File\\\\n\\\\nmissing", 0, c.owner, c.caption);
         ASSERT_TRUE(b.window) << c.owner;
-        EXPECT_EQ(zkui::TextOf(b.window), "Error");
+        EXPECT_EQ(zkui::TextOf(b.window), c.caption);
         EXPECT_EQ(zkui::TextOf(zkui::ChildById(b.window, ids::MsgBoxBody)), c.body) << c.owner;
         zkui::Click(Buttons(b.window).at(0));
         EXPECT_EQ(b.host.Wait(), 1) << c.owner;
