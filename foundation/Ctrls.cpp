@@ -149,6 +149,21 @@ void HookFocusUnderline(HWND window) {
     if (VisualThemesActive()) HookFocusUnderlineAlways(window);
 }
 
+void ShowVerticalScrollBarWhenNeeded(HWND edit) {
+    ShowScrollBar(edit, SB_VERT, FALSE); // the text wraps at the whole width first
+    RECT format{};
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    HDC dc = GetDC(edit);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(edit, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(edit, dc);
+    const LRESULT lines = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+    const int shown = metrics.tmHeight > 0 ? (format.bottom - format.top) / metrics.tmHeight : 0;
+    ShowScrollBar(edit, SB_VERT, lines > shown);
+}
+
 Box ControlBox(HWND control) {
     RECT r{};
     GetWindowRect(control, &r);

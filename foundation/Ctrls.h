@@ -51,6 +51,10 @@ LRESULT CallPreviousProc(HWND control, const char* slot, UINT msg, WPARAM wp, LP
 // Moves the control inside its parent by a PositionName ("Entire Screen" also sizes it).
 int PlaceControl(HWND control, const Text& name, int freeHeight, int margin, int top, int left,
                  int freeWidth);
+// A multi-line edit made with WS_VSCROLL shows its vertical scroll bar only while its text
+// has more lines than it can show; call it after each change of the text.
+void ShowVerticalScrollBarWhenNeeded(HWND edit);
+
 // Control rectangle in its parent's client coordinates.
 Box ControlBox(HWND control);
 void SetControlBox(HWND control, const Box& box);

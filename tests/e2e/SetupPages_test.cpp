@@ -587,3 +587,56 @@ TEST(SetupPages, BrowseTakesTheChosenFolderCancelKeepsTheText) {
     }
     ASSERT_TRUE(w.Exit());
 }
+
+// ---------------------------------------------------------------------------------------------
+// Every text whole and readable
+
+namespace {
+
+// The page's work is done once the wizard answers a message again.
+void Settle(HWND window) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+} // namespace
+
+// The description boxes of the components and confirm pages: a scroll bar only for a text
+// that does not fit.
+TEST(SetupPages, DescriptionBoxesScrollOnlyWhenTheTextNeedsIt) {
+    Wizard w;
+    StartWizard(
+        w, "pages_scroll", "CustomDlg,ShortcutsDlg,ConfirmSetupDlg,CompleteDlg",
+        "SET_GROUP_DATA(|Short|One line|10|1|10||1|1|1|0|)\r\n"
+        "SET_GROUP_DATA(|Long|" +
+            std::string(6, 'x') + std::string("\\\\nline\\\\nby\\\\nline\\\\nto\\\\nseven") +
+            "|10|1|10||1|1|1|0|)\r\n" + Line("SET_START_MENU_LINK_NAME", "Demo") +
+            Line("SET_DESKTOP_LINK_NAME", "Demo") + Line("SET_SENDTO_LINK_NAME", "Demo") +
+            Line("SET_STARTUP_LINK_NAME", "Demo") + Line("SET_QUICK_LAUNCH_LINK_NAME", "Demo"));
+    ASSERT_TRUE(w.window);
+    ASSERT_EQ(w.Title(), "P-Custom");
+    auto scrolls = [](HWND box) { return (GetWindowLongW(box, GWL_STYLE) & WS_VSCROLL) != 0; };
+    HWND memo = w.Control(ids::Memo4), list = w.Control(ids::CheckListBox1);
+    struct Case {
+        int item;
+        const char* text;
+        bool scroll;
+    } items[] = {{1, "xxxxxx\r\nline\r\nby\r\nline\r\nto\r\nseven", true}, {0, "One line", false}};
+    for (const Case& c : items) {
+        zkui::ClickAt(list, 120, c.item * 16 + 8);
+        ASSERT_TRUE(w.WaitText(ids::Memo4, c.text, 3000)) << w.Text(ids::Memo4);
+        EXPECT_EQ(scrolls(memo), c.scroll) << c.text;
+    }
+    // Confirm: five lines without shortcuts; each ticked one adds three.
+    ASSERT_EQ(w.NextTo("P-Shortcuts"), "P-Shortcuts");
+    ASSERT_EQ(w.NextTo("P-Confirm"), "P-Confirm");
+    EXPECT_FALSE(scrolls(w.Control(ids::Memo1))) << w.Text(ids::Memo1);
+    ASSERT_EQ(w.BackTo("P-Shortcuts"), "P-Shortcuts");
+    for (int id : {ids::StartMenuCheckBox, ids::DesktopCheckBox, ids::SendToCheckBox,
+                   ids::StartUpCheckBox, ids::QuickLaunchCheckBox})
+        zkui::Click(w.Control(id));
+    Settle(w.window);
+    ASSERT_EQ(w.NextTo("P-Confirm"), "P-Confirm");
+    EXPECT_TRUE(scrolls(w.Control(ids::Memo1))) << w.Text(ids::Memo1);
+    ASSERT_TRUE(w.Exit());
+}
