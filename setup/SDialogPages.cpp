@@ -157,6 +157,7 @@ bool TSDialogForm::ShowPageByName(const Text& name) {
         SetExitConfirmed(true);
         break;
     }
+    FitCaptions();
     return true;
 }
 
@@ -273,6 +274,7 @@ void TSDialogForm::UpdateButtons() {
     SetWindowTextTo(CancelButton, LangString("Buttons", "Cancel", "&Cancel"));
     SetWindowTextTo(Panel4, "");
     if (TextEquals(page, "LicenseDlg")) EnableWindow(NextButton, IsChecked(YesRadioButton));
+    FitFrameButtons();
 }
 
 void TSDialogForm::NextButtonClick() {
