@@ -137,8 +137,9 @@ void DrawCheckListItem(const DRAWITEMSTRUCT& item, const CheckListTextDrawer& dr
     const bool selected = item.itemState & ODS_SELECTED;
     FillRect(dc, &text, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     int oldMode = SetBkMode(dc, TRANSPARENT);
-    COLORREF oldColor = SetTextColor(dc, GetSysColor(!enabled   ? COLOR_GRAYTEXT
-                                                     : selected ? COLOR_HIGHLIGHTTEXT
+    // On the selection a greyed item reads as any other; its greyed box says it cannot change.
+    COLORREF oldColor = SetTextColor(dc, GetSysColor(selected   ? COLOR_HIGHLIGHTTEXT
+                                                     : !enabled ? COLOR_GRAYTEXT
                                                                 : COLOR_WINDOWTEXT));
     if (drawText) drawText(dc, text, index);
     SetTextColor(dc, oldColor);

@@ -3,8 +3,10 @@
 #include "MsgMarkup.h"
 #include "UtilPlus.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -202,6 +204,80 @@ void HookFocusUnderlineAlways(HWND window) {
 
 void HookFocusUnderline(HWND window) {
     if (VisualThemesActive()) HookFocusUnderlineAlways(window);
+}
+
+namespace {
+
+constexpr int PushButtonMargin = 6; // each side: the frame and a little air
+constexpr int GlyphWidth = 13;      // the box of a check box, the circle of a radio button
+constexpr int GlyphGap = 6;         // from the glyph to the caption, with the focus frame
+
+} // namespace
+
+int TextExtentOf(HWND control) {
+    char cls[16] = "";
+    GetClassNameA(control, cls, sizeof cls);
+    const bool plain =
+        lstrcmpiA(cls, "Static") == 0 && (GetWindowLongPtrA(control, GWL_STYLE) & SS_NOPREFIX);
+    // The text as the control paints it: its own wide text, whatever the code page of the bytes.
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        std::max(0, GetWindowTextW(control, text.data(), static_cast<int>(text.size())))));
+    if (text.empty()) return 0;
+    HDC dc = GetDC(control);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | (plain ? DT_NOPREFIX : 0));
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return r.right - r.left;
+}
+
+int CaptionWidth(HWND control) {
+    char cls[16] = "";
+    GetClassNameA(control, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Button") != 0) return 0;
+    const LONG_PTR type = GetWindowLongPtrA(control, GWL_STYLE) & BS_TYPEMASK;
+    if (type == BS_GROUPBOX || type == BS_OWNERDRAW) return 0;
+    const int extent = TextExtentOf(control);
+    return IsCheckOrRadio(control) ? GlyphWidth + GlyphGap + extent : extent + 2 * PushButtonMargin;
+}
+
+std::vector<Box> FitButtonRowToCaptions(const std::vector<HWND>& buttons,
+                                        const std::vector<Box>& design, int leftLimit) {
+    std::vector<int> needed;
+    for (HWND b : buttons) needed.push_back(CaptionWidth(b));
+    const std::vector<Box> row = FitButtonRow(design, needed, leftLimit);
+    for (size_t i = 0; i < buttons.size() && i < row.size(); ++i)
+        if (!(ControlBox(buttons[i]) == row[i])) SetControlBox(buttons[i], row[i]);
+    return row;
+}
+
+void FitButtonRowBesideLabel(const std::vector<HWND>& buttons, const std::vector<Box>& design,
+                             HWND label, int labelWidth) {
+    constexpr int gap = 8;
+    const Box box = ControlBox(label);
+    const int textEnd = box.left + std::min(labelWidth, TextExtentOf(label));
+    const std::vector<Box> row = FitButtonRowToCaptions(buttons, design, textEnd + gap);
+    const int width =
+        row.empty() ? labelWidth : std::clamp(row.front().left - gap - box.left, 0, labelWidth);
+    if (width != box.width) SetControlBox(label, {box.left, box.top, width, box.height});
+}
+
+void ShowVerticalScrollBarWhenNeeded(HWND edit) {
+    ShowScrollBar(edit, SB_VERT, FALSE); // the text wraps at the whole width first
+    RECT format{};
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    HDC dc = GetDC(edit);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(edit, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(edit, dc);
+    const LRESULT lines = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+    const int shown = metrics.tmHeight > 0 ? (format.bottom - format.top) / metrics.tmHeight : 0;
+    ShowScrollBar(edit, SB_VERT, lines > shown);
 }
 
 Box ControlBox(HWND control) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 namespace zk {
 
@@ -52,6 +53,26 @@ LRESULT CallPreviousProc(HWND control, const char* slot, UINT msg, WPARAM wp, LP
 // Moves the control inside its parent by a PositionName ("Entire Screen" also sizes it).
 int PlaceControl(HWND control, const Text& name, int freeHeight, int margin, int top, int left,
                  int freeWidth);
+// Width of the control's text in its font, mnemonic marks not counted unless it shows them.
+int TextExtentOf(HWND control);
+// The width a push button, radio button or check box needs to show its whole caption: the
+// caption in the control's font (mnemonic marks not counted), plus the push button's frame or
+// the box or glyph and its gap. 0 for other controls.
+int CaptionWidth(HWND control);
+// Places the buttons of a row from their design boxes, widened for their captions
+// (FitButtonRow): the row keeps its right edge and its gaps, and reaches no further left than
+// `leftLimit`. Returns where they went.
+std::vector<Box> FitButtonRowToCaptions(const std::vector<HWND>& buttons,
+                                        const std::vector<Box>& design, int leftLimit);
+// The same row with a label on its left (a link): the buttons reach no further left than the
+// label's text, and the label, `labelWidth` wide by design, gives up its empty rest to them.
+void FitButtonRowBesideLabel(const std::vector<HWND>& buttons, const std::vector<Box>& design,
+                             HWND label, int labelWidth);
+
+// A multi-line edit made with WS_VSCROLL shows its vertical scroll bar only while its text
+// has more lines than it can show; call it after each change of the text.
+void ShowVerticalScrollBarWhenNeeded(HWND edit);
+
 // Control rectangle in its parent's client coordinates.
 Box ControlBox(HWND control);
 void SetControlBox(HWND control, const Box& box);

@@ -1,5 +1,6 @@
 #include "Layout.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace zk {
@@ -35,6 +36,37 @@ Box PlaceBox(int index, Box c, const PlaceArea& a) {
     c.left = align(r.column, a.left, a.freeWidth);
     c.top = align(r.row, a.top, a.freeHeight);
     return c;
+}
+
+Box WidenTowards(Box box, int needed, int limit, bool growLeft) {
+    const int room = growLeft ? box.left - limit : limit - (box.left + box.width);
+    const int by = std::clamp(needed - box.width, 0, std::max(0, room));
+    if (growLeft) box.left -= by;
+    box.width += by;
+    return box;
+}
+
+std::vector<Box> FitButtonRow(const std::vector<Box>& design, const std::vector<int>& needed,
+                              int leftLimit) {
+    const size_t n = design.size();
+    std::vector<int> extra(n);
+    for (size_t i = 0; i < n; ++i)
+        extra[i] = std::max(0, (i < needed.size() ? needed[i] : 0) - design[i].width);
+    if (n == 0) return {};
+    int room = std::max(0, design[0].left - leftLimit);
+    for (size_t i = n; i-- > 0;) { // the rightmost buttons keep their widening first
+        extra[i] = std::min(extra[i], room);
+        room -= extra[i];
+    }
+    std::vector<Box> row(design);
+    int right = design[n - 1].left + design[n - 1].width;
+    for (size_t i = n; i-- > 0;) {
+        row[i].width = design[i].width + extra[i];
+        row[i].left = right - row[i].width;
+        if (i > 0)
+            right = row[i].left - (design[i].left - (design[i - 1].left + design[i - 1].width));
+    }
+    return row;
 }
 
 Text TakeWrappedLine(Text& text, int width, const std::function<int(const Text&)>& measure) {

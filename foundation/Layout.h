@@ -42,6 +42,17 @@ struct PlaceArea {
 // Where the placement `index` puts a control of the given box ("Entire Screen" also sizes it).
 Box PlaceBox(int index, Box control, const PlaceArea& area);
 
+// --- Captions that need more than their control's design width. ---
+// The control widened to `needed` towards one side (right, or left when `growLeft`), as far
+// as `limit`, the edge of its room on that side; its other edge stays where it reads from. It
+// never gets narrower than it was.
+Box WidenTowards(Box box, int needed, int limit, bool growLeft);
+// A row of buttons keeps its right edge and the gaps between its buttons: a button whose
+// caption needs more widens, and the buttons left of it move further left, but not past
+// `leftLimit`; what does not fit is taken from the widening of the leftmost buttons first.
+std::vector<Box> FitButtonRow(const std::vector<Box>& design, const std::vector<int>& needed,
+                              int leftLimit);
+
 // --- Text blocks (billboard pages). ---
 struct TextBlock {
     std::vector<Text> lines;

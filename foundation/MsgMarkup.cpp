@@ -64,8 +64,8 @@ MarkedText ParseBoldMarkup(const Text& source) {
     return r;
 }
 
-Text BoxTextWithCaption(const Text& text, const Text& caption) {
-    return "<<b>" + UpperCase(caption) + "</b><p><p>" + text + "<p>";
+Text BoxTextWithCaption(const Text& text, const Text& upperCaption) {
+    return "<<b>" + upperCaption + "</b><p><p>" + text + "<p>";
 }
 
 std::vector<BoxButton> BoxButtons(unsigned flags) {

@@ -30,8 +30,9 @@ MarkedText ParseMessageMarkup(const Text& text);
 // The rich-edit reading (ApplyBoldMarkup): "<B>" then "</B>" in a pass; a closing tag without
 // an opening one makes the text before it bold. Runs are relative to the returned text.
 MarkedText ParseBoldMarkup(const Text& text);
-// Front end of the box: without an owner the caption repeats as a bold first line.
-Text BoxTextWithCaption(const Text& text, const Text& caption);
+// Front end of the box: without an owner the caption repeats as a bold first line, in the
+// upper case the caller made of it (by the system's rules, which know more than a-z).
+Text BoxTextWithCaption(const Text& text, const Text& upperCaption);
 
 // --- Flag word of the box (the standard message box's layout). ---
 inline constexpr unsigned FlagRightAligned = 0x80000;

@@ -17,6 +17,8 @@ constexpr int BandWidth = 54;  // icon band on the left
 constexpr int ButtonBand = 36; // button band at the bottom
 constexpr int ButtonWidth = 70;
 constexpr int ButtonHeight = 23;
+constexpr int ButtonGap = 13;         // between two buttons, as in the other boxes
+constexpr int ButtonRightMargin = 10; // the last button ends 10 pixels before the edge
 constexpr int MaxTextWidth = 400;
 constexpr int FitSteps = 21;
 
@@ -42,6 +44,8 @@ class TMsgBoxForm : public TForm {
     Size FitBody(Size measured);
     void PlaceBox(Size body);
     void CreateButtons();
+    int ButtonRowWidth() const;
+    void PlaceButtons();
     void RestorePrevious();
 
     Text captions_;
@@ -50,6 +54,7 @@ class TMsgBoxForm : public TForm {
     HFONT font_ = nullptr;
     HWND body_ = nullptr;
     HWND defaultButton_ = nullptr;
+    std::vector<HWND> buttons_;
     HICON icon_ = nullptr;
     Size requested_;
     int result_ = 0;
@@ -70,14 +75,15 @@ int TMsgBoxForm::Show(HWND owner, const Text& text, const Text& caption) {
     MarkedText marked = ParseMessageMarkup(text);
     CreateBody(marked);
     Size body = FitBody(MeasureText(marked.plain));
+    CreateButtons();
     PlaceBox(body);
+    PlaceButtons();
     icon_ = [this] {
         static const LPCSTR system[] = {IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK};
         BoxIcon icon = BoxIconOf(flags_);
         if (icon == BoxIcon::Program) return LoadIconA(GetModuleHandleA(nullptr), "MainIcon");
         return LoadIconA(nullptr, system[static_cast<int>(icon)]);
     }();
-    CreateButtons();
     ShowWindow(Handle(), SW_SHOW);
     if (defaultButton_) SetFocus(defaultButton_); // after activation, which focuses the box
     PumpScope modal(Handle());
@@ -154,7 +160,9 @@ void TMsgBoxForm::PlaceBox(Size body) {
     int width = body.cx + BandWidth + 2 * mx + 2 * GetSystemMetrics(SM_CXSIZEFRAME);
     int height = body.cy + ButtonBand + 2 * my + 2 * GetSystemMetrics(SM_CYSIZEFRAME) +
                  GetSystemMetrics(SM_CYCAPTION);
-    width = std::max(width, 360);
+    width =
+        std::max({width, 360,
+                  ButtonRowWidth() + 2 * ButtonRightMargin + 2 * GetSystemMetrics(SM_CXSIZEFRAME)});
     SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
     RECT client;
@@ -165,24 +173,39 @@ void TMsgBoxForm::PlaceBox(Size body) {
 }
 
 void TMsgBoxForm::CreateButtons() {
-    RECT client;
-    GetClientRect(Handle(), &client);
     std::vector<BoxButton> buttons = BoxButtons(flags_);
-    const int count = static_cast<int>(buttons.size());
     const int focus = DefaultButtonIndex(flags_);
-    for (int i = 0; i < count; ++i) {
-        int left = client.right - 80 - ButtonWidth * (count - 1 - i);
+    for (int i = 0; i < static_cast<int>(buttons.size()); ++i) {
         DWORD style =
             WS_CHILD | WS_VISIBLE | WS_TABSTOP | (i == focus ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         HWND b =
             CreateWindowExA(0, "Button", ListItem(captions_, buttons[i].captionItem).c_str(), style,
-                            left, client.bottom - 29, ButtonWidth, ButtonHeight, Handle(),
+                            0, 0, ButtonWidth, ButtonHeight, Handle(),
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::MsgBoxButton1 + i)),
                             GetModuleHandleA(nullptr), nullptr);
         SendMessageA(b, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         SetWindowLongPtrA(b, GWLP_USERDATA, buttons[i].result);
         if (i == focus) defaultButton_ = b;
+        buttons_.push_back(b);
     }
+}
+
+// Each button as wide as its caption needs, at least ButtonWidth.
+int TMsgBoxForm::ButtonRowWidth() const {
+    int width = 0;
+    for (HWND b : buttons_) width += std::max(ButtonWidth, CaptionWidth(b)) + ButtonGap;
+    return buttons_.empty() ? 0 : width - ButtonGap;
+}
+
+// Right-aligned, the last one's left edge at client width - 80 while the captions fit.
+void TMsgBoxForm::PlaceButtons() {
+    RECT client;
+    GetClientRect(Handle(), &client);
+    std::vector<Box> design(buttons_.size());
+    int left = client.right - ButtonRightMargin - ButtonWidth;
+    for (size_t i = buttons_.size(); i-- > 0; left -= ButtonWidth + ButtonGap)
+        design[i] = {left, client.bottom - 29, ButtonWidth, ButtonHeight};
+    FitButtonRowToCaptions(buttons_, design, ButtonRightMargin);
 }
 
 void TMsgBoxForm::RestorePrevious() {
@@ -222,6 +245,12 @@ bool TMsgBoxForm::FormPaint(HDC dc, const RECT& client) {
     return true;
 }
 
+// Upper case by the system's rules for the code page, which know more than a-z.
+Text SystemUpperCase(Text text) {
+    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
 } // namespace
 
 int ZMsgBox(HWND owner, const Text& text, const Text& caption, const Text& buttonCaptions,
@@ -234,7 +263,7 @@ int ZMsgBox(HWND owner, const Text& text, const Text& caption, const Text& butto
 int ShowZMsgBox(HWND owner, const Text& text, const Text& caption, const Text& buttonCaptions,
                 int charset, unsigned flags) {
     flags = FlagsForCharset(flags, charset);
-    Text body = owner ? text : BoxTextWithCaption(text, caption);
+    Text body = owner ? text : BoxTextWithCaption(text, SystemUpperCase(caption));
     if (!owner || owner == OwnerActiveWindow) owner = GetActiveWindow();
     int result = ZMsgBox(owner, body, caption, buttonCaptions, flags);
     WaitWithMessages(100); // windows the box uncovered repaint before the caller goes on

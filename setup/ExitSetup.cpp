@@ -71,6 +71,7 @@ void TExitSetupForm::FormCreate() {
     SetWindowTextTo(Memo1, ExpandEscapes(LangString("ExitSetup", "s1", "")));
     SetWindowTextTo(Resume, LangString("Buttons", "Resume", ""));
     SetWindowTextTo(Exit, LangString("Buttons", "ExitSetup", ""));
+    FitButtonRowToCaptions({Resume, Exit}, {ControlBox(Resume), ControlBox(Exit)}, 16);
 }
 
 void TExitSetupForm::FormShow() {

@@ -114,6 +114,8 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW | WS_EX_CONTROL
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+// The label of the control after it: its mnemonic is underlined and moves the focus there.
+constexpr DWORD kFieldLabel = SS_LEFT;
 constexpr DWORD kBlock = ES_MULTILINE | ES_READONLY;
 constexpr DWORD kTextBox = ES_MULTILINE | ES_READONLY | WS_BORDER | WS_VSCROLL | WS_TABSTOP;
 constexpr DWORD kEdit = WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP;
@@ -152,9 +154,9 @@ const ControlDef<F> kControls[] = {
     {&F::RichEdit12, ids::RichEdit12, kRich, "", 8, 36, 354, 229, kTextBox, 0, 3},
     // User information
     {&F::RichEdit9, ids::RichEdit9, kRich, "", 8, 8, 354, 60, kBlock, 0, 4},
-    {&F::Label11, ids::Label11, "STATIC", "Name:", 16, 96, 72, 13, kLabel, 0, 4},
+    {&F::Label11, ids::Label11, "STATIC", "Name:", 16, 96, 72, 13, kFieldLabel, 0, 4},
     {&F::NameEdit, ids::NameEdit, "EDIT", "", 90, 94, 180, 21, kEdit, 0, 4},
-    {&F::Label12, ids::Label12, "STATIC", "Company:", 16, 133, 72, 13, kLabel, 0, 4},
+    {&F::Label12, ids::Label12, "STATIC", "Company:", 16, 133, 72, 13, kFieldLabel, 0, 4},
     {&F::CompanyEdit, ids::CompanyEdit, "EDIT", "", 90, 131, 180, 21, kEdit, 0, 4},
     // Destination: the group box's contents above it
     {&F::RichEdit2, ids::RichEdit2, kRich, "", 8, 8, 354, 100, kBlock, 0, 5},
@@ -180,9 +182,9 @@ const ControlDef<F> kControls[] = {
     {&F::Label19, ids::Label19, "STATIC", "", 104, 175, 249, 52, kLabel, 0, 6},
     // Components
     {&F::RichEdit8, ids::RichEdit8, kRich, "", 8, 8, 354, 42, kBlock, 0, 7},
-    {&F::Label16, ids::Label16, "STATIC", "Components:", 8, 53, 350, 13, kLabel, 0, 7},
+    {&F::Label16, ids::Label16, "STATIC", "Components:", 8, 53, 350, 13, kFieldLabel, 0, 7},
     {&F::CheckListBox1, ids::CheckListBox1, "LISTBOX", "", 8, 68, 350, 121, kCheckList, 0, 7},
-    {&F::Label20, ids::Label20, "STATIC", "Description:", 8, 197, 350, 13, kLabel, 0, 7},
+    {&F::Label20, ids::Label20, "STATIC", "Description:", 8, 197, 350, 13, kFieldLabel, 0, 7},
     {&F::Memo4, ids::Memo4, "EDIT", "", 8, 211, 350, 54, kMemo, 0, 7},
     // Shortcuts
     {&F::RichEdit3, ids::RichEdit3, kRich, "", 8, 8, 354, 100, kBlock, 0, 8},
@@ -192,7 +194,7 @@ const ControlDef<F> kControls[] = {
     {&F::StartUpCheckBox, ids::StartUpCheckBox, "BUTTON", "", 24, 184, 330, 17, kCheck, 0, 8},
     {&F::QuickLaunchCheckBox, ids::QuickLaunchCheckBox, "BUTTON", "", 24, 208, 330, 17, kCheck, 0,
      8},
-    {&F::Label9, ids::Label9, "STATIC", "", 8, 232, 350, 13, kLabel, 0, 8},
+    {&F::Label9, ids::Label9, "STATIC", "", 8, 232, 350, 13, kFieldLabel, 0, 8},
     {&F::ProgramShortCutEdit, ids::ProgramShortCutEdit, "EDIT", "", 8, 247, 350, 21, kEdit, 0, 8},
     // Confirm
     {&F::RichEdit4, ids::RichEdit4, kRich, "", 8, 8, 354, 54, kBlock, 0, 9},
@@ -217,7 +219,7 @@ const ControlDef<F> kControls[] = {
     {&F::RichEdit10, ids::RichEdit10, kRich, "", 8, 236, 354, 32, kBlock, 0, 11},
     // Associate
     {&F::RichEdit6, ids::RichEdit6, kRich, "", 8, 8, 354, 50, kBlock, 0, 12},
-    {&F::Label14, ids::Label14, "STATIC", "File Types:", 8, 64, 350, 13, kLabel, 0, 12},
+    {&F::Label14, ids::Label14, "STATIC", "File Types:", 8, 64, 350, 13, kFieldLabel, 0, 12},
     {&F::CheckListBox2, ids::CheckListBox2, "LISTBOX", "", 8, 80, 350, 145, kCheckList, 0, 12},
     // The page area under the sheets, then the buttons
     {&F::Panel0, ids::Panel0, "STATIC", "", 132, 0, 382, 306, WS_CLIPSIBLINGS},
@@ -257,6 +259,52 @@ std::vector<SheetControl> MakeSheetControls() {
 const std::vector<SheetControl>& SheetControls() {
     static const std::vector<SheetControl> list = MakeSheetControls();
     return list;
+}
+
+const SheetControl* FindSheetControl(const F& form, HWND control) {
+    for (const SheetControl& c : SheetControls())
+        if (form.*c.member == control) return &c;
+    return nullptr;
+}
+
+// Where a caption may widen its sheet control (sheet design coordinates): the room's edges,
+// whether the control is anchored at its right edge (else it grows towards its reading end:
+// right, or left in a right-to-left layout), and the description beside it that gives way.
+struct CaptionRoom {
+    HWND F::*control;
+    int left, right;
+    bool anchoredRight = false;
+    HWND F::*yields = nullptr;
+};
+constexpr int kPageLeft = 8, kPageRight = SheetDesignWidth - 8;
+const CaptionRoom kCaptionRooms[] = {
+    {&F::YesRadioButton, kPageLeft, kPageRight},
+    {&F::NoRadioButton, kPageLeft, kPageRight},
+    {&F::BrowseButton, 16, 350, true}, // inside the group box, right-aligned with the edit
+    {&F::TypicalRadioButton, kPageLeft, kPageRight, false, &F::Label17},
+    {&F::CompactRadioButton, kPageLeft, kPageRight, false, &F::Label18},
+    {&F::CustomRadioButton, kPageLeft, kPageRight, false, &F::Label19},
+    {&F::StartMenuCheckBox, kPageLeft, kPageRight},
+    {&F::DesktopCheckBox, kPageLeft, kPageRight},
+    {&F::SendToCheckBox, kPageLeft, kPageRight},
+    {&F::StartUpCheckBox, kPageLeft, kPageRight},
+    {&F::QuickLaunchCheckBox, kPageLeft, kPageRight},
+    {&F::DisplayReadmeCheckBox, kPageLeft, kPageRight},
+    {&F::LaunchCheckBox, kPageLeft, kPageRight},
+    {&F::RadioButton1, 34, 332}, // inside the restart group box
+    {&F::RadioButton2, 34, 332},
+};
+constexpr int kDescriptionGap = 8, kLeastDescription = 120;
+
+// The design box of a control of the table (frame controls keep theirs).
+Box DesignBoxOf(int id) {
+    for (const ControlDef<F>& d : kControls)
+        if (d.id == id) return {d.x, d.y, d.width, d.height};
+    return {};
+}
+
+bool HasVisibleStyle(HWND control) {
+    return GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE;
 }
 
 char LocaleDecimalSeparator() {
@@ -657,6 +705,78 @@ void TSDialogForm::LayoutModernHeader() {
     PlacePageArea(area.left, area.top, area.width, area.height);
 }
 
+// --- Captions wider than their controls ---
+
+Box TSDialogForm::PlacedSheetBox(HWND control) const {
+    const SheetControl* c = FindSheetControl(*this, control);
+    return c ? SheetControlBox(SheetDesignBox(control), pageArea_, c->stretch)
+             : ControlBox(control);
+}
+
+void TSDialogForm::FitCaptions() {
+    FitSheetCaptions();
+    FitFrameButtons();
+}
+
+// From the boxes the layout gave, so fitting again changes nothing. The setup type buttons
+// share the widest caption's width: their descriptions start in one column.
+void TSDialogForm::FitSheetCaptions() {
+    const bool rtl = IsRtlCharset(GetLangCharset());
+    auto onPage = [this](HWND control) {
+        const SheetControl* c = FindSheetControl(*this, control);
+        return c && c->sheet == activeSheet_ && IsSheetControlVisible(control);
+    };
+    int column = 0;
+    for (const CaptionRoom& r : kCaptionRooms)
+        if (r.yields && onPage(this->*r.control))
+            column = std::max(column, CaptionWidth(this->*r.control));
+    for (const CaptionRoom& r : kCaptionRooms) {
+        const HWND control = this->*r.control;
+        if (!onPage(control)) continue;
+        const bool growLeft = r.anchoredRight || rtl;
+        // The page's own edge follows the layout's page area; a group box's does not.
+        int limit =
+            pageArea_.left +
+            (growLeft ? r.left
+                      : r.right + (r.right == kPageRight ? pageArea_.width - SheetDesignWidth : 0));
+        Box description;
+        if (r.yields) {
+            description = PlacedSheetBox(this->*r.yields);
+            limit = growLeft
+                        ? std::max(limit, description.left + kLeastDescription + kDescriptionGap)
+                        : std::min(limit, description.left + description.width - kLeastDescription -
+                                              kDescriptionGap);
+        }
+        const Box placed = PlacedSheetBox(control);
+        const Box fitted =
+            WidenTowards(placed, r.yields ? column : CaptionWidth(control), limit, growLeft);
+        if (!(fitted == ControlBox(control))) SetControlBox(control, fitted);
+        if (!r.yields || fitted == placed) continue;
+        const int right = description.left + description.width;
+        if (growLeft)
+            description.width = std::min(right, fitted.left - kDescriptionGap) - description.left;
+        else {
+            description.left =
+                std::max(description.left, fitted.left + fitted.width + kDescriptionGap);
+            description.width = right - description.left;
+        }
+        SetControlBox(this->*r.yields, description);
+    }
+}
+
+// Back, Next and Cancel keep their right edge and gaps; a longer caption pushes the buttons to
+// its left, as far as the end of the company link's text, which gives up its empty rest.
+void TSDialogForm::FitFrameButtons() {
+    std::vector<HWND> row;
+    std::vector<Box> design;
+    for (HWND F::*button : {&F::BackButton, &F::NextButton, &F::CancelButton}) {
+        if (!HasVisibleStyle(this->*button)) continue;
+        row.push_back(this->*button);
+        design.push_back(DesignBoxOf(GetDlgCtrlID(this->*button)));
+    }
+    FitButtonRowBesideLabel(row, design, CompanyUrlLabel, DesignBoxOf(ids::CompanyUrlLabel).width);
+}
+
 // --- Company link ---
 
 void TSDialogForm::ShowCompanyUrlLabel() {
@@ -1040,6 +1160,14 @@ bool TSDialogForm::Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         SetFocus(lastFocus_);
         result = 0;
         return true;
+    // The dialog keys give a label's mnemonic as "focus the label, then the next control".
+    case WM_NEXTDLGCTL: {
+        HWND to = LOWORD(lp) ? reinterpret_cast<HWND>(wp)
+                             : GetNextDlgTabItem(Handle(), GetFocus(), wp != 0);
+        if (to && IsChild(Handle(), to)) SetFocus(to);
+        result = 0;
+        return true;
+    }
     case DM_GETDEFID: // Enter presses Next
         result = MAKELRESULT(ids::NextButton, DC_HASDEFID);
         return true;

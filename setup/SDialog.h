@@ -340,6 +340,11 @@ class TSDialogForm : public TForm {
     HWND lastFocus_ = nullptr; // the control that had the focus when the window lost it
 
     void ShowCompanyHint();
+    // Captions wider than their controls' design widths widen them within their room.
+    void FitCaptions();
+    void FitSheetCaptions();
+    void FitFrameButtons();
+    Box PlacedSheetBox(HWND control) const; // where the layout puts a sheet control
     // The installation's parts (SInstall.cpp).
     TUninstallWriter& Uninstall();
     InstallHost MakeInstallHost();

@@ -157,6 +157,7 @@ bool TSDialogForm::ShowPageByName(const Text& name) {
         SetExitConfirmed(true);
         break;
     }
+    FitCaptions();
     return true;
 }
 
@@ -274,6 +275,7 @@ void TSDialogForm::UpdateButtons() {
         SetWindowTextTo(NextButton, LangString("Buttons", "Next", "&Next >"));
     SetWindowTextTo(CancelButton, LangString("Buttons", "Cancel", "&Cancel"));
     SetWindowTextTo(Panel4, "");
+    FitFrameButtons();
 }
 
 void TSDialogForm::ApplyButtonStates() {
@@ -454,6 +456,7 @@ void TSDialogForm::InitSetupTypeButtons() {
 // The list shows `Components`; without a setup-type page the check marks decide (Custom).
 void TSDialogForm::FillComponentList() {
     SetWindowTextTo(Memo4, "");
+    ShowVerticalScrollBarWhenNeeded(Memo4);
     zk::FillComponentList(CheckListBox1, *Script, Components);
     if (Components.type == SetupType::Custom) {
         SetChecked(TypicalRadioButton, false);
@@ -519,6 +522,7 @@ void TSDialogForm::CheckListBox1Click() {
     if (index < 0) return;
     SetWindowTextTo(
         Memo4, ComponentDescriptionText(CheckListItemText(CheckListBox1, static_cast<int>(index))));
+    ShowVerticalScrollBarWhenNeeded(Memo4);
 }
 
 // A toggle of the list: into the selection (a greyed item keeps its mark), then the figures.

@@ -233,6 +233,7 @@ void TSDialogForm::FillConfirmSummary() {
     SendMessageA(Memo1, WM_SETREDRAW, FALSE, 0);
     SetWindowTextTo(Memo1, text);
     SendMessageA(Memo1, EM_SETSEL, 0, 0);
+    ShowVerticalScrollBarWhenNeeded(Memo1);
     SendMessageA(Memo1, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(Memo1, nullptr, TRUE);
 }

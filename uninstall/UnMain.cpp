@@ -351,6 +351,9 @@ void TMainForm::FormShow() {
     SetWindowTextTo(LogButton, Value("BUTTON_LOG"));
     ApplyCharset(CloseButton, charset_);
     ApplyCharset(LogButton, charset_);
+    FitButtonRowBesideLabel({LogButton, CloseButton},
+                            {ControlBox(LogButton), ControlBox(CloseButton)}, CompanyUrlLabel,
+                            ControlBox(CompanyUrlLabel).width);
     if (ReplaceWithRtlRichEdit(RichEdit1, charset_)) {
         // The rich edit does not report its font: the new one is given the form's again.
         SendMessageA(RichEdit1, WM_SETFONT, reinterpret_cast<WPARAM>(SharedFont(FontDesc{})),

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,48 @@ TEST(CheckList, SingleGroupCheckedAndGreyed) {
     Sleep(200);
     EXPECT_EQ(ItemData(h.list), (std::vector<LPARAM>{Checked | Greyed}));
     EXPECT_EQ(zkui::TextOf(h.state), "1 0.195");
+    zkui::PostClose(h.window);
+    EXPECT_EQ(h.program.Wait(), 0);
+}
+
+namespace {
+
+// The colours the screen shows in a rectangle of the list's client area.
+std::set<COLORREF> ColoursIn(HWND list, const RECT& part) {
+    POINT origin{0, 0};
+    ClientToScreen(list, &origin);
+    std::set<COLORREF> colours;
+    for (LONG y = part.top; y < part.bottom; ++y)
+        for (LONG x = part.left; x < part.right; ++x)
+            colours.insert(zkui::ScreenPixel(origin.x + x, origin.y + y));
+    return colours;
+}
+
+} // namespace
+
+// The required group selected: its text in the selection's text colour like any other, its
+// greyed box saying that it cannot change.
+TEST(CheckList, GreyedItemReadableOnTheSelection) {
+    Host h = StartHost("");
+    ASSERT_TRUE(h.window && h.list);
+    zkui::ClickAt(h.list, 120, 2 * ItemHeight + ItemHeight / 2);
+    ASSERT_TRUE(WaitForCurrent(h.list, 2));
+    SetWindowPos(h.window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); // over other tests
+    const COLORREF text = GetSysColor(COLOR_HIGHLIGHTTEXT), grey = GetSysColor(COLOR_GRAYTEXT);
+    const RECT words{ItemHeight + 3, 2 * ItemHeight + 2, ItemHeight + 60, 3 * ItemHeight - 2};
+    std::set<COLORREF> shown;
+    EXPECT_TRUE(zkui::WaitFor(
+        [&] {
+            shown = ColoursIn(h.list, words);
+            return shown.count(text) && !shown.count(grey);
+        },
+        3000))
+        << "grey text on the selection: " << shown.count(grey);
+    const COLORREF mark = GetSysColor(COLOR_WINDOWTEXT);
+    const RECT greyedBox{3, 2 * ItemHeight + 3, ItemHeight - 3, 3 * ItemHeight - 3};
+    const RECT firstBox{3, 3, ItemHeight - 3, ItemHeight - 3};
+    EXPECT_FALSE(ColoursIn(h.list, greyedBox).count(mark)) << "the required group's mark is grey";
+    EXPECT_TRUE(ColoursIn(h.list, firstBox).count(mark)) << "a changeable group's is not";
     zkui::PostClose(h.window);
     EXPECT_EQ(h.program.Wait(), 0);
 }

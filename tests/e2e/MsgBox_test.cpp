@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -136,7 +137,8 @@ TEST(MsgBox, GeometryOfAShortText) {
         EXPECT_EQ(Width(r), 70);
         EXPECT_EQ(Height(r), 23);
         EXPECT_EQ(r.top, client.bottom - 29);
-        EXPECT_EQ(r.left, client.right - 220 + 70 * static_cast<int>(i)) << "edge to edge";
+        EXPECT_EQ(r.left, client.right - 80 - 83 * (2 - static_cast<int>(i)))
+            << "right-aligned, 13 pixels apart";
     }
     RECT body = zkui::ChildBox(zkui::ChildById(b.window, ids::MsgBoxBody));
     EXPECT_EQ(body.left, 54 + (client.right - Width(body) - 54) / 2);
@@ -210,16 +212,19 @@ TEST(MsgBox, RightToLeftForHebrewAndArabic) {
 TEST(MsgBox, CaptionLineOnlyWithoutOwner) {
     struct Case {
         const char* owner;
+        const char* caption;
         const char* body;
     } cases[] = {
-        {"0", "ERROR\r\n\r\nFile\r\n\r\nmissing\r\n"},
-        {"1", "File\r\n\r\nmissing"},
-        {"w", "File\r\n\r\nmissing"},
+        {"0", "Error", "ERROR\r\n\r\nFile\r\n\r\nmissing\r\n"},
+        {"1", "Error", "File\r\n\r\nmissing"},
+        {"w", "Error", "File\r\n\r\nmissing"},
+        // Upper case by the system's rules, not a-z only.
+        {"0", "Best\xE4tigen", "BEST\xC4TIGEN\r\n\r\nFile\r\n\r\nmissing\r\n"},
     };
     for (const Case& c : cases) {
-        Box b = OpenBox(0x10, "File\\\\n\\\\nmissing", 0, c.owner, "Error");
+        Box b = OpenBox(0x10, "File\\\\n\\\\nmissing", 0, c.owner, c.caption);
         ASSERT_TRUE(b.window) << c.owner;
-        EXPECT_EQ(zkui::TextOf(b.window), "Error");
+        EXPECT_EQ(zkui::TextOf(b.window), c.caption);
         EXPECT_EQ(zkui::TextOf(zkui::ChildById(b.window, ids::MsgBoxBody)), c.body) << c.owner;
         zkui::Click(Buttons(b.window).at(0));
         EXPECT_EQ(b.host.Wait(), 1) << c.owner;
@@ -247,6 +252,38 @@ TEST(MsgBox, CaptionsComeFromTheList) {
     EXPECT_EQ(Captions(s.window), (std::vector<std::string>{"OK", ""}));
     zkui::Click(Buttons(s.window).at(1));
     EXPECT_EQ(s.host.Wait(), 2);
+}
+
+// Captions longer than the buttons widen them; the row stays right-aligned with its gaps,
+// and a box too narrow for it grows.
+TEST(MsgBox, LongCaptionsWidenTheirButtons) {
+    struct Case {
+        unsigned set;
+        const char* captions;
+    } cases[] = {
+        {2, "|OK|Abbrechen|Ja|Nein|Abbrechen der Installation|Wiederholen des Schritts|"
+            "Ignorieren und fortfahren|"},
+        {4, "|OK|Cancel|Ja, entfernen|Nein, behalten|A|R|I|"},
+    };
+    for (const Case& c : cases) {
+        Box b = OpenBox(c.set, "Frage", 0, "1", "Caption", c.captions);
+        ASSERT_TRUE(b.window) << c.captions;
+        const RECT client = zkui::ClientBox(b.window);
+        std::vector<HWND> buttons = Buttons(b.window);
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            const RECT r = zkui::ChildBox(buttons[i]);
+            const int extent = zkui::CaptionExtent(buttons[i], "Tahoma", 13);
+            EXPECT_GE(Width(r), std::max(70, zkui::LeastCaptionWidth(buttons[i], extent)))
+                << zkui::TextOf(buttons[i]);
+            if (i + 1 < buttons.size())
+                EXPECT_EQ(zkui::ChildBox(buttons[i + 1]).left - r.right, 13) << i;
+            else
+                EXPECT_EQ(r.right, client.right - 10) << "the row ends where it did";
+        }
+        EXPECT_GE(zkui::ChildBox(buttons.front()).left, 10) << "the box holds the whole row";
+        zkui::PostClose(b.window);
+        EXPECT_EQ(b.host.Wait(), 0);
+    }
 }
 
 TEST(MsgBox, QuitEndsTheBoxAndReachesTheCallersLoop) {

@@ -13,9 +13,10 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace ids = zk::ids;
@@ -99,6 +100,18 @@ struct Wizard {
             5000);
         return info.hwndFocus;
     }
+    // The focus once the wizard has one.
+    HWND Focus() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        zkui::WaitFor(
+            [&] {
+                return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+                       info.hwndFocus;
+            },
+            5000);
+        return info.hwndFocus;
+    }
     bool Exit() const {
         zkui::Click(Control(ids::CancelButton));
         HWND dialog = zkui::FindTopWindow(ids::ExitSetupClass, "", program.Pid(), 10000);
@@ -129,14 +142,16 @@ void LayOut(Wizard& w, const std::string& name) {
     zktest::WriteBytes(w.Path("LANG\\English.lng"), kLanguage);
 }
 
-// Writes the script (target: root\App unless given) and starts the engine.
+// Writes the script (target: root\App unless given) and starts the engine with the language
+// file LANG\<language>.lng.
 void RunEngine(Wizard& w, const std::string& pages, const std::string& more,
-               const std::string& target = "") {
+               const std::string& target = "", const std::string& language = "English") {
     zktest::WriteBytes(w.Path("Setup.txt"),
                        Line("SET_PROG_NAME", "Demo") +
                            Line("SET_TARGET_DIR", target.empty() ? w.Path("App") : target) +
                            Line("SET_DIALOGS", pages) + Line("SET_CREATE_SETUP_LOG") +
-                           Line("SET_LANG_FLAG", "2") + Line("SET_LANG_NAMES", "|English|") + more);
+                           Line("SET_LANG_FLAG", "2") +
+                           Line("SET_LANG_NAMES", "|" + language + "|") + more);
     w.program = zkui::Start(w.Path("Setup.exe"), "", w.root);
     w.window = zkui::FindTopWindow(ids::WizardClass, "", w.program.Pid(), 15000);
 }
@@ -693,4 +708,258 @@ TEST(SetupPages, EmptyDriveAndShareTargetsGiveFiguresAndTheEnginesOwnBox) {
         << box;
     EXPECT_EQ(w.program.Wait(), kExitDone);
     zktest::RemoveScratch(share);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Every text whole and readable
+
+namespace {
+
+// Captions longer than their controls' design widths, in German and in Hebrew (right to left).
+const char kGerman[] =
+    "[General]\r\nLangID=7\r\nCharset=0\r\n"
+    "[Buttons]\r\nBack=< &Zur\xFC"
+    "ck\r\nNext=&Weiter >\r\nCancel=&Abbrechen\r\n"
+    "Finish=&Fertig stellen\r\nBrowse=&Durchsuchen...\r\nResume=&Fortsetzen\r\n"
+    "ExitSetup=Setup &beenden\r\n"
+    "[Welcome]\r\nCaption=T-Welcome\r\n"
+    "[License]\r\nCaption=T-License\r\ns3=&Ja, ich nehme die Vereinbarung an\r\n"
+    "s4=&Nein, ich lehne die Vereinbarung ab\r\n"
+    "[Readme]\r\nCaption=T-Readme\r\n"
+    "[UserInfo]\r\nCaption=T-User\r\ns11=&Name:\r\ns12=&Firma:\r\n"
+    "[Destination]\r\nCaption=T-Destination\r\ns2=Zielordner\r\n"
+    "[SetupType]\r\nCaption=T-Type\r\ns11=&Standard\r\ns12=&Minimal\r\n"
+    "s13=Ben&utzerdefiniert\r\n"
+    "[Components]\r\nCaption=T-Custom\r\ns2=&Komponenten:\r\ns3=&Beschreibung:\r\n"
+    "[Associate]\r\nCaption=T-Associate\r\ns2=Datei&typen:\r\n"
+    "[Shortcuts]\r\nCaption=T-Shortcuts\r\ns3=&Programmordner:\r\n"
+    "s11=Eine Verkn\xFCpfung im &Startmen\xFC\r\ns12=Eine Verkn\xFCpfung auf dem &Desktop\r\n"
+    "s13=Eine Verkn\xFCpfung in \"Senden an\"\r\ns14=Eine Verkn\xFCpfung im Autostart\r\n"
+    "s15=Eine Schnellstart-Verkn\xFCpfung\r\n"
+    "[Confirm]\r\nCaption=T-Confirm\r\n"
+    "[Complete]\r\nCaption=T-Complete\r\ns3=Das Programm &starten\r\n"
+    "s8=Die Liesmich-Datei &anzeigen\r\n";
+const char kHebrew[] =
+    "[General]\r\nLangID=13\r\nCharset=177\r\n"
+    "[Buttons]\r\nBack=< &\xE4\xF7\xE5\xE3\xED\r\nNext=&\xE4\xE1\xE0 >\r\n"
+    "Cancel=&\xE1\xE9\xE8\xE5\xEC\r\n"
+    "Finish=&\xF1\xE9\xE5\xED \xE4\xE4\xFA\xF7\xF0\xE4 \xF2\xEB\xF9\xE9\xE5\r\n"
+    "Browse=&\xF2\xE9\xE5\xEF \xE1\xFA\xE9\xF7\xE9\xE5\xFA...\r\nResume=&\xE4\xEE\xF9\xEA\r\n"
+    "ExitSetup=&\xE9\xF6\xE9\xE0\xE4 \xEE\xE4\xE4\xFA\xF7\xF0\xE4\r\n"
+    "[Welcome]\r\nCaption=T-Welcome\r\n[License]\r\nCaption=T-License\r\n"
+    "[Readme]\r\nCaption=T-Readme\r\n[UserInfo]\r\nCaption=T-User\r\n"
+    "[Destination]\r\nCaption=T-Destination\r\n"
+    "[SetupType]\r\nCaption=T-Type\r\ns11=&\xF8\xE2\xE9\xEC\xE4\r\n"
+    "s12=&\xEE\xE9\xF0\xE9\xEE\xEC\xE9\xFA\r\n"
+    "s13=\xEE\xE5\xFA\xE0\xEE\xFA &\xE0\xE9\xF9\xE9\xFA \xEC\xE2\xEE\xF8\xE9\r\n"
+    "[Components]\r\nCaption=T-Custom\r\n[Associate]\r\nCaption=T-Associate\r\n"
+    "[Shortcuts]\r\nCaption=T-Shortcuts\r\n[Confirm]\r\nCaption=T-Confirm\r\n"
+    "[Complete]\r\nCaption=T-Complete\r\ns3=&\xE4\xF4\xF2\xEC \xE0\xFA "
+    "\xE4\xFA\xE5\xEB\xF0\xE9\xFA\r\n"
+    "s8=&\xE4\xF6\xE2 \xE0\xFA \xF7\xE5\xE1\xF5 \xE4\xE4\xF1\xE1\xF8\r\n";
+
+const char kEveryPage[] = "WelcomeDlg,LicenseDlg,ReadmeDlg,UserInformationDlg,DestinationDlg,"
+                          "SetupTypeDlg,CustomDlg,AssociateDlg,ShortcutsDlg,ConfirmSetupDlg,"
+                          "CompleteDlg";
+
+// Every control those pages have: both user fields, three setup types, the components, a
+// file type, the five shortcuts, the readme and launch boxes.
+std::string EveryControl() {
+    return Line("SET_LICENSE_FILE_NAME", "License.txt") +
+           Line("SET_README_FILE_NAME", "ReadMe.txt") +
+           Line("SET_README_FILE_NAME_2", "ReadMe.txt") + Line("SET_PROPOSE_README") +
+           Line("SET_PROPOSE_LAUNCH") + Line("SET_REQUEST_USER_NAME") +
+           Line("SET_REQUEST_COMPANY_NAME") + Line("SET_SHOW_COMPACT_SETUP") + kGroups +
+           Line("SET_ADD_ASSOCIATION_ITEM", "|dmo|Demo document|.dmo|") +
+           Line("SET_START_PROGRAM_LINK_FOLDER", "Demo Group") +
+           Line("SET_START_MENU_LINK_NAME", "Demo") + Line("SET_DESKTOP_LINK_NAME", "Demo") +
+           Line("SET_SENDTO_LINK_NAME", "Demo") + Line("SET_STARTUP_LINK_NAME", "Demo") +
+           Line("SET_QUICK_LAUNCH_LINK_NAME", "Demo");
+}
+
+std::string ClassName(HWND window) {
+    return zkui::ClassOf(window);
+}
+
+bool IsCaptioned(HWND control) {
+    if (!IsWindowVisible(control) || ClassName(control) != "Button" ||
+        zkui::TextOf(control).empty())
+        return false;
+    const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+    return type != BS_GROUPBOX && type != BS_OWNERDRAW;
+}
+
+bool HasMnemonic(const std::string& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == '&') {
+            if (text[i + 1] != '&') return true;
+            ++i;
+        }
+    return false;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+           inner.bottom <= outer.bottom;
+}
+
+// On the window as it is now: every button, radio button and check box shows its caption
+// whole (measured in the window's font, Tahoma 8 pt, bold for `boldId`) and lies over no other
+// control but the ones that hold it; a label with a mnemonic shows it.
+void ExpectCaptionsWhole(HWND window, int charset, int boldId, const std::string& where) {
+    const std::vector<HWND> children = zkui::Children(window);
+    for (HWND c : children) {
+        if (!IsCaptioned(c)) continue;
+        const std::string text = zkui::TextOf(c);
+        const int extent = zkui::CaptionExtent(
+            c, "Tahoma", -11, GetDlgCtrlID(c) == boldId ? FW_BOLD : FW_NORMAL, charset);
+        const RECT r = zkui::ChildBox(c);
+        EXPECT_GE(r.right - r.left, zkui::LeastCaptionWidth(c, extent)) << where << ": " << text;
+        for (HWND other : children) {
+            if (other == c || !IsWindowVisible(other)) continue;
+            const RECT o = zkui::ChildBox(other);
+            RECT both;
+            if (Inside(r, o)) continue; // the page, a group box
+            EXPECT_FALSE(IntersectRect(&both, &r, &o))
+                << where << ": " << text << " over " << ClassName(other) << " \""
+                << zkui::TextOf(other) << "\"";
+        }
+    }
+    for (HWND c : children) {
+        if (!IsWindowVisible(c) || ClassName(c) != "Static" || !HasMnemonic(zkui::TextOf(c)))
+            continue;
+        EXPECT_FALSE(GetWindowLongW(c, GWL_STYLE) & SS_NOPREFIX)
+            << where << ": label " << zkui::TextOf(c) << " hides its mnemonic";
+    }
+}
+
+// Alt and a letter, as the keyboard gives it to the control with the focus.
+void PressAlt(HWND focus, char letter) {
+    PostMessageA(focus, WM_SYSCHAR, static_cast<unsigned char>(letter), 1 << 29);
+}
+
+// The page's work is done once the wizard answers a message again.
+void Settle(HWND window) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+} // namespace
+
+TEST(SetupPages, CaptionsWholeAndMnemonicsShownOnEveryPage) {
+    struct Language {
+        const char* name;
+        const char* file;
+        int charset;
+        // Alt and a label's letter on a page move the focus to the control the label names.
+        std::vector<std::tuple<const char*, char, int>> mnemonics;
+    } languages[] = {
+        {"German",
+         kGerman,
+         0,
+         {{"T-User", 'f', ids::CompanyEdit},
+          {"T-User", 'n', ids::NameEdit},
+          {"T-Custom", 'b', ids::Memo4},
+          {"T-Custom", 'k', ids::CheckListBox1},
+          {"T-Associate", 't', ids::CheckListBox2},
+          {"T-Shortcuts", 'p', ids::ProgramShortCutEdit}}},
+        {"Hebrew", kHebrew, 177, {}},
+    };
+    const char* pages[] = {"Welcome", "License",   "Readme",    "User",    "Destination", "Type",
+                           "Custom",  "Associate", "Shortcuts", "Confirm", "Complete"};
+    for (const Language& language : languages) {
+        SCOPED_TRACE(language.name);
+        const bool rtl = language.charset == 177;
+        Wizard w;
+        LayOut(w, std::string("pages_captions_") + language.name);
+        zktest::WriteBytes(w.Path(std::string("LANG\\") + language.name + ".lng"), language.file);
+        RunEngine(w, kEveryPage, EveryControl(), "", language.name);
+        ASSERT_TRUE(w.window);
+        for (const char* page : pages) {
+            const std::string title = std::string("T-") + page;
+            ASSERT_TRUE(w.WaitTitle(title)) << "at " << w.Title() << ", not " << title;
+            Settle(w.window);
+            ExpectCaptionsWhole(w.window, language.charset, ids::NextButton, title);
+            for (const auto& [on, letter, target] : language.mnemonics) {
+                if (title != on) continue;
+                const HWND from = w.Focus();
+                EXPECT_NE(from, w.Control(target)) << title << ": Alt+" << letter;
+                PressAlt(from, letter);
+                EXPECT_EQ(w.Focus(w.Control(target)), w.Control(target))
+                    << title << ": Alt+" << letter;
+            }
+            if (title == "T-Type" || title == "T-Destination") {
+                // A widened control keeps the edge it reads from, in line with the page.
+                const int edge = title == "T-Type" ? ids::RichEdit7 : ids::TargetDirEdit;
+                const RECT line = zkui::ChildBox(w.Control(edge));
+                for (int id : {ids::TypicalRadioButton, ids::CompactRadioButton,
+                               ids::CustomRadioButton, ids::BrowseButton}) {
+                    if (!IsWindowVisible(w.Control(id))) continue;
+                    const RECT r = zkui::ChildBox(w.Control(id));
+                    if (id == ids::BrowseButton || rtl)
+                        EXPECT_EQ(r.right, line.right) << title << " " << w.Text(id);
+                    else
+                        EXPECT_EQ(r.left, line.left) << title << " " << w.Text(id);
+                }
+            }
+            if (title == "T-License") zkui::Click(w.Control(ids::YesRadioButton));
+            if (title == "T-User") {
+                zkui::SetEditText(w.Control(ids::NameEdit), "Ann");
+                zkui::SetEditText(w.Control(ids::CompanyEdit), "Acme");
+            }
+            if (title == "T-Type") zkui::Click(w.Control(ids::CustomRadioButton));
+            if (title == "T-Confirm") { // the exit question's buttons too
+                zkui::Click(w.Control(ids::CancelButton));
+                HWND exit = zkui::FindTopWindow(ids::ExitSetupClass, "", w.program.Pid(), 10000);
+                ASSERT_TRUE(exit);
+                ExpectCaptionsWhole(exit, language.charset, 0, "exit question");
+                zkui::Click(zkui::ChildById(exit, ids::ExitSetupResume));
+                ASSERT_TRUE(zkui::WaitGone(exit));
+            }
+            // Clicks are posted: Next comes after the page's own.
+            Settle(w.window);
+            w.Next();
+        }
+        EXPECT_EQ(w.program.Wait(), kExitDone) << "Finish";
+    }
+}
+
+// The description boxes of the components and confirm pages: a scroll bar only for a text
+// that does not fit.
+TEST(SetupPages, DescriptionBoxesScrollOnlyWhenTheTextNeedsIt) {
+    Wizard w;
+    StartWizard(
+        w, "pages_scroll", "CustomDlg,ShortcutsDlg,ConfirmSetupDlg,CompleteDlg",
+        "SET_GROUP_DATA(|Short|One line|10|1|10||1|1|1|0|)\r\n"
+        "SET_GROUP_DATA(|Long|" +
+            std::string(6, 'x') + std::string("\\\\nline\\\\nby\\\\nline\\\\nto\\\\nseven") +
+            "|10|1|10||1|1|1|0|)\r\n" + Line("SET_START_MENU_LINK_NAME", "Demo") +
+            Line("SET_DESKTOP_LINK_NAME", "Demo") + Line("SET_SENDTO_LINK_NAME", "Demo") +
+            Line("SET_STARTUP_LINK_NAME", "Demo") + Line("SET_QUICK_LAUNCH_LINK_NAME", "Demo"));
+    ASSERT_TRUE(w.window);
+    ASSERT_EQ(w.Title(), "P-Custom");
+    auto scrolls = [](HWND box) { return (GetWindowLongW(box, GWL_STYLE) & WS_VSCROLL) != 0; };
+    HWND memo = w.Control(ids::Memo4), list = w.Control(ids::CheckListBox1);
+    struct Case {
+        int item;
+        const char* text;
+        bool scroll;
+    } items[] = {{1, "xxxxxx\r\nline\r\nby\r\nline\r\nto\r\nseven", true}, {0, "One line", false}};
+    for (const Case& c : items) {
+        zkui::ClickAt(list, 120, c.item * 16 + 8);
+        ASSERT_TRUE(w.WaitText(ids::Memo4, c.text, 3000)) << w.Text(ids::Memo4);
+        EXPECT_EQ(scrolls(memo), c.scroll) << c.text;
+    }
+    // Confirm: five lines without shortcuts; each ticked one adds three.
+    ASSERT_EQ(w.NextTo("P-Shortcuts"), "P-Shortcuts");
+    ASSERT_EQ(w.NextTo("P-Confirm"), "P-Confirm");
+    EXPECT_FALSE(scrolls(w.Control(ids::Memo1))) << w.Text(ids::Memo1);
+    ASSERT_EQ(w.BackTo("P-Shortcuts"), "P-Shortcuts");
+    for (int id : {ids::StartMenuCheckBox, ids::DesktopCheckBox, ids::SendToCheckBox,
+                   ids::StartUpCheckBox, ids::QuickLaunchCheckBox})
+        zkui::Click(w.Control(id));
+    Settle(w.window);
+    ASSERT_EQ(w.NextTo("P-Confirm"), "P-Confirm");
+    EXPECT_TRUE(scrolls(w.Control(ids::Memo1))) << w.Text(ids::Memo1);
+    ASSERT_TRUE(w.Exit());
 }

@@ -730,6 +730,10 @@ TEST(SetupWizard, PageTextsOfTheLanguageFile) {
     zkui::SetEditText(r.Control(ids::NameEdit), "Ann");
     r.Next();
     ASSERT_TRUE(r.WaitTitle("Select Program Folder"));
+    EXPECT_EQ(zkui::TextOf(r.Control(ids::RichEdit3)),
+              "Setup will add program icons to the Program Folder named below. You may type a "
+              "new folder name.\r\n\r\nSelect the additional shortcuts you want Setup to create.")
+        << "the page has a folder field and no list of folders";
     EXPECT_TRUE(IsWindowVisible(r.Control(ids::DesktopCheckBox)));
     EXPECT_FALSE(IsWindowVisible(r.Control(ids::StartMenuCheckBox)));
     EXPECT_EQ(zkui::ChildBox(r.Control(ids::DesktopCheckBox)).top, 6 + 112)

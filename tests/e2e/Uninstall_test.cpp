@@ -444,6 +444,40 @@ TEST(Uninstall, NoAtTheConfirmationChangesNothing) {
         EXPECT_TRUE(zktest::Exists(path)) << path;
 }
 
+// A German script: the confirmation's heading upper-cased by the system's rules and its Yes
+// and No apart; the window's buttons as wide as their captions, clear of the company link.
+TEST(Uninstall, GermanTextsWholeInTheConfirmationAndTheWindow) {
+    const Product p = MakeProduct("un_german");
+    // The first line of a repeated header key wins over the English header.
+    ASSERT_TRUE(zktest::WriteBytes(
+        p.Script(),
+        std::string("CONFIRM_CAPTION=Best\xE4tigen\r\n"
+                    "BTN_TEXT=|OK|Abbrechen|Ja|Nein|Abbrechen|Wiederholen|Ignorieren|\r\n"
+                    "BUTTON_CLOSE=&Schlie\xDF"
+                    "en\r\nBUTTON_LOG=&Protokoll anzeigen\r\n"
+                    "COMPANY_URL=http://www.example.com/demo\r\n") +
+            kHeader + Line("REMOVE_FILE", p.Script())));
+    UninstallRun r = StartUninstaller(p);
+    HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", r.program.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(BoxText(box).rfind("BEST\xC4TIGEN\r\n\r\n", 0), 0u) << BoxText(box);
+    const RECT yes = zkui::ChildBox(zkui::ChildById(box, ids::MsgBoxButton1));
+    const RECT no = zkui::ChildBox(zkui::ChildById(box, ids::MsgBoxButton2));
+    EXPECT_GT(no.left, yes.right) << "Ja and Nein do not touch";
+    ASSERT_TRUE(r.Answer(ids::MsgBoxButton1));
+    EXPECT_EQ(r.WaitForEnd(), "");
+    const HWND log = r.Control(ids::UnLogButton), close = r.Control(ids::UnCloseButton);
+    for (HWND b : {log, close}) {
+        const RECT box = zkui::ChildBox(b);
+        EXPECT_GE(box.right - box.left,
+                  zkui::LeastCaptionWidth(b, zkui::CaptionExtent(b, "Tahoma", -11)))
+            << zkui::TextOf(b);
+    }
+    EXPECT_LE(zkui::ChildBox(log).right, zkui::ChildBox(close).left);
+    EXPECT_LE(zkui::ChildBox(r.Control(ids::UnCompanyUrlLabel)).right, zkui::ChildBox(log).left);
+    EXPECT_EQ(r.Close(), 0);
+}
+
 TEST(Uninstall, FileInUseIsMarkedLoggedAndSummarised) {
     // Blanks in the folder: the log reaches notepad only with its path quoted.
     const Product p = MakeProduct("un busy", "App Dir");

@@ -35,6 +35,55 @@ TEST(Layout, PlaceBoxOverEveryPositionName) {
     EXPECT_EQ(PlaceBox(PosCenter, {0, 0, 5, 5}, {-7, 0, 0, 0, 7}), (Box{3, -3, 5, 5}));
 }
 
+TEST(Layout, WidenTowardsOneSide) {
+    // A control at 100..150 whose room ends at 170 on the right, 90 on the left.
+    const Box box{100, 5, 50, 17};
+    struct Case {
+        int needed;
+        bool growLeft;
+        Box expected;
+    } cases[] = {
+        {40, false, box},               // fits: unchanged, never narrower
+        {50, true, box},                // exactly fits
+        {60, false, {100, 5, 60, 17}},  // to the right, the left edge stays
+        {60, true, {90, 5, 60, 17}},    // to the left, the right edge stays
+        {200, false, {100, 5, 70, 17}}, // no further than the room
+        {200, true, {90, 5, 60, 17}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WidenTowards(box, c.needed, c.growLeft ? 90 : 170, c.growLeft), c.expected)
+            << c.needed << " " << c.growLeft;
+    // A control already reaching past its room is left as it is.
+    EXPECT_EQ(WidenTowards({80, 0, 100, 10}, 120, 170, false), (Box{80, 0, 100, 10}));
+    EXPECT_EQ(WidenTowards({80, 0, 100, 10}, 120, 90, true), (Box{80, 0, 100, 10}));
+}
+
+TEST(Layout, ButtonRowKeepsItsRightEdgeAndGaps) {
+    // Two buttons edge to edge, a gap of 14, a third: 258..336, 336..414, 428..506.
+    const std::vector<Box> design{{258, 0, 78, 25}, {336, 0, 78, 25}, {428, 0, 78, 25}};
+    struct Case {
+        std::vector<int> needed;
+        int leftLimit;
+        std::vector<int> lefts, widths;
+    } cases[] = {
+        {{60, 70, 78}, 0, {258, 336, 428}, {78, 78, 78}},
+        {{78, 90, 60}, 0, {246, 324, 428}, {78, 90, 78}},    // the middle one pushes the first
+        {{78, 78, 100}, 0, {236, 314, 406}, {78, 78, 100}},  // the last pushes both
+        {{100, 78, 78}, 240, {240, 336, 428}, {96, 78, 78}}, // stops at the limit
+        {{100, 90, 90}, 240, {240, 318, 416}, {78, 84, 90}}, // the right ones first
+        {{78}, 0, {258, 336, 428}, {78, 78, 78}},            // missing needs change nothing
+    };
+    for (const Case& c : cases) {
+        const std::vector<Box> row = FitButtonRow(design, c.needed, c.leftLimit);
+        ASSERT_EQ(row.size(), 3u);
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(row[i].left, c.lefts[i]) << i << " of case limit " << c.leftLimit;
+            EXPECT_EQ(row[i].width, c.widths[i]) << i << " of case limit " << c.leftLimit;
+        }
+    }
+    EXPECT_TRUE(FitButtonRow({}, {}, 0).empty());
+}
+
 namespace {
 // 10 pixels per character at size 1, scaled by the size.
 int Measure(const Text& t, int size) {

@@ -32,7 +32,7 @@ TEST(MsgMarkup, BoldRunsOfTheBox) {
 }
 
 TEST(MsgMarkup, CaptionLineOfABoxWithoutOwner) {
-    MarkedText m = ParseMessageMarkup(BoxTextWithCaption("File\\\\n\\\\nmissing", "Error"));
+    MarkedText m = ParseMessageMarkup(BoxTextWithCaption("File\\\\n\\\\nmissing", "ERROR"));
     EXPECT_EQ(m.plain, "ERROR\r\n\r\nFile\r\n\r\nmissing\r\n");
     EXPECT_EQ(m.runs, (std::vector<BoldRun>{{0, 5}}));
 }
