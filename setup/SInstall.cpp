@@ -332,11 +332,15 @@ bool TSDialogForm::PrepareInstallation() {
                                              WindowText(NameEdit), WindowText(CompanyEdit))))
         return FailBeforeUninstaller(false);
 
-    // An exit asked for here keeps what the run wrote (the script's first lines).
+    // An exit the stage asks for keeps what the run wrote (the script's first lines). The
+    // user's Exit meanwhile makes nothing more, and takes back what no uninstaller could.
     AddSetupLogLine("Execute Before Copy");
     bool exitRequested = false;
     RunExecuteOps(kBeforeCopyStage, exitRequested);
-    if (!step.Continue()) return false; // the user's exit: no header, no registration
+    if (!step.Continue()) {
+        UndoIfNoUninstaller();
+        return false;
+    }
     if (exitRequested) return FailRun(true);
 
     AddSetupLogLine("Handle First UnInstall Data");

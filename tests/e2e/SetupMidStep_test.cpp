@@ -146,7 +146,9 @@ const char kCopyPages[] = "WelcomeDlg,CopyFilesDlg,CompleteDlg";
 // Exit at each moment of the installation: the answer holds at once, the program ends, and
 // from the moment on nothing more is made.
 TEST(MidStepExit, EachMomentOfTheInstallationEndsTheRunAndMakesNothingMore) {
-    enum class Left { Nothing, Folder, Product }; // what stands when the run has ended
+    // What stands when the run has ended. A run stopped before its uninstaller was in place
+    // takes back what it made: nothing could remove it later.
+    enum class Left { Nothing, Product };
     const std::string key = zktest::ScratchKey("midstep_exit");
     struct Moment {
         const char* name;
@@ -179,7 +181,7 @@ TEST(MidStepExit, EachMomentOfTheInstallationEndsTheRunAndMakesNothingMore) {
              r.Click(ids::CancelButton);
              return true;
          },
-         Left::Folder},
+         Left::Nothing},
         // Two pages of two 4 s ticks each, awaited to their end.
         {"while the end of the slide show is awaited",
          Billboards(zktest::Row({{0, "1"}, {8, "255"}, {15, "300"}, {16, "200"}, {18, "8"}})),
@@ -205,14 +207,7 @@ TEST(MidStepExit, EachMomentOfTheInstallationEndsTheRunAndMakesNothingMore) {
         EXPECT_EQ(r.Installed("file19.txt"), m.left == Left::Product) << m.name;
         EXPECT_EQ(r.Installed("UnInstall.exe"), m.left == Left::Product) << m.name;
         EXPECT_EQ(r.Registered(), m.left == Left::Product) << m.name;
-        if (m.left != Left::Folder) continue;
         EXPECT_EQ(ReadUserValue(key, "After"), "<none>") << m.name << ": the stage went on";
-        // Only the lines written before the stage: no header.
-        std::string more;
-        for (const std::string& l : zktest::ReadLines(r.app + "\\UnInstall.txt"))
-            if (l.rfind("SetupType=", 0) && l.rfind("GroupNames=", 0) && l.rfind("UserData=", 0))
-                more += l + "\n";
-        EXPECT_EQ(more, "") << m.name;
     }
 }
 
