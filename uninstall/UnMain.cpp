@@ -354,12 +354,7 @@ void TMainForm::FormShow() {
     FitButtonRowBesideLabel({LogButton, CloseButton},
                             {ControlBox(LogButton), ControlBox(CloseButton)}, CompanyUrlLabel,
                             ControlBox(CompanyUrlLabel).width);
-    if (ReplaceWithRtlRichEdit(RichEdit1, charset_)) {
-        // The rich edit does not report its font: the new one is given the form's again.
-        SendMessageA(RichEdit1, WM_SETFONT, reinterpret_cast<WPARAM>(SharedFont(FontDesc{})),
-                     FALSE);
-        ApplyCharset(RichEdit1, charset_);
-    }
+    if (ReplaceWithRtlRichEdit(RichEdit1, charset_)) ApplyCharset(RichEdit1, charset_);
     ShowAsLabelMemo(RichEdit1, ReplaceAllSafe(Value("S1"), "PROG_NAME", progName));
     StartTimer(kStartupTimer, 1000);
     EnableWindow(CloseButton, FALSE);

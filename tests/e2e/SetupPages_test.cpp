@@ -798,31 +798,90 @@ bool HasMnemonic(const std::string& text) {
     return false;
 }
 
+// The wizard's bold controls.
+const std::vector<int> kBoldIds = {ids::NextButton, ids::Panel4, ids::Label2};
+
 bool Inside(const RECT& inner, const RECT& outer) {
     return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
            inner.bottom <= outer.bottom;
 }
 
+bool IsTextBlock(HWND control) {
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    return _stricmp(ClassName(control).c_str(), "RichEdit") == 0 && (style & ES_READONLY) &&
+           !(style & WS_BORDER);
+}
+
+// A rule across the window: the brand label stands on one.
+bool IsLine(HWND control) {
+    return ClassName(control) == "Static" &&
+           (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ;
+}
+
+// Labels that cut their text on purpose (a long path in a short line).
+bool ShortensItsText(HWND label) {
+    return (GetWindowLongW(label, GWL_STYLE) & SS_ELLIPSISMASK) != 0;
+}
+
+// The font of a control of the window: Tahoma 8 pt, bold for `boldIds`; the brand label's own.
+struct FontOf {
+    const char* face;
+    int weight;
+};
+FontOf ControlFont(HWND c, const std::vector<int>& boldIds) {
+    const int id = GetDlgCtrlID(c);
+    if (id == ids::Label21) return {"MS Sans Serif", FW_BOLD};
+    const bool bold = std::find(boldIds.begin(), boldIds.end(), id) != boldIds.end();
+    return {"Tahoma", bold ? FW_BOLD : FW_NORMAL};
+}
+
 // On the window as it is now: every button, radio button and check box shows its caption
-// whole (measured in the window's font, Tahoma 8 pt, bold for `boldId`) and lies over no other
-// control but the ones that hold it; a label with a mnemonic shows it.
-void ExpectCaptionsWhole(HWND window, int charset, int boldId, const std::string& where) {
+// whole and lies over no other control but the ones that hold it; every label shows all the
+// lines of its text, and every text block its last line inside its box and under no other
+// control; a label with a mnemonic shows it.
+void ExpectTextsWhole(HWND window, int charset, const std::vector<int>& boldIds,
+                      const std::string& where) {
     const std::vector<HWND> children = zkui::Children(window);
-    for (HWND c : children) {
-        if (!IsCaptioned(c)) continue;
-        const std::string text = zkui::TextOf(c);
-        const int extent = zkui::CaptionExtent(
-            c, "Tahoma", -11, GetDlgCtrlID(c) == boldId ? FW_BOLD : FW_NORMAL, charset);
-        const RECT r = zkui::ChildBox(c);
-        EXPECT_GE(r.right - r.left, zkui::LeastCaptionWidth(c, extent)) << where << ": " << text;
+    auto expectUncovered = [&](HWND c, const RECT& r, const std::string& what) {
         for (HWND other : children) {
             if (other == c || !IsWindowVisible(other)) continue;
             const RECT o = zkui::ChildBox(other);
             RECT both;
-            if (Inside(r, o)) continue; // the page, a group box
+            if (Inside(r, o) || IsLine(other)) continue; // the page, a group box; a rule
             EXPECT_FALSE(IntersectRect(&both, &r, &o))
-                << where << ": " << text << " over " << ClassName(other) << " \""
-                << zkui::TextOf(other) << "\"";
+                << where << ": " << what << " under " << ClassName(other) << " "
+                << GetDlgCtrlID(other) << " \"" << zkui::TextOf(other) << "\" at " << o.left << ","
+                << o.top << "-" << o.right << "," << o.bottom;
+        }
+    };
+    for (HWND c : children) {
+        if (!IsCaptioned(c)) continue;
+        const std::string text = zkui::TextOf(c);
+        const FontOf font = ControlFont(c, boldIds);
+        const int extent = zkui::CaptionExtent(c, font.face, -11, font.weight, charset);
+        const RECT r = zkui::ChildBox(c);
+        EXPECT_GE(r.right - r.left, zkui::LeastCaptionWidth(c, extent)) << where << ": " << text;
+        expectUncovered(c, r, text);
+    }
+    for (HWND c : children) {
+        const std::string text = zkui::TextOf(c);
+        if (!IsWindowVisible(c) || text.empty()) continue;
+        const RECT r = zkui::ChildBox(c);
+        if (ClassName(c) == "Static" && !ShortensItsText(c)) {
+            const FontOf font = ControlFont(c, boldIds);
+            EXPECT_LE(
+                zkui::WrappedTextHeight(c, r.right - r.left, font.face, -11, font.weight, charset),
+                r.bottom - r.top)
+                << where << ": label \"" << text << "\" cut";
+            expectUncovered(c, r, "label \"" + text + "\"");
+        }
+        if (IsTextBlock(c)) {
+            const size_t last = text.find_last_not_of(" \r\n\t");
+            if (last == std::string::npos) continue;
+            const int bottom = r.top + zkui::CharPosition(c, static_cast<int>(last)).y +
+                               zkui::LineHeight("Tahoma", -11, FW_NORMAL, charset);
+            EXPECT_LE(bottom, r.bottom) << where << ": text block cut: " << text;
+            expectUncovered(c, {r.left, r.top, r.right, bottom}, "text \"" + text + "\"");
         }
     }
     for (HWND c : children) {
@@ -879,7 +938,7 @@ TEST(SetupPages, CaptionsWholeAndMnemonicsShownOnEveryPage) {
             const std::string title = std::string("T-") + page;
             ASSERT_TRUE(w.WaitTitle(title)) << "at " << w.Title() << ", not " << title;
             Settle(w.window);
-            ExpectCaptionsWhole(w.window, language.charset, ids::NextButton, title);
+            ExpectTextsWhole(w.window, language.charset, kBoldIds, title);
             for (const auto& [on, letter, target] : language.mnemonics) {
                 if (title != on) continue;
                 const HWND from = w.Focus();
@@ -912,7 +971,7 @@ TEST(SetupPages, CaptionsWholeAndMnemonicsShownOnEveryPage) {
                 zkui::Click(w.Control(ids::CancelButton));
                 HWND exit = zkui::FindTopWindow(ids::ExitSetupClass, "", w.program.Pid(), 10000);
                 ASSERT_TRUE(exit);
-                ExpectCaptionsWhole(exit, language.charset, 0, "exit question");
+                ExpectTextsWhole(exit, language.charset, {}, "exit question");
                 zkui::Click(zkui::ChildById(exit, ids::ExitSetupResume));
                 ASSERT_TRUE(zkui::WaitGone(exit));
             }
@@ -921,6 +980,38 @@ TEST(SetupPages, CaptionsWholeAndMnemonicsShownOnEveryPage) {
             w.Next();
         }
         EXPECT_EQ(w.program.Wait(), kExitDone) << "Finish";
+    }
+}
+
+// A restart moves the readme box up into the launch box's place above the restart choice:
+// the longer restart text stays whole above it, left to right and right to left.
+TEST(SetupPages, RestartTextWholeAboveTheReadmeBox) {
+    const struct {
+        const char* name;
+        const char* file;
+        int charset;
+        const char* complete;
+    } languages[] = {{"English", kLanguage, 0, "P-Complete"},
+                     {"Hebrew", kHebrew, 177, "T-Complete"}};
+    for (const auto& language : languages) {
+        SCOPED_TRACE(language.name);
+        Wizard w;
+        LayOut(w, std::string("pages_restart_text_") + language.name);
+        zktest::WriteBytes(w.Path(std::string("LANG\\") + language.name + ".lng"), language.file);
+        RunEngine(w, "WelcomeDlg,CompleteDlg",
+                  Line("SET_README_FILE_NAME_2", "ReadMe.txt") + Line("SET_PROPOSE_README") +
+                      Line("SET_PROPOSE_LAUNCH") + Line("SET_PROPOSE_RESTART"),
+                  "", language.name);
+        ASSERT_TRUE(w.window);
+        ASSERT_EQ(w.NextTo(language.complete), language.complete);
+        Settle(w.window);
+        ASSERT_TRUE(IsWindowVisible(w.Control(ids::GroupBox2)));
+        ASSERT_TRUE(IsWindowVisible(w.Control(ids::DisplayReadmeCheckBox)));
+        ExpectTextsWhole(w.window, language.charset, kBoldIds, language.complete);
+        zkui::Click(w.Control(ids::RadioButton2)); // no restart of the sandbox
+        Settle(w.window);
+        w.Next();
+        EXPECT_EQ(w.program.Wait(), kExitDone);
     }
 }
 
