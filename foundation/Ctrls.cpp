@@ -265,7 +265,30 @@ void FitButtonRowBesideLabel(const std::vector<HWND>& buttons, const std::vector
     if (width != box.width) SetControlBox(label, {box.left, box.top, width, box.height});
 }
 
+namespace {
+
+constexpr const char* FramedEditSlot = "ZkFramedEdit";
+
+// Wine's edit control draws the frame of WS_BORDER itself, inside its client area (the style
+// then lacks WS_BORDER), and places the frame's right side under the scroll bar it was made
+// with: once the bar is hidden, that side is missing and is drawn here.
+LRESULT CALLBACK FramedEditProc(HWND edit, UINT msg, WPARAM wp, LPARAM lp) {
+    const LRESULT result = CallPreviousProc(edit, FramedEditSlot, msg, wp, lp);
+    if (msg == WM_PAINT && !(GetWindowLongPtrA(edit, GWL_STYLE) & (WS_BORDER | WS_VSCROLL))) {
+        RECT client;
+        GetClientRect(edit, &client);
+        HDC dc = GetDC(edit);
+        RECT side{client.right - 1, client.top, client.right, client.bottom};
+        FillRect(dc, &side, GetSysColorBrush(COLOR_WINDOWFRAME));
+        ReleaseDC(edit, dc);
+    }
+    return result;
+}
+
+} // namespace
+
 void ShowVerticalScrollBarWhenNeeded(HWND edit) {
+    SubclassControl(edit, FramedEditSlot, FramedEditProc);
     ShowScrollBar(edit, SB_VERT, FALSE); // the text wraps at the whole width first
     RECT format{};
     SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));

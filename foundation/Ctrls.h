@@ -69,8 +69,9 @@ std::vector<Box> FitButtonRowToCaptions(const std::vector<HWND>& buttons,
 void FitButtonRowBesideLabel(const std::vector<HWND>& buttons, const std::vector<Box>& design,
                              HWND label, int labelWidth);
 
-// A multi-line edit made with WS_VSCROLL shows its vertical scroll bar only while its text
-// has more lines than it can show; call it after each change of the text.
+// A multi-line edit made with WS_VSCROLL (and WS_BORDER) shows its vertical scroll bar only
+// while its text has more lines than it can show, its frame whole without the bar; call it
+// after each change of the text.
 void ShowVerticalScrollBarWhenNeeded(HWND edit);
 
 // Control rectangle in its parent's client coordinates.

@@ -1030,6 +1030,14 @@ TEST(SetupPages, DescriptionBoxesScrollOnlyWhenTheTextNeedsIt) {
     ASSERT_TRUE(w.window);
     ASSERT_EQ(w.Title(), "P-Custom");
     auto scrolls = [](HWND box) { return (GetWindowLongW(box, GWL_STYLE) & WS_VSCROLL) != 0; };
+    // Without its bar the box keeps its frame: its right edge drawn as its left one.
+    auto framed = [](HWND box) {
+        const RECT r = zkui::WindowBox(box);
+        const int y = (r.top + r.bottom) / 2;
+        const COLORREF frame = zkui::ScreenPixel(r.left, y);
+        return frame != zkui::ScreenPixel(r.left + 1, y) &&
+               zkui::WaitPixel(r.right - 1, y, frame, 3000);
+    };
     HWND memo = w.Control(ids::Memo4), list = w.Control(ids::CheckListBox1);
     struct Case {
         int item;
@@ -1040,11 +1048,15 @@ TEST(SetupPages, DescriptionBoxesScrollOnlyWhenTheTextNeedsIt) {
         zkui::ClickAt(list, 120, c.item * 16 + 8);
         ASSERT_TRUE(w.WaitText(ids::Memo4, c.text, 3000)) << w.Text(ids::Memo4);
         EXPECT_EQ(scrolls(memo), c.scroll) << c.text;
+        if (!c.scroll) {
+            EXPECT_TRUE(framed(memo)) << c.text;
+        }
     }
     // Confirm: five lines without shortcuts; each ticked one adds three.
     ASSERT_EQ(w.NextTo("P-Shortcuts"), "P-Shortcuts");
     ASSERT_EQ(w.NextTo("P-Confirm"), "P-Confirm");
     EXPECT_FALSE(scrolls(w.Control(ids::Memo1))) << w.Text(ids::Memo1);
+    EXPECT_TRUE(framed(w.Control(ids::Memo1)));
     ASSERT_EQ(w.BackTo("P-Shortcuts"), "P-Shortcuts");
     for (int id : {ids::StartMenuCheckBox, ids::DesktopCheckBox, ids::SendToCheckBox,
                    ids::StartUpCheckBox, ids::QuickLaunchCheckBox})
