@@ -905,51 +905,73 @@ void Settle(HWND window) {
 
 } // namespace
 
+// The demo's German file as it ships.
+std::string DemoGerman() {
+    return zktest::ReadBytes(zktest::BinDir() + "\\demo\\LANG\\German.lng");
+}
+
 TEST(SetupPages, CaptionsWholeAndMnemonicsShownOnEveryPage) {
     struct Language {
         const char* name;
-        const char* file;
+        std::string file;
         int charset;
         // Alt and a label's letter on a page move the focus to the control the label names.
         std::vector<std::tuple<const char*, char, int>> mnemonics;
+        bool ownCaptions = false; // the pages' captions of the file, not "T-" and the page
     } languages[] = {
         {"German",
          kGerman,
          0,
-         {{"T-User", 'f', ids::CompanyEdit},
-          {"T-User", 'n', ids::NameEdit},
-          {"T-Custom", 'b', ids::Memo4},
-          {"T-Custom", 'k', ids::CheckListBox1},
-          {"T-Associate", 't', ids::CheckListBox2},
-          {"T-Shortcuts", 'p', ids::ProgramShortCutEdit}}},
+         {{"User", 'f', ids::CompanyEdit},
+          {"User", 'n', ids::NameEdit},
+          {"Custom", 'b', ids::Memo4},
+          {"Custom", 'k', ids::CheckListBox1},
+          {"Associate", 't', ids::CheckListBox2},
+          {"Shortcuts", 'p', ids::ProgramShortCutEdit}}},
         {"Hebrew", kHebrew, 177, {}},
+        {"Demo", DemoGerman(), 0, {{"User", 'f', ids::CompanyEdit}}, true},
     };
-    const char* pages[] = {"Welcome", "License",   "Readme",    "User",    "Destination", "Type",
-                           "Custom",  "Associate", "Shortcuts", "Confirm", "Complete"};
+    const struct {
+        const char* name;
+        const char* section;
+    } pages[] = {
+        {"Welcome", "Welcome"},   {"License", "License"},         {"Readme", "Readme"},
+        {"User", "UserInfo"},     {"Destination", "Destination"}, {"Type", "SetupType"},
+        {"Custom", "Components"}, {"Associate", "Associate"},     {"Shortcuts", "Shortcuts"},
+        {"Confirm", "Confirm"},   {"Complete", "Complete"}};
     for (const Language& language : languages) {
         SCOPED_TRACE(language.name);
+        ASSERT_FALSE(language.file.empty());
         const bool rtl = language.charset == 177;
         Wizard w;
         LayOut(w, std::string("pages_captions_") + language.name);
-        zktest::WriteBytes(w.Path(std::string("LANG\\") + language.name + ".lng"), language.file);
+        const std::string file = w.Path(std::string("LANG\\") + language.name + ".lng");
+        zktest::WriteBytes(file, language.file);
         RunEngine(w, kEveryPage, EveryControl(), "", language.name);
         ASSERT_TRUE(w.window);
-        for (const char* page : pages) {
-            const std::string title = std::string("T-") + page;
+        for (const auto& [page, section] : pages) {
+            std::string title = std::string("T-") + page;
+            if (language.ownCaptions) {
+                char caption[256] = "";
+                GetPrivateProfileStringA(section, "Caption", "", caption, sizeof caption,
+                                         file.c_str());
+                title = caption;
+            }
+            const std::string on = page;
             ASSERT_TRUE(w.WaitTitle(title)) << "at " << w.Title() << ", not " << title;
             Settle(w.window);
             ExpectTextsWhole(w.window, language.charset, kBoldIds, title);
-            for (const auto& [on, letter, target] : language.mnemonics) {
-                if (title != on) continue;
+            for (const auto& [where, letter, target] : language.mnemonics) {
+                if (on != where) continue;
                 const HWND from = w.Focus();
                 EXPECT_NE(from, w.Control(target)) << title << ": Alt+" << letter;
                 PressAlt(from, letter);
                 EXPECT_EQ(w.Focus(w.Control(target)), w.Control(target))
                     << title << ": Alt+" << letter;
             }
-            if (title == "T-Type" || title == "T-Destination") {
+            if (on == "Type" || on == "Destination") {
                 // A widened control keeps the edge it reads from, in line with the page.
-                const int edge = title == "T-Type" ? ids::RichEdit7 : ids::TargetDirEdit;
+                const int edge = on == "Type" ? ids::RichEdit7 : ids::TargetDirEdit;
                 const RECT line = zkui::ChildBox(w.Control(edge));
                 for (int id : {ids::TypicalRadioButton, ids::CompactRadioButton,
                                ids::CustomRadioButton, ids::BrowseButton}) {
@@ -961,13 +983,13 @@ TEST(SetupPages, CaptionsWholeAndMnemonicsShownOnEveryPage) {
                         EXPECT_EQ(r.left, line.left) << title << " " << w.Text(id);
                 }
             }
-            if (title == "T-License") zkui::Click(w.Control(ids::YesRadioButton));
-            if (title == "T-User") {
+            if (on == "License") zkui::Click(w.Control(ids::YesRadioButton));
+            if (on == "User") {
                 zkui::SetEditText(w.Control(ids::NameEdit), "Ann");
                 zkui::SetEditText(w.Control(ids::CompanyEdit), "Acme");
             }
-            if (title == "T-Type") zkui::Click(w.Control(ids::CustomRadioButton));
-            if (title == "T-Confirm") { // the exit question's buttons too
+            if (on == "Type") zkui::Click(w.Control(ids::CustomRadioButton));
+            if (on == "Confirm") { // the exit question's buttons too
                 zkui::Click(w.Control(ids::CancelButton));
                 HWND exit = zkui::FindTopWindow(ids::ExitSetupClass, "", w.program.Pid(), 10000);
                 ASSERT_TRUE(exit);
