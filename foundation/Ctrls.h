@@ -55,6 +55,8 @@ int PlaceControl(HWND control, const Text& name, int freeHeight, int margin, int
                  int freeWidth);
 // Width of the control's text in its font, mnemonic marks not counted unless it shows them.
 int TextExtentOf(HWND control);
+// Height of the control's text wrapped at words to `width`, in its font.
+int WrappedTextHeight(HWND control, int width);
 // The width a push button, radio button or check box needs to show its whole caption: the
 // caption in the control's font (mnemonic marks not counted), plus the push button's frame or
 // the box or glyph and its gap. 0 for other controls.
