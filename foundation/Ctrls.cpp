@@ -214,24 +214,43 @@ constexpr int GlyphGap = 6;         // from the glyph to the caption, with the f
 
 } // namespace
 
-int TextExtentOf(HWND control) {
+namespace {
+
+// The control's text as it paints it, measured by DrawText in its font into `r` (whose width
+// a wrapping measure keeps); its own wide text, whatever the code page of the bytes.
+void MeasureControlText(HWND control, UINT format, RECT& r) {
     char cls[16] = "";
     GetClassNameA(control, cls, sizeof cls);
     const bool plain =
         lstrcmpiA(cls, "Static") == 0 && (GetWindowLongPtrA(control, GWL_STYLE) & SS_NOPREFIX);
-    // The text as the control paints it: its own wide text, whatever the code page of the bytes.
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(static_cast<size_t>(
         std::max(0, GetWindowTextW(control, text.data(), static_cast<int>(text.size())))));
-    if (text.empty()) return 0;
+    if (text.empty()) {
+        r.right = r.left;
+        r.bottom = r.top;
+        return;
+    }
     HDC dc = GetDC(control);
     HGDIOBJ old =
         SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    RECT r{0, 0, 0, 0};
-    DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | (plain ? DT_NOPREFIX : 0));
+    DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | format | (plain ? DT_NOPREFIX : 0));
     SelectObject(dc, old);
     ReleaseDC(control, dc);
+}
+
+} // namespace
+
+int TextExtentOf(HWND control) {
+    RECT r{0, 0, 0, 0};
+    MeasureControlText(control, DT_SINGLELINE, r);
     return r.right - r.left;
+}
+
+int WrappedTextHeight(HWND control, int width) {
+    RECT r{0, 0, width, 0};
+    MeasureControlText(control, DT_WORDBREAK, r);
+    return r.bottom - r.top;
 }
 
 int CaptionWidth(HWND control) {
@@ -265,7 +284,30 @@ void FitButtonRowBesideLabel(const std::vector<HWND>& buttons, const std::vector
     if (width != box.width) SetControlBox(label, {box.left, box.top, width, box.height});
 }
 
+namespace {
+
+constexpr const char* FramedEditSlot = "ZkFramedEdit";
+
+// Wine's edit control draws the frame of WS_BORDER itself, inside its client area (the style
+// then lacks WS_BORDER), and places the frame's right side under the scroll bar it was made
+// with: once the bar is hidden, that side is missing and is drawn here.
+LRESULT CALLBACK FramedEditProc(HWND edit, UINT msg, WPARAM wp, LPARAM lp) {
+    const LRESULT result = CallPreviousProc(edit, FramedEditSlot, msg, wp, lp);
+    if (msg == WM_PAINT && !(GetWindowLongPtrA(edit, GWL_STYLE) & (WS_BORDER | WS_VSCROLL))) {
+        RECT client;
+        GetClientRect(edit, &client);
+        HDC dc = GetDC(edit);
+        RECT side{client.right - 1, client.top, client.right, client.bottom};
+        FillRect(dc, &side, GetSysColorBrush(COLOR_WINDOWFRAME));
+        ReleaseDC(edit, dc);
+    }
+    return result;
+}
+
+} // namespace
+
 void ShowVerticalScrollBarWhenNeeded(HWND edit) {
+    SubclassControl(edit, FramedEditSlot, FramedEditProc);
     ShowScrollBar(edit, SB_VERT, FALSE); // the text wraps at the whole width first
     RECT format{};
     SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));

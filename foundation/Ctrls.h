@@ -55,6 +55,8 @@ int PlaceControl(HWND control, const Text& name, int freeHeight, int margin, int
                  int freeWidth);
 // Width of the control's text in its font, mnemonic marks not counted unless it shows them.
 int TextExtentOf(HWND control);
+// Height of the control's text wrapped at words to `width`, in its font.
+int WrappedTextHeight(HWND control, int width);
 // The width a push button, radio button or check box needs to show its whole caption: the
 // caption in the control's font (mnemonic marks not counted), plus the push button's frame or
 // the box or glyph and its gap. 0 for other controls.
@@ -69,8 +71,9 @@ std::vector<Box> FitButtonRowToCaptions(const std::vector<HWND>& buttons,
 void FitButtonRowBesideLabel(const std::vector<HWND>& buttons, const std::vector<Box>& design,
                              HWND label, int labelWidth);
 
-// A multi-line edit made with WS_VSCROLL shows its vertical scroll bar only while its text
-// has more lines than it can show; call it after each change of the text.
+// A multi-line edit made with WS_VSCROLL (and WS_BORDER) shows its vertical scroll bar only
+// while its text has more lines than it can show, its frame whole without the bar; call it
+// after each change of the text.
 void ShowVerticalScrollBarWhenNeeded(HWND edit);
 
 // Control rectangle in its parent's client coordinates.

@@ -83,6 +83,7 @@ class TForm {
     void ShowPage(int page);
     // The form font for every control made from the table.
     void SetFormFont(HFONT font);
+    HFONT FormFont() const { return font_; }
     // Charset and right-to-left reading for the form and all its table controls.
     void ApplyCharsetToControls(int charset);
     // A control of the form was replaced by another window (ReplaceWithRtlRichEdit).

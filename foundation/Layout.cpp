@@ -69,6 +69,14 @@ std::vector<Box> FitButtonRow(const std::vector<Box>& design, const std::vector<
     return row;
 }
 
+std::vector<int> StackRows(const std::vector<int>& designTops, const std::vector<int>& heights,
+                           int gap) {
+    std::vector<int> tops(designTops);
+    for (size_t i = 1; i < tops.size() && i - 1 < heights.size(); ++i)
+        tops[i] = std::max(designTops[i], tops[i - 1] + heights[i - 1] + gap);
+    return tops;
+}
+
 Text TakeWrappedLine(Text& text, int width, const std::function<int(const Text&)>& measure) {
     size_t blank = text.find(' ');
     if (blank == Text::npos) return std::exchange(text, Text());

@@ -53,6 +53,11 @@ Box WidenTowards(Box box, int needed, int limit, bool growLeft);
 std::vector<Box> FitButtonRow(const std::vector<Box>& design, const std::vector<int>& needed,
                               int leftLimit);
 
+// Rows (top to bottom) keep their design tops unless the row above, taller than designed,
+// reaches lower: then a row stands `gap` below it, and the rows after it follow.
+std::vector<int> StackRows(const std::vector<int>& designTops, const std::vector<int>& heights,
+                           int gap);
+
 // --- Text blocks (billboard pages). ---
 struct TextBlock {
     std::vector<Text> lines;

@@ -142,10 +142,14 @@ bool ReplaceWithRtlRichEdit(HWND& edit, int charset) {
     // The old background colour comes back from setting one.
     auto color = static_cast<COLORREF>(SendMessageA(old, EM_SETBKGNDCOLOR, 0, 0));
     SendMessageA(fresh, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(color));
-    SendMessageA(fresh, WM_SETFONT, SendMessageA(old, WM_GETFONT, 0, 0), FALSE);
+    TForm* form = FormOf(parent);
+    auto font = reinterpret_cast<HFONT>(SendMessageA(old, WM_GETFONT, 0, 0));
+    // A Rich Edit 1.0 reports no font: the one it was given is its form's.
+    if (!font && form) font = form->FormFont();
+    SendMessageA(fresh, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(fresh, EM_SETEVENTMASK, 0, SendMessageA(old, EM_GETEVENTMASK, 0, 0));
     SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (TForm* form = FormOf(parent)) form->ControlReplaced(old, fresh);
+    if (form) form->ControlReplaced(old, fresh);
     DestroyWindow(old);
     edit = fresh;
     return true;

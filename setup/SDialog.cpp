@@ -169,7 +169,7 @@ const ControlDef<F> kControls[] = {
     {&F::Label23, ids::Label23, "STATIC", "", 16, 217, 169, 13, kLabel, 0, 5},
     {&F::Label24, ids::Label24, "STATIC", "", 190, 201, 158, 13, kLabel | SS_RIGHT, 0, 5},
     {&F::Label25, ids::Label25, "STATIC", "", 190, 217, 158, 13, kLabel | SS_RIGHT, 0, 5},
-    // Setup type
+    // Setup type: the descriptions end where the prompt does, so right to left mirrors them
     {&F::RichEdit7, ids::RichEdit7, kRich, "", 8, 8, 354, 50, kBlock, 0, 6},
     {&F::TypicalRadioButton, ids::TypicalRadioButton, "BUTTON", "Typical", 8, 64, 94, 17,
      kRadioFirst, 0, 6},
@@ -177,9 +177,9 @@ const ControlDef<F> kControls[] = {
      0, 6},
     {&F::CustomRadioButton, ids::CustomRadioButton, "BUTTON", "Custom", 8, 174, 94, 17, kRadio, 0,
      6},
-    {&F::Label17, ids::Label17, "STATIC", "", 104, 65, 249, 52, kLabel | WS_GROUP, 0, 6},
-    {&F::Label18, ids::Label18, "STATIC", "", 104, 120, 249, 52, kLabel, 0, 6},
-    {&F::Label19, ids::Label19, "STATIC", "", 104, 175, 249, 52, kLabel, 0, 6},
+    {&F::Label17, ids::Label17, "STATIC", "", 113, 65, 249, 52, kLabel | WS_GROUP, 0, 6},
+    {&F::Label18, ids::Label18, "STATIC", "", 113, 120, 249, 52, kLabel, 0, 6},
+    {&F::Label19, ids::Label19, "STATIC", "", 113, 175, 249, 52, kLabel, 0, 6},
     // Components
     {&F::RichEdit8, ids::RichEdit8, kRich, "", 8, 8, 354, 42, kBlock, 0, 7},
     {&F::Label16, ids::Label16, "STATIC", "Components:", 8, 53, 350, 13, kFieldLabel, 0, 7},
@@ -205,8 +205,9 @@ const ControlDef<F> kControls[] = {
     {&F::Label7, ids::Label7, "STATIC", "", 8, 42, 354, 13, kLabel | SS_PATHELLIPSIS, 0, 10},
     {&F::ProgressBar1, ids::ProgressBar1, PROGRESS_CLASSA, "", 8, 64, 354, 17, PBS_SMOOTH, 0, 10},
     {&F::ProgressBar2, ids::ProgressBar2, PROGRESS_CLASSA, "", 8, 90, 354, 17, PBS_SMOOTH, 0, 10},
-    // Complete: the restart box's choices above it
-    {&F::RichEdit5, ids::RichEdit5, kRich, "", 8, 8, 354, 85, kBlock, 0, 11},
+    // Complete: the restart box's choices above it; the text ends where a restart moves the
+    // readme box (the launch box's top - 30)
+    {&F::RichEdit5, ids::RichEdit5, kRich, "", 8, 8, 354, 82, kBlock, 0, 11},
     {&F::DisplayReadmeCheckBox, ids::DisplayReadmeCheckBox, "BUTTON", "Display Readme", 35, 97, 320,
      17, kCheck, 0, 11},
     {&F::LaunchCheckBox, ids::LaunchCheckBox, "BUTTON", "Launch", 35, 120, 320, 17, kCheck, 0, 11},

@@ -78,6 +78,9 @@ constexpr int kMarkSize = 13;
 // Panel1 (the stage list) at 189, 84; its labels and marks are placed on the form directly.
 constexpr int kPanelLeft = 189, kPanelTop = 84, kPanelWidth = 257;
 constexpr int kLabelLeft = kPanelLeft + 32, kMarkLeft = kPanelLeft + 8;
+constexpr int kLabelWidth = 193, kStageGap = 8; // a label's design width; 8 below the one above
+// The column of the texts right of the side panel (RichEdit1's): a stage label's room.
+constexpr int kTextLeft = 173, kTextRight = 173 + 289;
 
 } // namespace
 
@@ -200,16 +203,17 @@ const ControlDef<F> kControls[] = {
     {&F::Panel2, ids::UnSidePanel, "STATIC", "", 13, 16, 142, 269, SS_OWNERDRAW},
     {&F::RichEdit1, ids::UnIntroText, RichEditClass, "", 173, 16, 289, 66,
      ES_MULTILINE | ES_READONLY},
-    {&F::Label1, ids::UnStageLabel1, "STATIC", "", kLabelLeft, kPanelTop + 8, 193, 16, kLabelStyle},
-    {&F::Label2, ids::UnStageLabel1 + 1, "STATIC", "", kLabelLeft, kPanelTop + 32, 193, 16,
+    {&F::Label1, ids::UnStageLabel1, "STATIC", "", kLabelLeft, kPanelTop + 8, kLabelWidth, 16,
      kLabelStyle},
-    {&F::Label3, ids::UnStageLabel1 + 2, "STATIC", "", kLabelLeft, kPanelTop + 56, 193, 16,
+    {&F::Label2, ids::UnStageLabel1 + 1, "STATIC", "", kLabelLeft, kPanelTop + 32, kLabelWidth, 16,
      kLabelStyle},
-    {&F::Label4, ids::UnStageLabel1 + 3, "STATIC", "", kLabelLeft, kPanelTop + 80, 193, 16,
+    {&F::Label3, ids::UnStageLabel1 + 2, "STATIC", "", kLabelLeft, kPanelTop + 56, kLabelWidth, 16,
      kLabelStyle},
-    {&F::Label5, ids::UnStageLabel1 + 4, "STATIC", "", kLabelLeft, kPanelTop + 104, 193, 16,
+    {&F::Label4, ids::UnStageLabel1 + 3, "STATIC", "", kLabelLeft, kPanelTop + 80, kLabelWidth, 16,
      kLabelStyle},
-    {&F::Label6, ids::UnStageLabel1 + 5, "STATIC", "", kLabelLeft, kPanelTop + 128, 193, 16,
+    {&F::Label5, ids::UnStageLabel1 + 4, "STATIC", "", kLabelLeft, kPanelTop + 104, kLabelWidth, 16,
+     kLabelStyle},
+    {&F::Label6, ids::UnStageLabel1 + 5, "STATIC", "", kLabelLeft, kPanelTop + 128, kLabelWidth, 16,
      kLabelStyle},
     {&F::Image1, ids::UnStageMark1, "STATIC", "", kMarkLeft, kPanelTop + 7, kMarkSize, kMarkSize,
      kMarkStyle, 0, 0, true},
@@ -332,10 +336,9 @@ void TMainForm::FormShow() {
     SetWindowTextTo(CompanyUrlLabel, url.empty() ? Text(kAboutCaption) : url);
     const Text progName = Value("PROG_NAME");
     SetWindowTextTo(Handle(), "UnInstall - " + progName);
-    const HWND labels[] = {Label1, Label2, Label3, Label4, Label5, Label6};
-    for (int i = 0; i < 6; ++i) {
-        SetWindowTextTo(labels[i], Value(("LABEL" + IntToStr(i + 1)).c_str()));
-        if (IsRtlCharset(charset_)) ApplyCharset(labels[i], charset_);
+    for (int i = 1; i <= 6; ++i) {
+        SetWindowTextTo(StageLabel(i), Value(("LABEL" + IntToStr(i)).c_str()));
+        if (IsRtlCharset(charset_)) ApplyCharset(StageLabel(i), charset_);
     }
     if (IsRtlCharset(charset_)) {
         const int left = kPanelLeft + kPanelWidth - (kMarkLeft - kPanelLeft + kMarkSize);
@@ -346,6 +349,7 @@ void TMainForm::FormShow() {
         }
         ApplyCharset(Label7, charset_);
     }
+    LayOutStageRows();
     SetWindowTextTo(Label7, Value("S2"));
     SetWindowTextTo(CloseButton, Value("BUTTON_CLOSE"));
     SetWindowTextTo(LogButton, Value("BUTTON_LOG"));
@@ -354,16 +358,37 @@ void TMainForm::FormShow() {
     FitButtonRowBesideLabel({LogButton, CloseButton},
                             {ControlBox(LogButton), ControlBox(CloseButton)}, CompanyUrlLabel,
                             ControlBox(CompanyUrlLabel).width);
-    if (ReplaceWithRtlRichEdit(RichEdit1, charset_)) {
-        // The rich edit does not report its font: the new one is given the form's again.
-        SendMessageA(RichEdit1, WM_SETFONT, reinterpret_cast<WPARAM>(SharedFont(FontDesc{})),
-                     FALSE);
-        ApplyCharset(RichEdit1, charset_);
-    }
+    if (ReplaceWithRtlRichEdit(RichEdit1, charset_)) ApplyCharset(RichEdit1, charset_);
     ShowAsLabelMemo(RichEdit1, ReplaceAllSafe(Value("S1"), "PROG_NAME", progName));
     StartTimer(kStartupTimer, 1000);
     EnableWindow(CloseButton, FALSE);
     running_ = true;
+}
+
+// A stage label takes the text column up to its mark and as many lines as its text needs;
+// the rows below a taller one move down, each mark beside its label.
+void TMainForm::LayOutStageRows() {
+    const bool rtl = IsRtlCharset(charset_);
+    const int left = rtl ? kTextLeft : kLabelLeft;
+    const int width = (rtl ? kLabelLeft + kLabelWidth : kTextRight) - left;
+    std::vector<int> tops, heights;
+    for (int i = 1; i <= 6; ++i) {
+        const Box design = ControlBox(StageLabel(i));
+        tops.push_back(design.top);
+        heights.push_back(std::max(design.height, WrappedTextHeight(StageLabel(i), width)));
+    }
+    const std::vector<int> rows = StackRows(tops, heights, kStageGap);
+    for (int i = 1; i <= 6; ++i) {
+        SetControlBox(StageLabel(i), {left, rows[i - 1], width, heights[i - 1]});
+        Box mark = ControlBox(StageMark(i));
+        mark.top = rows[i - 1] - 1;
+        SetControlBox(StageMark(i), mark);
+    }
+}
+
+HWND TMainForm::StageLabel(int n) const {
+    const HWND labels[] = {Label1, Label2, Label3, Label4, Label5, Label6};
+    return labels[n - 1];
 }
 
 HWND TMainForm::StageMark(int n) const {

@@ -100,6 +100,8 @@ class TMainForm : public TForm {
     void ShowSummary(const RemovalCounters& counters);
     void FinishRun(const RemovalRun& run);
     Text Value(const char* key) const { return GetScriptValue(scriptLines_, key); }
+    HWND StageLabel(int n) const; // 1..6
+    void LayOutStageRows();
     HWND StageMark(int n) const;
 
     int charset_ = 0;

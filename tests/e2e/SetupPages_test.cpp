@@ -798,31 +798,90 @@ bool HasMnemonic(const std::string& text) {
     return false;
 }
 
+// The wizard's bold controls.
+const std::vector<int> kBoldIds = {ids::NextButton, ids::Panel4, ids::Label2};
+
 bool Inside(const RECT& inner, const RECT& outer) {
     return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
            inner.bottom <= outer.bottom;
 }
 
+bool IsTextBlock(HWND control) {
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    return _stricmp(ClassName(control).c_str(), "RichEdit") == 0 && (style & ES_READONLY) &&
+           !(style & WS_BORDER);
+}
+
+// A rule across the window: the brand label stands on one.
+bool IsLine(HWND control) {
+    return ClassName(control) == "Static" &&
+           (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ;
+}
+
+// Labels that cut their text on purpose (a long path in a short line).
+bool ShortensItsText(HWND label) {
+    return (GetWindowLongW(label, GWL_STYLE) & SS_ELLIPSISMASK) != 0;
+}
+
+// The font of a control of the window: Tahoma 8 pt, bold for `boldIds`; the brand label's own.
+struct FontOf {
+    const char* face;
+    int weight;
+};
+FontOf ControlFont(HWND c, const std::vector<int>& boldIds) {
+    const int id = GetDlgCtrlID(c);
+    if (id == ids::Label21) return {"MS Sans Serif", FW_BOLD};
+    const bool bold = std::find(boldIds.begin(), boldIds.end(), id) != boldIds.end();
+    return {"Tahoma", bold ? FW_BOLD : FW_NORMAL};
+}
+
 // On the window as it is now: every button, radio button and check box shows its caption
-// whole (measured in the window's font, Tahoma 8 pt, bold for `boldId`) and lies over no other
-// control but the ones that hold it; a label with a mnemonic shows it.
-void ExpectCaptionsWhole(HWND window, int charset, int boldId, const std::string& where) {
+// whole and lies over no other control but the ones that hold it; every label shows all the
+// lines of its text, and every text block its last line inside its box and under no other
+// control; a label with a mnemonic shows it.
+void ExpectTextsWhole(HWND window, int charset, const std::vector<int>& boldIds,
+                      const std::string& where) {
     const std::vector<HWND> children = zkui::Children(window);
-    for (HWND c : children) {
-        if (!IsCaptioned(c)) continue;
-        const std::string text = zkui::TextOf(c);
-        const int extent = zkui::CaptionExtent(
-            c, "Tahoma", -11, GetDlgCtrlID(c) == boldId ? FW_BOLD : FW_NORMAL, charset);
-        const RECT r = zkui::ChildBox(c);
-        EXPECT_GE(r.right - r.left, zkui::LeastCaptionWidth(c, extent)) << where << ": " << text;
+    auto expectUncovered = [&](HWND c, const RECT& r, const std::string& what) {
         for (HWND other : children) {
             if (other == c || !IsWindowVisible(other)) continue;
             const RECT o = zkui::ChildBox(other);
             RECT both;
-            if (Inside(r, o)) continue; // the page, a group box
+            if (Inside(r, o) || IsLine(other)) continue; // the page, a group box; a rule
             EXPECT_FALSE(IntersectRect(&both, &r, &o))
-                << where << ": " << text << " over " << ClassName(other) << " \""
-                << zkui::TextOf(other) << "\"";
+                << where << ": " << what << " under " << ClassName(other) << " "
+                << GetDlgCtrlID(other) << " \"" << zkui::TextOf(other) << "\" at " << o.left << ","
+                << o.top << "-" << o.right << "," << o.bottom;
+        }
+    };
+    for (HWND c : children) {
+        if (!IsCaptioned(c)) continue;
+        const std::string text = zkui::TextOf(c);
+        const FontOf font = ControlFont(c, boldIds);
+        const int extent = zkui::CaptionExtent(c, font.face, -11, font.weight, charset);
+        const RECT r = zkui::ChildBox(c);
+        EXPECT_GE(r.right - r.left, zkui::LeastCaptionWidth(c, extent)) << where << ": " << text;
+        expectUncovered(c, r, text);
+    }
+    for (HWND c : children) {
+        const std::string text = zkui::TextOf(c);
+        if (!IsWindowVisible(c) || text.empty()) continue;
+        const RECT r = zkui::ChildBox(c);
+        if (ClassName(c) == "Static" && !ShortensItsText(c)) {
+            const FontOf font = ControlFont(c, boldIds);
+            EXPECT_LE(
+                zkui::WrappedTextHeight(c, r.right - r.left, font.face, -11, font.weight, charset),
+                r.bottom - r.top)
+                << where << ": label \"" << text << "\" cut";
+            expectUncovered(c, r, "label \"" + text + "\"");
+        }
+        if (IsTextBlock(c)) {
+            const size_t last = text.find_last_not_of(" \r\n\t");
+            if (last == std::string::npos) continue;
+            const int bottom = r.top + zkui::CharPosition(c, static_cast<int>(last)).y +
+                               zkui::LineHeight("Tahoma", -11, FW_NORMAL, charset);
+            EXPECT_LE(bottom, r.bottom) << where << ": text block cut: " << text;
+            expectUncovered(c, {r.left, r.top, r.right, bottom}, "text \"" + text + "\"");
         }
     }
     for (HWND c : children) {
@@ -846,51 +905,73 @@ void Settle(HWND window) {
 
 } // namespace
 
+// The demo's German file as it ships.
+std::string DemoGerman() {
+    return zktest::ReadBytes(zktest::BinDir() + "\\demo\\LANG\\German.lng");
+}
+
 TEST(SetupPages, CaptionsWholeAndMnemonicsShownOnEveryPage) {
     struct Language {
         const char* name;
-        const char* file;
+        std::string file;
         int charset;
         // Alt and a label's letter on a page move the focus to the control the label names.
         std::vector<std::tuple<const char*, char, int>> mnemonics;
+        bool ownCaptions = false; // the pages' captions of the file, not "T-" and the page
     } languages[] = {
         {"German",
          kGerman,
          0,
-         {{"T-User", 'f', ids::CompanyEdit},
-          {"T-User", 'n', ids::NameEdit},
-          {"T-Custom", 'b', ids::Memo4},
-          {"T-Custom", 'k', ids::CheckListBox1},
-          {"T-Associate", 't', ids::CheckListBox2},
-          {"T-Shortcuts", 'p', ids::ProgramShortCutEdit}}},
+         {{"User", 'f', ids::CompanyEdit},
+          {"User", 'n', ids::NameEdit},
+          {"Custom", 'b', ids::Memo4},
+          {"Custom", 'k', ids::CheckListBox1},
+          {"Associate", 't', ids::CheckListBox2},
+          {"Shortcuts", 'p', ids::ProgramShortCutEdit}}},
         {"Hebrew", kHebrew, 177, {}},
+        {"Demo", DemoGerman(), 0, {{"User", 'f', ids::CompanyEdit}}, true},
     };
-    const char* pages[] = {"Welcome", "License",   "Readme",    "User",    "Destination", "Type",
-                           "Custom",  "Associate", "Shortcuts", "Confirm", "Complete"};
+    const struct {
+        const char* name;
+        const char* section;
+    } pages[] = {
+        {"Welcome", "Welcome"},   {"License", "License"},         {"Readme", "Readme"},
+        {"User", "UserInfo"},     {"Destination", "Destination"}, {"Type", "SetupType"},
+        {"Custom", "Components"}, {"Associate", "Associate"},     {"Shortcuts", "Shortcuts"},
+        {"Confirm", "Confirm"},   {"Complete", "Complete"}};
     for (const Language& language : languages) {
         SCOPED_TRACE(language.name);
+        ASSERT_FALSE(language.file.empty());
         const bool rtl = language.charset == 177;
         Wizard w;
         LayOut(w, std::string("pages_captions_") + language.name);
-        zktest::WriteBytes(w.Path(std::string("LANG\\") + language.name + ".lng"), language.file);
+        const std::string file = w.Path(std::string("LANG\\") + language.name + ".lng");
+        zktest::WriteBytes(file, language.file);
         RunEngine(w, kEveryPage, EveryControl(), "", language.name);
         ASSERT_TRUE(w.window);
-        for (const char* page : pages) {
-            const std::string title = std::string("T-") + page;
+        for (const auto& [page, section] : pages) {
+            std::string title = std::string("T-") + page;
+            if (language.ownCaptions) {
+                char caption[256] = "";
+                GetPrivateProfileStringA(section, "Caption", "", caption, sizeof caption,
+                                         file.c_str());
+                title = caption;
+            }
+            const std::string on = page;
             ASSERT_TRUE(w.WaitTitle(title)) << "at " << w.Title() << ", not " << title;
             Settle(w.window);
-            ExpectCaptionsWhole(w.window, language.charset, ids::NextButton, title);
-            for (const auto& [on, letter, target] : language.mnemonics) {
-                if (title != on) continue;
+            ExpectTextsWhole(w.window, language.charset, kBoldIds, title);
+            for (const auto& [where, letter, target] : language.mnemonics) {
+                if (on != where) continue;
                 const HWND from = w.Focus();
                 EXPECT_NE(from, w.Control(target)) << title << ": Alt+" << letter;
                 PressAlt(from, letter);
                 EXPECT_EQ(w.Focus(w.Control(target)), w.Control(target))
                     << title << ": Alt+" << letter;
             }
-            if (title == "T-Type" || title == "T-Destination") {
+            if (on == "Type" || on == "Destination") {
                 // A widened control keeps the edge it reads from, in line with the page.
-                const int edge = title == "T-Type" ? ids::RichEdit7 : ids::TargetDirEdit;
+                const int edge = on == "Type" ? ids::RichEdit7 : ids::TargetDirEdit;
                 const RECT line = zkui::ChildBox(w.Control(edge));
                 for (int id : {ids::TypicalRadioButton, ids::CompactRadioButton,
                                ids::CustomRadioButton, ids::BrowseButton}) {
@@ -902,17 +983,17 @@ TEST(SetupPages, CaptionsWholeAndMnemonicsShownOnEveryPage) {
                         EXPECT_EQ(r.left, line.left) << title << " " << w.Text(id);
                 }
             }
-            if (title == "T-License") zkui::Click(w.Control(ids::YesRadioButton));
-            if (title == "T-User") {
+            if (on == "License") zkui::Click(w.Control(ids::YesRadioButton));
+            if (on == "User") {
                 zkui::SetEditText(w.Control(ids::NameEdit), "Ann");
                 zkui::SetEditText(w.Control(ids::CompanyEdit), "Acme");
             }
-            if (title == "T-Type") zkui::Click(w.Control(ids::CustomRadioButton));
-            if (title == "T-Confirm") { // the exit question's buttons too
+            if (on == "Type") zkui::Click(w.Control(ids::CustomRadioButton));
+            if (on == "Confirm") { // the exit question's buttons too
                 zkui::Click(w.Control(ids::CancelButton));
                 HWND exit = zkui::FindTopWindow(ids::ExitSetupClass, "", w.program.Pid(), 10000);
                 ASSERT_TRUE(exit);
-                ExpectCaptionsWhole(exit, language.charset, 0, "exit question");
+                ExpectTextsWhole(exit, language.charset, {}, "exit question");
                 zkui::Click(zkui::ChildById(exit, ids::ExitSetupResume));
                 ASSERT_TRUE(zkui::WaitGone(exit));
             }
@@ -921,6 +1002,38 @@ TEST(SetupPages, CaptionsWholeAndMnemonicsShownOnEveryPage) {
             w.Next();
         }
         EXPECT_EQ(w.program.Wait(), kExitDone) << "Finish";
+    }
+}
+
+// A restart moves the readme box up into the launch box's place above the restart choice:
+// the longer restart text stays whole above it, left to right and right to left.
+TEST(SetupPages, RestartTextWholeAboveTheReadmeBox) {
+    const struct {
+        const char* name;
+        const char* file;
+        int charset;
+        const char* complete;
+    } languages[] = {{"English", kLanguage, 0, "P-Complete"},
+                     {"Hebrew", kHebrew, 177, "T-Complete"}};
+    for (const auto& language : languages) {
+        SCOPED_TRACE(language.name);
+        Wizard w;
+        LayOut(w, std::string("pages_restart_text_") + language.name);
+        zktest::WriteBytes(w.Path(std::string("LANG\\") + language.name + ".lng"), language.file);
+        RunEngine(w, "WelcomeDlg,CompleteDlg",
+                  Line("SET_README_FILE_NAME_2", "ReadMe.txt") + Line("SET_PROPOSE_README") +
+                      Line("SET_PROPOSE_LAUNCH") + Line("SET_PROPOSE_RESTART"),
+                  "", language.name);
+        ASSERT_TRUE(w.window);
+        ASSERT_EQ(w.NextTo(language.complete), language.complete);
+        Settle(w.window);
+        ASSERT_TRUE(IsWindowVisible(w.Control(ids::GroupBox2)));
+        ASSERT_TRUE(IsWindowVisible(w.Control(ids::DisplayReadmeCheckBox)));
+        ExpectTextsWhole(w.window, language.charset, kBoldIds, language.complete);
+        zkui::Click(w.Control(ids::RadioButton2)); // no restart of the sandbox
+        Settle(w.window);
+        w.Next();
+        EXPECT_EQ(w.program.Wait(), kExitDone);
     }
 }
 
@@ -939,6 +1052,14 @@ TEST(SetupPages, DescriptionBoxesScrollOnlyWhenTheTextNeedsIt) {
     ASSERT_TRUE(w.window);
     ASSERT_EQ(w.Title(), "P-Custom");
     auto scrolls = [](HWND box) { return (GetWindowLongW(box, GWL_STYLE) & WS_VSCROLL) != 0; };
+    // Without its bar the box keeps its frame: its right edge drawn as its left one.
+    auto framed = [](HWND box) {
+        const RECT r = zkui::WindowBox(box);
+        const int y = (r.top + r.bottom) / 2;
+        const COLORREF frame = zkui::ScreenPixel(r.left, y);
+        return frame != zkui::ScreenPixel(r.left + 1, y) &&
+               zkui::WaitPixel(r.right - 1, y, frame, 3000);
+    };
     HWND memo = w.Control(ids::Memo4), list = w.Control(ids::CheckListBox1);
     struct Case {
         int item;
@@ -949,11 +1070,15 @@ TEST(SetupPages, DescriptionBoxesScrollOnlyWhenTheTextNeedsIt) {
         zkui::ClickAt(list, 120, c.item * 16 + 8);
         ASSERT_TRUE(w.WaitText(ids::Memo4, c.text, 3000)) << w.Text(ids::Memo4);
         EXPECT_EQ(scrolls(memo), c.scroll) << c.text;
+        if (!c.scroll) {
+            EXPECT_TRUE(framed(memo)) << c.text;
+        }
     }
     // Confirm: five lines without shortcuts; each ticked one adds three.
     ASSERT_EQ(w.NextTo("P-Shortcuts"), "P-Shortcuts");
     ASSERT_EQ(w.NextTo("P-Confirm"), "P-Confirm");
     EXPECT_FALSE(scrolls(w.Control(ids::Memo1))) << w.Text(ids::Memo1);
+    EXPECT_TRUE(framed(w.Control(ids::Memo1)));
     ASSERT_EQ(w.BackTo("P-Shortcuts"), "P-Shortcuts");
     for (int id : {ids::StartMenuCheckBox, ids::DesktopCheckBox, ids::SendToCheckBox,
                    ids::StartUpCheckBox, ids::QuickLaunchCheckBox})

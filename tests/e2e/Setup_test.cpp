@@ -751,7 +751,9 @@ TEST(SetupWizard, PageTextsOfTheLanguageFile) {
                                                    "\r\n"
                                                    "User Information:\r\n"
                                                    "   Name:     \tAnn");
-    EXPECT_EQ(zkui::TextOf(r.Control(ids::Panel4)), "Current Settings:");
+    // The bold line under the summary says what comes next (a heading would stand under what
+    // it heads).
+    EXPECT_EQ(zkui::TextOf(r.Control(ids::Panel4)), "Click Next to begin copying files.");
     EXPECT_TRUE(r.CancelAndAnswer(ids::ExitSetupExit));
     EXPECT_EQ(r.program.Wait(), kExitDone);
     zktest::RemoveScratch(f.root);

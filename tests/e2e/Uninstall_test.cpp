@@ -444,8 +444,33 @@ TEST(Uninstall, NoAtTheConfirmationChangesNothing) {
         EXPECT_TRUE(zktest::Exists(path)) << path;
 }
 
+// The stage labels show their whole texts, a long one on more lines, each label with its
+// mark beside it and over no other control.
+void ExpectStageLabelsWhole(const UninstallRun& r, int charset) {
+    const std::vector<HWND> children = zkui::Children(r.form);
+    for (int i = 0; i < 6; ++i) {
+        const HWND label = r.Control(ids::UnStageLabel1 + i);
+        const RECT box = zkui::ChildBox(label);
+        const std::string text = zkui::TextOf(label);
+        EXPECT_LE(
+            zkui::WrappedTextHeight(label, box.right - box.left, "Tahoma", -11, FW_NORMAL, charset),
+            box.bottom - box.top)
+            << text;
+        EXPECT_EQ(zkui::ChildBox(r.Control(ids::UnStageMark1 + i)).top, box.top - 1) << text;
+        EXPECT_LE(box.right, zkui::ClientBox(r.form).right) << text;
+        for (HWND other : children) {
+            const RECT o = zkui::ChildBox(other);
+            RECT both;
+            if (other == label || !IsWindowVisible(other)) continue;
+            EXPECT_FALSE(IntersectRect(&both, &box, &o))
+                << text << " over " << GetDlgCtrlID(other) << " " << zkui::TextOf(other);
+        }
+    }
+}
+
 // A German script: the confirmation's heading upper-cased by the system's rules and its Yes
-// and No apart; the window's buttons as wide as their captions, clear of the company link.
+// and No apart; the window's buttons as wide as their captions, clear of the company link;
+// stage labels longer than their design width whole.
 TEST(Uninstall, GermanTextsWholeInTheConfirmationAndTheWindow) {
     const Product p = MakeProduct("un_german");
     // The first line of a repeated header key wins over the English header.
@@ -455,7 +480,10 @@ TEST(Uninstall, GermanTextsWholeInTheConfirmationAndTheWindow) {
                     "BTN_TEXT=|OK|Abbrechen|Ja|Nein|Abbrechen|Wiederholen|Ignorieren|\r\n"
                     "BUTTON_CLOSE=&Schlie\xDF"
                     "en\r\nBUTTON_LOG=&Protokoll anzeigen\r\n"
-                    "COMPANY_URL=http://www.example.com/demo\r\n") +
+                    "COMPANY_URL=http://www.example.com/demo\r\n"
+                    "LABEL1=Von mehreren Programmen gemeinsam genutzte Dateien werden "
+                    "entfernt...\r\n"
+                    "LABEL2=Programmdateien des Standardumfangs...\r\n") +
             kHeader + Line("REMOVE_FILE", p.Script())));
     UninstallRun r = StartUninstaller(p);
     HWND box = zkui::FindTopWindow(ids::MsgBoxClass, "", r.program.Pid());
@@ -475,6 +503,23 @@ TEST(Uninstall, GermanTextsWholeInTheConfirmationAndTheWindow) {
     }
     EXPECT_LE(zkui::ChildBox(log).right, zkui::ChildBox(close).left);
     EXPECT_LE(zkui::ChildBox(r.Control(ids::UnCompanyUrlLabel)).right, zkui::ChildBox(log).left);
+    ExpectStageLabelsWhole(r, 0);
+    EXPECT_EQ(r.Close(), 0);
+}
+
+// Right to left the marks stand on the right: a long stage label takes the room to the left.
+TEST(Uninstall, LongStageLabelsWholeRightToLeft) {
+    const Product p = MakeProduct("un_rtl_labels");
+    ASSERT_TRUE(zktest::WriteBytes(
+        p.Script(), std::string("CHAR_SET=177\r\n"
+                                "LABEL3=Folder items of the program group and the desktop...\r\n") +
+                        kHeader + Line("REMOVE_FILE", p.Script())));
+    UninstallRun r = StartUninstaller(p);
+    ASSERT_TRUE(r.Answer(ids::MsgBoxButton1));
+    EXPECT_EQ(r.WaitForEnd(), "");
+    ExpectStageLabelsWhole(r, 177);
+    const RECT label = zkui::ChildBox(r.Control(ids::UnStageLabel1 + 2));
+    EXPECT_LT(label.right, zkui::ChildBox(r.Control(ids::UnStageMark1 + 2)).left);
     EXPECT_EQ(r.Close(), 0);
 }
 

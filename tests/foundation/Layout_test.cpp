@@ -84,6 +84,23 @@ TEST(Layout, ButtonRowKeepsItsRightEdgeAndGaps) {
     EXPECT_TRUE(FitButtonRow({}, {}, 0).empty());
 }
 
+TEST(Layout, StackRowsMovesOnlyWhatATallerRowReaches) {
+    // Three rows of 16 at 8, 32 and 56 (a gap of 8).
+    const std::vector<int> design{8, 32, 56};
+    struct Case {
+        std::vector<int> heights, tops;
+    } cases[] = {
+        {{16, 16, 16}, {8, 32, 56}},
+        {{10, 16, 16}, {8, 32, 56}}, // a shorter row leaves the next where it is
+        {{29, 16, 16}, {8, 45, 69}}, // two lines in the first: both below move
+        {{16, 29, 16}, {8, 32, 69}}, // in the second: only the third
+        {{16, 16, 99}, {8, 32, 56}}, // the last reaches nothing
+        {{16}, {8, 32, 56}},         // missing heights move nothing
+    };
+    for (const Case& c : cases) EXPECT_EQ(StackRows(design, c.heights, 8), c.tops) << c.heights[0];
+    EXPECT_TRUE(StackRows({}, {}, 8).empty());
+}
+
 namespace {
 // 10 pixels per character at size 1, scaled by the size.
 int Measure(const Text& t, int size) {
