@@ -1,14 +1,14 @@
 // The whole silent installation (Setup.exe from its start to its exit: script, wizard, uninstall
 // header, Add/Remove entry, copy, Setup.log and UnInstall.txt line by line) against a plain
-// program that copies or inflates the same files with CopyFile and InflateFile. Payloads:
-// 1,000 files of `MiB` in all and 1,000 and 10,000 files of 4 KiB (the scaling), each stored
-// and as "._z" streams, and an install of nothing (the engine's start and end). Both copy
-// (SET_USE_COPY); the sources stand in a sub-folder of the engine's folder, which the engine
-// searches as its origin tree and never consumes. Setup.exe's peak working set is read while it
-// runs. Each row prints its target beside it.
-// Every run writes into a folder of its own. On the disk the trees stay until their payload is
-// done: on ext4 a file created right after a tree was deleted takes the slow new-inode path. On
-// a tmpfs drive (--tmpfs D:, which scripts/bench.sh maps) each run's tree goes right after it.
+// program (a process of its own) that copies or inflates the same files with CopyFile and
+// InflateFile. Payloads: 1,000 files of `MiB` in all and 1,000 and 10,000 files of 4 KiB (the
+// scaling), each stored and as "._z" streams, and an install of nothing (the engine's start and
+// end). Both copy (SET_USE_COPY); the sources stand in a sub-folder of the engine's folder, which
+// the engine searches as its origin tree and never consumes. Setup.exe's peak working set is read
+// while it runs. Each row prints its target beside it. Every run writes into a folder of its own.
+// On the disk the trees stay until their payload is done: on ext4 a file created right after a tree
+// was deleted takes the slow new-inode path. On a tmpfs drive (--tmpfs D:, which scripts/bench.sh
+// maps) each run's tree goes right after it.
 // --setup PATH takes another Setup.exe; --compare PATH races a second one (an earlier build) in
 // the same rounds; each runs with the UnInstall.exe beside it (else the bench's own). --nsis
 // races an NSIS installer of the same files, built by the host's makensis when the bench asks
@@ -262,13 +262,10 @@ class Bench {
 
   private:
     RunResult RunOne(const Package& p, const Contender& c, const Text& target) {
-        if (c.tag == "plain") {
-            RunResult r;
-            const double t0 = Seconds();
-            r.ok = zkbench::PlainCopy(p.tree, target);
-            r.seconds = Seconds() - t0;
-            return r;
-        }
+        // A process of its own, as Setup.exe is: both pay the system's start of a program.
+        if (c.tag == "plain")
+            return RunProgram(BinDir() + "\\install_bench.exe",
+                              "--plain \"" + p.tree.src + "\" \"" + target + "\"", p.dir);
         if (c.tag == "nsis") return RunProgram(p.nsisInstaller, "/S /D=" + target, p.dir);
         return RunSetup(p, c.tag == "dst" ? "Setup.exe" : "SetupEarlier.exe", target);
     }
@@ -283,7 +280,8 @@ const char* Met(bool met) {
 }
 
 void PrintHeader(const Options& o, const Text& setup) {
-    printf("Silent installation by Setup.exe against a plain CopyFile/InflateFile program\n");
+    printf("Silent installation by Setup.exe against a plain CopyFile/InflateFile program, each a "
+           "process of its own\n");
     printf("  Setup.exe: %s (%.1f MiB)%s%s\n", setup.c_str(), MiB(double(FileSize(setup))),
            o.compare.empty() ? "" : "; earlier Setup.exe: ", o.compare.c_str());
     printf(
@@ -465,7 +463,37 @@ bool TmpfsHasRoom(const Options& o) {
 
 } // namespace
 
+// The tree of a payload folder as MakeTree made it: its folders dK, their files, "._z" packed.
+Tree ReadTree(const Text& src) {
+    Tree t;
+    t.src = src;
+    WIN32_FIND_DATAA fd;
+    UniqueFind folders(FindFirstFileA((src + "\\d*").c_str(), &fd));
+    if (!folders) return t;
+    do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) t.folders.push_back(fd.cFileName);
+    } while (FindNextFileA(folders.get(), &fd));
+    std::sort(t.folders.begin(), t.folders.end());
+    for (const Text& folder : t.folders) {
+        std::vector<Text> names;
+        UniqueFind files(FindFirstFileA((src + "\\" + folder + "\\*.bin*").c_str(), &fd));
+        if (files) {
+            do names.push_back(fd.cFileName);
+            while (FindNextFileA(files.get(), &fd));
+        }
+        std::sort(names.begin(), names.end());
+        for (const Text& name : names) {
+            const bool packed = name.size() > 3 && name.substr(name.size() - 3) == "._z";
+            t.files.push_back(folder + "\\" + (packed ? name.substr(0, name.size() - 3) : name));
+            t.packed.push_back(packed);
+        }
+    }
+    return t;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 4 && Text(argv[1]) == "--plain") // the plain program: SRC TARGET
+        return zkbench::PlainCopy(ReadTree(argv[2]), argv[3]) ? 0 : 1;
     Options o = ParseOptions(argc, argv);
     const Text setup = o.setup.empty() ? BinDir() + "\\Setup.exe" : o.setup;
     // Each Setup.exe with the UnInstall.exe beside it, else the bench's own.

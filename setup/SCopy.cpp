@@ -5,6 +5,7 @@
 #include "Common.h"
 #include "Files.h"
 #include "Global.h"
+#include "Handles.h"
 #include "RegOp.h"
 #include "RunTimeDir.h"
 #include "SFileItem.h"
@@ -529,6 +530,70 @@ bool TCopyEngine::StageForRestart(const Text& staged, const Text& target) {
                                       platform_.winInitPath.c_str()) != 0;
 }
 
+bool TCopyEngine::IsListedSource(const Text& path) const {
+    // Once the origin tree is listed, a name its listing of the folder lacks is not there:
+    // asking the system costs a scan of the folder for every file kept elsewhere.
+    if (treeListed_) {
+        const Text folder = FolderOf(path);
+        for (const SourceFolder& f : sourceTree_)
+            if (TextEquals(f.path, folder))
+                return f.names.count(UpperCaseAnsi(NameOf(path))) && IsFile(path);
+    }
+    return IsFile(path);
+}
+
+// Nothing can be at the target yet when its folder was made by this run and the run has not
+// put the name there: the new bytes may go straight under the target's name. Shared files
+// keep the usual way (their count comes with their lines), and so do moves, the copies of the
+// second progress bar and names too long to be created.
+bool TCopyEngine::IsFreshTarget(const FileJob& job, const Text& target, bool packed,
+                                bool move) const {
+    if (move || FileFlagShared(job.flags) || (!packed && inputs_.script.GetShowProgBar2()))
+        return false;
+    // A name the system takes only as a rename's target (one beyond MAX_PATH under Wine).
+    if (target.size() >= MAX_PATH) return false;
+    return CreatedHere(FolderOf(target)) && !placed_.count(UpperCaseAnsi(target));
+}
+
+namespace {
+
+bool IsExistsError(DWORD error) {
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+} // namespace
+
+// Writes a fresh target in place, created new: a file that turned up meanwhile is left to the
+// usual way (Taken). A failure removes what it wrote, which by IsFreshTarget is its own.
+TCopyEngine::Fresh TCopyEngine::WriteFresh(const Text& source, const Text& target, bool packed) {
+    if (!packed) {
+        if (CopyFileA(source.c_str(), target.c_str(), TRUE)) {
+            Step(CopyStep{CopyStep::Kind::Bytes, Text(), 10, 10});
+            return Fresh::Written;
+        }
+        if (IsExistsError(GetLastError())) return Fresh::Taken;
+        DeleteFileA(target.c_str());
+        return Fresh::Failed;
+    }
+    UniqueFile out(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!out) return IsExistsError(GetLastError()) ? Fresh::Taken : Fresh::Failed;
+    Fresh result = Fresh::Failed;
+    try {
+        ProgressScope scope(cb_.progress);
+        if (InflateFileToHandle(source, out.get(), BytesProgress, nullptr) &&
+            CloseHandle(out.release()))
+            result = Fresh::Written;
+    } catch (const EZLibError&) {
+        result = Fresh::BadStream;
+    }
+    if (result != Fresh::Written) {
+        out.reset();
+        DeleteFileA(target.c_str());
+    }
+    return result;
+}
+
 bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
     delayed = false;
     TScript& script = inputs_.script;
@@ -539,7 +604,7 @@ bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
 
     Text source = job.source;
     bool packed = false;
-    if (!IsFile(source)) {
+    if (!IsListedSource(source)) {
         keep = true; // a file found elsewhere is the setup's, not a working copy
         if (TextEquals(inputs_.setupTypeName, "Partial") && FileFlagSkipPartial(job.flags)) {
             ++installed_;
@@ -559,6 +624,30 @@ bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
         Report(source, target, FileOutcome::Installed);
         return true;
     }
+    const FileDone done{source, packed, keep, GetFileAttributesA(source.c_str())};
+    const bool move = !packed && !keep && !script.GetUseCopy() && platform_.nt &&
+                      source.size() >= 3 && target.size() >= 3 &&
+                      TextEquals(source.substr(0, 3), target.substr(0, 3));
+
+    // The target's lines come before its first byte: a run killed while it is written leaves
+    // nothing the uninstallation does not know.
+    bool linesWritten = false;
+    if (IsFreshTarget(job, target, packed, move)) {
+        if (!WriteRemovalLines(job, target))
+            return FailFile(source, target, FileOutcome::Failed, Text(), Text(), Text());
+        linesWritten = true;
+        switch (WriteFresh(source, target, packed)) {
+        case Fresh::Written:
+            return FinishFile(job, target, done, Placed::InPlace, delayed);
+        case Fresh::BadStream:
+            return FailFile(source, target, FileOutcome::BadStream, BadStreamKey, BadStreamText,
+                            source);
+        case Fresh::Failed:
+            return FailToPlace(source, target);
+        case Fresh::Taken:
+            break;
+        }
+    }
 
     // A stream is inflated beside its target before anything is decided, so a bad one leaves
     // neither a partial file nor the target's uninstall line.
@@ -568,11 +657,10 @@ bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
             return KeepFile(job, source, target);
         staged = CreateTemp(target);
         if (staged.empty()) return FailToPlace(source, target);
-        int64_t size = -1;
         bool ok = false;
         try {
             ProgressScope scope(cb_.progress);
-            ok = InflateFileInto(source, staged, BytesProgress, &size);
+            ok = InflateFileInto(source, staged, BytesProgress, nullptr);
         } catch (const EZLibError&) {
             DropFile(staged);
             return FailFile(source, target, FileOutcome::BadStream, BadStreamKey, BadStreamText,
@@ -587,36 +675,41 @@ bool TCopyEngine::InstallFile(const FileJob& job, bool& delayed) {
         DropFile(staged);
         return KeepFile(job, source, target);
     }
-    if (!WriteRemovalLines(job, target)) {
+    if (!linesWritten && !WriteRemovalLines(job, target)) {
         DropFile(staged);
         return FailFile(source, target, FileOutcome::Failed, Text(), Text(), Text());
     }
-
-    const bool move = !packed && !keep && !script.GetUseCopy() && platform_.nt &&
-                      source.size() >= 3 && target.size() >= 3 &&
-                      TextEquals(source.substr(0, 3), target.substr(0, 3));
     const Placed placed = PutInPlace(source, staged, target, move);
+    if (placed == Placed::Failed) return FailToPlace(source, target);
+    return FinishFile(job, target, done, placed, delayed);
+}
+
+bool TCopyEngine::FinishFile(const FileJob& job, const Text& target, const FileDone& done,
+                             Placed placed, bool& delayed) {
     if (placed == Placed::InPlace) {
         Log(Text(Continue) + "OK");
         // A copy takes its source's marks (read-only from a CD); a fresh inflate has none.
-        uint32_t attributes = FileFlagAttributes(job.flags);
-        if (attributes || !packed)
+        const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        const uint32_t attributes = FileFlagAttributes(job.flags);
+        const bool marked =
+            done.sourceAttributes != INVALID_FILE_ATTRIBUTES && (done.sourceAttributes & marks);
+        if (attributes || (!done.packed && marked))
             SetFileAttributesA(target.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+        TScript& script = inputs_.script;
         int pause = StrToIntDef(script.GetBgWaveDelay(), 0);
         if (pause > 0 && !script.GetBgWaveFileName().empty() && Ask(cb_.isMusicPlaying))
             WaitWithAppMessages(static_cast<DWORD>(pause));
-    } else if (placed == Placed::Delayed) {
+    } else {
         Log(Text(Continue) + "OK Delayed");
         delayed = restartNeeded_ = true;
-    } else {
-        return FailToPlace(source, target);
     }
+    placed_.insert(UpperCaseAnsi(target));
     if (FileFlagRegister(job.flags)) comFiles_.push_back(target);
     if (FileFlagFont(job.flags)) fontFiles_.push_back(target);
     // Only now that the target is in place (or staged) may the working copy go.
-    if (!keep && IsFile(source)) DeleteFileA(source.c_str());
+    if (!done.keep && IsFile(done.source)) DeleteFileA(done.source.c_str());
     ++installed_;
-    Report(source, target, delayed ? FileOutcome::Delayed : FileOutcome::Installed);
+    Report(done.source, target, delayed ? FileOutcome::Delayed : FileOutcome::Installed);
     return true;
 }
 

@@ -165,6 +165,18 @@ class TCopyEngine {
     Placed PutInPlace(const Text& source, Text& staged, const Text& target, bool move);
     Text CreateTemp(const Text& target);
     bool StageForRestart(const Text& staged, const Text& target);
+    bool IsListedSource(const Text& path) const;
+    bool IsFreshTarget(const FileJob& job, const Text& target, bool packed, bool move) const;
+    enum class Fresh { Written, Taken, BadStream, Failed };
+    Fresh WriteFresh(const Text& source, const Text& target, bool packed);
+    // The source as it was taken, for what follows the file's placement.
+    struct FileDone {
+        Text source;
+        bool packed = false, keep = false;
+        DWORD sourceAttributes = INVALID_FILE_ATTRIBUTES;
+    };
+    bool FinishFile(const FileJob& job, const Text& target, const FileDone& done, Placed placed,
+                    bool& delayed);
     bool FailFile(const Text& source, const Text& target, FileOutcome outcome, const Text& key,
                   const Text& def, const Text& value);
     bool FailToPlace(const Text& source, const Text& target);
@@ -180,7 +192,8 @@ class TCopyEngine {
     CopyCallbacks cb_;
     CopyPlatform platform_;
     TextList wellKnownFolders_;
-    std::set<Text> createdFolders_; // upper case, as this engine made them
+    std::set<Text> createdFolders_;   // upper case, as this engine made them
+    std::unordered_set<Text> placed_; // targets put in place (or staged) by this run, upper case
     std::vector<SourceFolder> sourceTree_;
     bool treeListed_ = false;
     TextList comFiles_, fontFiles_;

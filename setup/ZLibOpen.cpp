@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <vector>
+#include <memory>
 
 namespace zk {
 
@@ -74,6 +74,31 @@ uInt Window(size_t n) {
     return static_cast<uInt>(std::min<size_t>(n, UINT_MAX));
 }
 
+// The chunk buffers are kept from one file to the next: a fresh, zeroed MiB for every file cost
+// more than inflating a small one. A nested inflate (a progress step pumps messages) finds none
+// kept and makes its own.
+struct Chunks {
+    std::unique_ptr<Bytef[]> in, out;
+};
+thread_local Chunks keptChunks;
+
+class ChunkLease {
+  public:
+    ChunkLease() : chunks_(std::move(keptChunks)) {
+        if (!chunks_.in)
+            chunks_ = {std::unique_ptr<Bytef[]>(new Bytef[FileInChunk]),
+                       std::unique_ptr<Bytef[]>(new Bytef[FileOutChunk])};
+    }
+    ~ChunkLease() { keptChunks = std::move(chunks_); }
+    ChunkLease(const ChunkLease&) = delete;
+    ChunkLease& operator=(const ChunkLease&) = delete;
+    Bytef* in() const { return chunks_.in.get(); }
+    Bytef* out() const { return chunks_.out.get(); }
+
+  private:
+    Chunks chunks_;
+};
+
 } // namespace
 
 int InflateInitDefault(z_stream& stream) {
@@ -128,7 +153,7 @@ void DecompressString(const Text& compressed, Text& inflated, ProgressProc progr
 namespace {
 // The stream of in, inflated chunk by chunk into out; raises for a bad stream.
 bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress, int64_t& written) {
-    std::vector<Bytef> inBuf(FileInChunk), outBuf(FileOutChunk);
+    const ChunkLease chunks;
     const ProgressReport report(progress, size);
     int64_t consumed = 0;
     size_t filled = 0;
@@ -138,20 +163,20 @@ bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress, 
     for (bool ended = false; !ended;) {
         if (s.avail_in == 0) {
             DWORD got = 0;
-            if (!ReadFile(in, inBuf.data(), static_cast<DWORD>(inBuf.size()), &got, nullptr))
+            if (!ReadFile(in, chunks.in(), static_cast<DWORD>(FileInChunk), &got, nullptr))
                 return false;
             if (got == 0) Fail(Z_BUF_ERROR); // the file ends before the stream does
-            s.next_in = inBuf.data();
+            s.next_in = chunks.in();
             s.avail_in = got;
             consumed += got;
             report(consumed);
         }
-        s.next_out = outBuf.data() + filled;
-        s.avail_out = static_cast<uInt>(outBuf.size() - filled);
+        s.next_out = chunks.out() + filled;
+        s.avail_out = static_cast<uInt>(FileOutChunk - filled);
         ended = session.Step();
-        filled = outBuf.size() - s.avail_out;
-        if (filled == outBuf.size() || ended) {
-            if (!WriteAll(out, outBuf.data(), filled)) return false;
+        filled = FileOutChunk - s.avail_out;
+        if (filled == FileOutChunk || ended) {
+            if (!WriteAll(out, chunks.out(), filled)) return false;
             written += static_cast<int64_t>(filled);
             filled = 0;
         }
@@ -161,25 +186,29 @@ bool InflateHandles(HANDLE in, HANDLE out, int64_t size, ProgressProc progress, 
 }
 } // namespace
 
-bool InflateFileInto(const Text& source, const Text& path, ProgressProc progress,
-                     int64_t* inflatedSize) {
+bool InflateFileToHandle(const Text& source, HANDLE out, ProgressProc progress,
+                         int64_t* inflatedSize) {
     UniqueFile in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     DWORD high = 0, low = in ? GetFileSize(in.get(), &high) : INVALID_FILE_SIZE;
     if (!in || (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)) return false;
-    UniqueFile out(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!out) return false;
     const int64_t size = (static_cast<int64_t>(high) << 32) | low;
     int64_t written = 0;
-    if (!InflateHandles(in.get(), out.get(), size, progress, written)) return false;
+    if (!InflateHandles(in.get(), out, size, progress, written)) return false;
     if (inflatedSize) *inflatedSize = written;
     // What the disk holds, not what the writes said: a full disk must not pass as done.
     LARGE_INTEGER onDisk{};
     FILETIME stamp;
-    if (!GetFileSizeEx(out.get(), &onDisk) || onDisk.QuadPart != written) return false;
-    if (GetFileTime(in.get(), nullptr, nullptr, &stamp))
-        SetFileTime(out.get(), nullptr, nullptr, &stamp);
+    if (!GetFileSizeEx(out, &onDisk) || onDisk.QuadPart != written) return false;
+    if (GetFileTime(in.get(), nullptr, nullptr, &stamp)) SetFileTime(out, nullptr, nullptr, &stamp);
+    return true;
+}
+
+bool InflateFileInto(const Text& source, const Text& path, ProgressProc progress,
+                     int64_t* inflatedSize) {
+    UniqueFile out(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!out || !InflateFileToHandle(source, out.get(), progress, inflatedSize)) return false;
     return CloseHandle(out.release()) != 0;
 }
 

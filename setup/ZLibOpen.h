@@ -4,6 +4,8 @@
 #pragma once
 #include "Files.h"
 
+#include <windows.h>
+
 #include <zlib.h>
 
 #include <stdexcept>
@@ -36,5 +38,8 @@ bool InflateFile(const Text& source, const Text& target, ProgressProc progress);
 // stream's; the file takes the stream file's date. inflatedSize gets the bytes written.
 bool InflateFileInto(const Text& source, const Text& path, ProgressProc progress,
                      int64_t* inflatedSize);
+// The same into a file the caller has opened for writing (and closes).
+bool InflateFileToHandle(const Text& source, HANDLE out, ProgressProc progress,
+                         int64_t* inflatedSize);
 
 } // namespace zk

@@ -279,7 +279,6 @@ std::vector<std::string> BaseBody(const Package& p) {
             "REMOVE_DIR(" + a + ");",
             "REMOVE_FILE(" + a + "\\a.txt);",
             "REMOVE_FILE(" + a + "\\readme.txt);",
-            "REMOVE_FILE(" + a + "\\zk0.tmp);", // where the stream is inflated, named first
             "REMOVE_FILE(" + a + "\\packed.txt);",
             "UNMARK_READONLY_FILE(" + a + "\\ro.txt);",
             "REMOVE_FILE(" + a + "\\ro.txt);",
@@ -465,10 +464,11 @@ TEST_P(SilentInstallFailure, StopsTheRunBeforeThePostCopyChanges) {
               log.end());
     EXPECT_EQ(std::find(log.begin(), log.end(), "Execute After Copy"), log.end());
     const std::vector<std::string> lines = p.Uninstall();
-    // A stream's temporary file is named before it is written; the file it was to become is not.
+    // A stream into the folder this run made is written under its name, named before its first
+    // byte; a file that is not there has no line.
     std::vector<std::string> end = {"AuxiliaryDir=", "REMOVE_DIR(" + p.app + ");",
                                     "REMOVE_FILE(" + p.App("a.txt") + ");", ""};
-    if (c.badBytes) end.insert(end.end() - 1, "REMOVE_FILE(" + p.App("zk0.tmp") + ");");
+    if (c.badBytes) end.insert(end.end() - 1, "REMOVE_FILE(" + p.App(c.badName) + ");");
     ASSERT_GE(lines.size(), end.size());
     ExpectLines({lines.end() - static_cast<long>(end.size()), lines.end()}, end,
                 "the script's end");
@@ -1190,12 +1190,11 @@ TEST(OwnFullDisk, AScriptThatCannotBeWrittenStopsTheRunWithItsBox) {
     zktest::EmptyFullDrive();
 }
 
-
-// Setup.exe killed while it inflates a large stream: its temporary file was named in the
-// script before it was written, so the entry's uninstaller leaves no file and no folder.
+// Setup.exe killed while it inflates a large stream. Into the folder the run made, the stream
+// goes under its own name, named in the script before its first byte: the entry's uninstaller
+// leaves no file and no folder. Over an old copy, it goes into a temporary file, named as well:
+// the uninstaller takes that, and the old copy stays whole.
 TEST(Crash, SetupKilledWhileInflatingLeavesNothingTheUninstallDoesNotRemove) {
-    Package p("inst_crash_inflate");
-    p.Source("a.txt", "plain a");
     // 512 MiB of zeros, deflated a MiB at a time (a test exe has 2 GiB of address space).
     std::string stream(1 << 20, '\0');
     {
@@ -1218,30 +1217,44 @@ TEST(Crash, SetupKilledWhileInflatingLeavesNothingTheUninstallDoesNotRemove) {
         deflateEnd(&z);
         stream.resize(out);
     }
-    p.Source("huge.bin._z", stream);
-    p.Script(SilentScript(p, Line("SET_GROUP_DATA", "|Main|Main files|10|2|0|1|1|1|0|") +
-                                 Line("SET_SUB_DIR", "<Application Folder>") +
-                                 Line("SET_COPY_FILES", "a.txt|huge.bin")));
-    zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
-    const auto temporaryFile = [&] {
-        WIN32_FIND_DATAA fd;
-        HANDLE find = FindFirstFileA(p.App("*.tmp").c_str(), &fd);
-        if (find == INVALID_HANDLE_VALUE) return false;
-        FindClose(find);
-        return fd.nFileSizeLow > 0;
-    };
-    bool caught = false;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000 && !caught; Sleep(2))
-        caught = temporaryFile();
-    setup.Kill();
-    ASSERT_TRUE(caught) << "no inflate under way seen";
-    ASSERT_TRUE(temporaryFile()) << "the inflate was over before the kill";
-    ASSERT_FALSE(zktest::Exists(p.App("huge.bin")));
+    for (bool upgrade : {false, true}) {
+        SCOPED_TRACE(upgrade ? "over an old copy" : "into a new folder");
+        Package p(upgrade ? "inst_crash_upgrade" : "inst_crash_inflate");
+        p.Source("a.txt", "plain a");
+        p.Source("huge.bin._z", stream);
+        p.Script(SilentScript(p, Line("SET_GROUP_DATA", "|Main|Main files|10|2|0|1|1|1|0|") +
+                                     Line("SET_SUB_DIR", "<Application Folder>") +
+                                     Line("SET_COPY_FILES", "a.txt|huge.bin")));
+        if (upgrade) {
+            CreateDirectoryA(p.app.c_str(), nullptr);
+            ASSERT_TRUE(zktest::WriteBytes(p.App("huge.bin"), "the old copy"));
+        }
+        zkui::Program setup = zkui::Start(p.src + "\\Setup.exe", "", p.src);
+        const auto partialFile = [&] {
+            WIN32_FIND_DATAA fd;
+            HANDLE find = FindFirstFileA(p.App(upgrade ? "*.tmp" : "huge.bin").c_str(), &fd);
+            if (find == INVALID_HANDLE_VALUE) return false;
+            FindClose(find);
+            return fd.nFileSizeLow > 0 && fd.nFileSizeLow < (512u << 20);
+        };
+        bool caught = false;
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 60000 && !caught; Sleep(2))
+            caught = partialFile();
+        setup.Kill();
+        ASSERT_TRUE(caught) << "no inflate under way seen";
+        ASSERT_TRUE(partialFile()) << "the inflate was over before the kill";
 
-    EXPECT_EQ(UninstallFromEntry(p), "");
-    EXPECT_TRUE(zktest::WaitRemoved(p.app)) << "the temporary file holds the product folder";
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
-    EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+        EXPECT_EQ(UninstallFromEntry(p), "");
+        if (upgrade) {
+            EXPECT_TRUE(zktest::WaitRemoved(p.App("UnInstall.exe")));
+            EXPECT_FALSE(partialFile()) << "the temporary file stays";
+            EXPECT_EQ(zktest::ReadBytes(p.App("huge.bin")), "the old copy");
+        } else {
+            EXPECT_TRUE(zktest::WaitRemoved(p.app)) << "the partial file holds the product folder";
+        }
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, p.EntryKey()));
+        EXPECT_EQ(zktest::ReadBytes(p.root + "\\canary.txt"), kCanary);
+    }
 }
 
 // A program in use when its update comes: the new one is staged for the next start. Uninstalled

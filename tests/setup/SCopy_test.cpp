@@ -554,7 +554,10 @@ TEST(CopyEngine, LongFolderTakesPackedFilesToo) {
     EXPECT_EQ(NamesIn(p.dst), (std::set<Text>{"canary.txt", sub}));
 }
 
-TEST(CopyEngine, BadStreamsLeaveNoFileAndNoLine) {
+// A bad stream leaves no partial file: into a folder this run made it is written under the
+// target's name (named before its first byte), over an existing file beside it, and the old
+// file stays whole.
+TEST(CopyEngine, BadStreamsLeaveNoPartialFile) {
     const Text data(200000, 'd');
     Text good = Compress(data), corrupt = good, truncated = good.substr(0, good.size() / 2);
     corrupt[good.size() / 2] = static_cast<char>(corrupt[good.size() / 2] ^ 0x55);
@@ -566,29 +569,76 @@ TEST(CopyEngine, BadStreamsLeaveNoFileAndNoLine) {
                  {"preset dictionary", CompressWithDictionary(data, "dddd")}};
     int n = 0;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Place p("stream" + std::to_string(n++));
-        WriteBytes(p.src + "\\one.txt", "1");
-        WriteBytes(p.src + "\\data.bin._z", c.stream);
-        WriteBytes(p.src + "\\two.txt", "2");
-        TScript s = MakeScript({{"SET_SUB_DIR", "<Application Folder>\\app"},
-                                {"SET_COPY_FILES", "one.txt|data.bin|two.txt"}});
-        Host h;
-        DWORD start = GetTickCount();
-        EXPECT_FALSE(RunCopy(s, p, h));
-        EXPECT_LT(GetTickCount() - start, 10000u);
+        for (bool upgrade : {false, true}) {
+            SCOPED_TRACE(Text(c.name) + (upgrade ? ", over an old file" : ", a new folder"));
+            Place p("stream" + std::to_string(n++));
+            const Text app = p.dst + "\\app";
+            if (upgrade) {
+                CreateDirectoryA(app.c_str(), nullptr);
+                WriteBytes(app + "\\data.bin", "the old one");
+            }
+            WriteBytes(p.src + "\\one.txt", "1");
+            WriteBytes(p.src + "\\data.bin._z", c.stream);
+            WriteBytes(p.src + "\\two.txt", "2");
+            TScript s = MakeScript({{"SET_SUB_DIR", "<Application Folder>\\app"},
+                                    {"SET_COPY_FILES", "one.txt|data.bin|two.txt"}});
+            Host h;
+            DWORD start = GetTickCount();
+            EXPECT_FALSE(RunCopy(s, p, h));
+            EXPECT_LT(GetTickCount() - start, 10000u);
+            ASSERT_EQ(h.errors.size(), 1u);
+            EXPECT_NE(h.errors[0].find(p.src + "\\data.bin._z"), Text::npos) << h.errors[0];
+            EXPECT_NE(h.errors[0].find("damaged"), Text::npos);
+            EXPECT_EQ(NamesIn(app),
+                      upgrade ? (std::set<Text>{"data.bin", "one.txt"}) : std::set<Text>{"one.txt"})
+                << "no partial or staged file";
+            if (upgrade) {
+                EXPECT_EQ(ReadBytes(app + "\\data.bin"), "the old one");
+            }
+            // What was written was named first; an old target's own line never came.
+            TextList lines = {"REMOVE_DIR(" + app + ")", "REMOVE_FILE(" + app + "\\one.txt)",
+                              "REMOVE_FILE(" + app + (upgrade ? "\\zk0.tmp)" : "\\data.bin)"), ""};
+            if (upgrade) lines.insert(lines.begin() + 1, "AVOID_ERR_REMOVE_DIR(" + app + ")");
+            EXPECT_EQ(FileLines(h.uninstall), ScriptLines(lines));
+            EXPECT_EQ(h.log.back(), "  Copy File: " + app + "\\data.bin ... FAILED");
+            EXPECT_EQ(h.OutcomeOf("data.bin"), FileOutcome::BadStream);
+            EXPECT_EQ(ReadBytes(p.src + "\\data.bin._z"), c.stream);
+        }
+    }
+}
+
+// A file that turns up in a folder this run made, before the run reaches its name, is judged
+// by the overwrite rule like any other and replaced only as a whole, never written over in
+// place.
+TEST(CopyEngine, FileThatTurnsUpMeanwhileMeetsTheOverwriteRule) {
+    struct Case {
+        int mode;
+        const char* expected;
+    } cases[] = {{4, "theirs"}, {1, "ours"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("mode " + std::to_string(c.mode));
+        Place p("turnsup" + std::to_string(c.mode));
         const Text app = p.dst + "\\app";
-        ASSERT_EQ(h.errors.size(), 1u);
-        EXPECT_NE(h.errors[0].find(p.src + "\\data.bin._z"), Text::npos) << h.errors[0];
-        EXPECT_NE(h.errors[0].find("damaged"), Text::npos);
-        EXPECT_EQ(NamesIn(app), std::set<Text>{"one.txt"}) << "no partial or staged file";
-        // The temporary file was named before it was written; the target never was.
-        EXPECT_EQ(FileLines(h.uninstall),
-                  ScriptLines({"REMOVE_DIR(" + app + ")", "REMOVE_FILE(" + app + "\\one.txt)",
-                               "REMOVE_FILE(" + app + "\\zk0.tmp)", ""}));
-        EXPECT_EQ(h.log.back(), "  Copy File: " + app + "\\data.bin ... FAILED");
-        EXPECT_EQ(h.OutcomeOf("data.bin"), FileOutcome::BadStream);
-        EXPECT_EQ(ReadBytes(p.src + "\\data.bin._z"), c.stream);
+        WriteBytes(p.src + "\\first.txt", "first");
+        WriteBytes(p.src + "\\late.txt", "ours");
+        WriteBytes(p.src + "\\late.bin._z", Compress("ours"));
+        TScript s = MakeScript({{"SET_USE_COPY", ""}});
+        Host h;
+        CopyCallbacks cb = h.Callbacks();
+        cb.progress = [&](const CopyStep& step) {
+            if (step.kind != CopyStep::Kind::File || step.target.find("first.txt") == Text::npos)
+                return;
+            WriteBytes(app + "\\late.txt", "theirs");
+            WriteBytes(app + "\\late.bin", "theirs");
+        };
+        TCopyEngine engine(p.Inputs(s), cb);
+        EXPECT_TRUE(engine.InstallCopyRow(p.src, std::to_string(c.mode) + "|" + app +
+                                                     "|first.txt|late.txt|late.bin"));
+        EXPECT_TRUE(h.errors.empty());
+        EXPECT_EQ(ReadBytes(app + "\\first.txt"), "first");
+        EXPECT_EQ(ReadBytes(app + "\\late.txt"), c.expected);
+        EXPECT_EQ(ReadBytes(app + "\\late.bin"), c.expected);
+        EXPECT_EQ(NamesIn(app), (std::set<Text>{"first.txt", "late.txt", "late.bin"}));
     }
 }
 
