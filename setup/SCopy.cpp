@@ -530,6 +530,18 @@ bool TCopyEngine::StageForRestart(const Text& staged, const Text& target) {
                                       platform_.winInitPath.c_str()) != 0;
 }
 
+namespace {
+
+size_t PlacedKey(const Text& target) {
+    return std::hash<Text>{}(UpperCaseAnsi(target));
+}
+
+bool IsExistsError(DWORD error) {
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+} // namespace
+
 bool TCopyEngine::IsListedSource(const Text& path) const {
     // Once the origin tree is listed, a name its listing of the folder lacks is not there:
     // asking the system costs a scan of the folder for every file kept elsewhere.
@@ -552,16 +564,8 @@ bool TCopyEngine::IsFreshTarget(const FileJob& job, const Text& target, bool pac
         return false;
     // A name the system takes only as a rename's target (one beyond MAX_PATH under Wine).
     if (target.size() >= MAX_PATH) return false;
-    return CreatedHere(FolderOf(target)) && !placed_.count(UpperCaseAnsi(target));
+    return CreatedHere(FolderOf(target)) && !placed_.count(PlacedKey(target));
 }
-
-namespace {
-
-bool IsExistsError(DWORD error) {
-    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-}
-
-} // namespace
 
 // Writes a fresh target in place, created new: a file that turned up meanwhile is left to the
 // usual way (Taken). A failure removes what it wrote, which by IsFreshTarget is its own.
@@ -703,7 +707,7 @@ bool TCopyEngine::FinishFile(const FileJob& job, const Text& target, const FileD
         Log(Text(Continue) + "OK Delayed");
         delayed = restartNeeded_ = true;
     }
-    placed_.insert(UpperCaseAnsi(target));
+    placed_.insert(PlacedKey(target));
     if (FileFlagRegister(job.flags)) comFiles_.push_back(target);
     if (FileFlagFont(job.flags)) fontFiles_.push_back(target);
     // Only now that the target is in place (or staged) may the working copy go.

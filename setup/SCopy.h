@@ -192,8 +192,10 @@ class TCopyEngine {
     CopyCallbacks cb_;
     CopyPlatform platform_;
     TextList wellKnownFolders_;
-    std::set<Text> createdFolders_;   // upper case, as this engine made them
-    std::unordered_set<Text> placed_; // targets put in place (or staged) by this run, upper case
+    std::set<Text> createdFolders_; // upper case, as this engine made them
+    // Hashes of the targets (upper case) this run put in place or staged: a collision only
+    // sends a file the usual way.
+    std::unordered_set<size_t> placed_;
     std::vector<SourceFolder> sourceTree_;
     bool treeListed_ = false;
     TextList comFiles_, fontFiles_;
