@@ -21,6 +21,8 @@ namespace zk {
 namespace {
 
 const char Continue[] = "\\\\x ... "; // Setup.log: continues the file's line
+// Marks that make a target refuse to be replaced, and that a copy takes from its source.
+const DWORD TargetMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 const char NotFoundKey[] = "s1";
 const char NotFoundText[] =
@@ -468,8 +470,7 @@ namespace {
 template <typename Attempt> bool WithTargetMarksCleared(const Text& target, Attempt attempt) {
     if (attempt()) return true;
     DWORD a = GetFileAttributesA(target.c_str());
-    const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY) || !(a & marks))
+    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY) || !(a & TargetMarks))
         return false;
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     return attempt();
@@ -693,10 +694,9 @@ bool TCopyEngine::FinishFile(const FileJob& job, const Text& target, const FileD
     if (placed == Placed::InPlace) {
         Log(Text(Continue) + "OK");
         // A copy takes its source's marks (read-only from a CD); a fresh inflate has none.
-        const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
         const uint32_t attributes = FileFlagAttributes(job.flags);
-        const bool marked =
-            done.sourceAttributes != INVALID_FILE_ATTRIBUTES && (done.sourceAttributes & marks);
+        const bool marked = done.sourceAttributes != INVALID_FILE_ATTRIBUTES &&
+                            (done.sourceAttributes & TargetMarks);
         if (attributes || (!done.packed && marked))
             SetFileAttributesA(target.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
         TScript& script = inputs_.script;
