@@ -5,10 +5,11 @@
 // scaling), each stored and as "._z" streams, and an install of nothing (the engine's start and
 // end). Both copy (SET_USE_COPY); the sources stand in a sub-folder of the engine's folder, which
 // the engine searches as its origin tree and never consumes. Setup.exe's peak working set is read
-// while it runs. Each row prints its target beside it. Every run writes into a folder of its own.
-// On the disk the trees stay until their payload is done: on ext4 a file created right after a tree
-// was deleted takes the slow new-inode path. On a tmpfs drive (--tmpfs D:, which scripts/bench.sh
-// maps) each run's tree goes right after it.
+// while it runs. Each row prints its target beside it.
+//
+// Every run writes into a folder of its own. On the disk the trees stay until their payload is
+// done: on ext4 a file created right after a tree was deleted takes the slow new-inode path. On
+// a tmpfs drive (--tmpfs D:, which scripts/bench.sh maps) each run's tree goes right after it.
 // --setup PATH takes another Setup.exe; --compare PATH races a second one (an earlier build) in
 // the same rounds; each runs with the UnInstall.exe beside it (else the bench's own). --nsis
 // races an NSIS installer of the same files, built by the host's makensis when the bench asks
