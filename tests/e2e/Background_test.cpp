@@ -95,7 +95,7 @@ TEST(Background, BlueByDefaultOverTheWorkAreaAndKeptBehindTheWizard) {
     EXPECT_EQ(wizard.top, origin.y + (client.bottom - (wizard.bottom - wizard.top)) / 2);
     // Brought to the front by someone else: within a few ticks it is behind again.
     SetWindowPos(b.window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    EXPECT_TRUE(WaitFor([&] { return GetWindow(b.wizard, GW_HWNDNEXT) == b.window; }, 1000));
+    EXPECT_TRUE(WaitFor([&] { return GetWindow(b.wizard, GW_HWNDNEXT) == b.window; }, 5000));
     zkui::PostClose(b.window);
     HWND box1 = b.ExitQuestion();
     ASSERT_TRUE(box1);
@@ -117,13 +117,13 @@ TEST(Background, ExitQuestionOnCloseAndTheDynDataKeyGoesWithTheWindow) {
     HWND question = b.ExitQuestion();
     ASSERT_TRUE(question);
     zkui::Click(zkui::ChildById(question, ids::MsgBoxButton2)); // No: both windows stay
-    ASSERT_TRUE(zkui::WaitGone(question, 3000));
+    ASSERT_TRUE(zkui::WaitGone(question, 10000));
     Sleep(300);
     EXPECT_TRUE(IsWindowVisible(b.window));
     EXPECT_TRUE(IsWindowVisible(b.wizard));
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, DynDataSubkey, 0, KEY_READ, &key), ERROR_SUCCESS);
     RegCloseKey(key);
-    EXPECT_TRUE(WaitFor([&] { return GetWindow(b.wizard, GW_HWNDNEXT) == b.window; }, 1000))
+    EXPECT_TRUE(WaitFor([&] { return GetWindow(b.wizard, GW_HWNDNEXT) == b.window; }, 5000))
         << "kept behind again";
     // The wizard's own close closes the background, which asks once more.
     zkui::PostClose(b.wizard);

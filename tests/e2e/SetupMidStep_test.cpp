@@ -251,9 +251,9 @@ TEST(MidStepExit, EarlyCloseOfTheBackgroundWindowThenResumeKeepsTheWizardInFront
     ASSERT_TRUE(r.Answer(ids::ExitSetupResume));
     ASSERT_TRUE(r.FindWizard());
     auto behind = [&] { return GetWindow(r.wizard, GW_HWNDNEXT) == background; };
-    EXPECT_TRUE(WaitFor(behind, 2000)) << "directly behind the wizard";
+    EXPECT_TRUE(WaitFor(behind, 5000)) << "directly behind the wizard";
     SetWindowPos(background, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    EXPECT_TRUE(WaitFor(behind, 2000)) << "and kept there";
+    EXPECT_TRUE(WaitFor(behind, 5000)) << "and kept there";
     r.Click(ids::CancelButton);
     ASSERT_TRUE(r.Answer(ids::ExitSetupExit));
     EXPECT_EQ(r.program.Wait(5000), 0);

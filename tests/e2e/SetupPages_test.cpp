@@ -84,7 +84,7 @@ struct Wizard {
         const std::string text = zkui::TextOf(zkui::ChildById(box, ids::MsgBoxBody));
         zkui::Click(zkui::ChildById(box, ids::MsgBoxButton1));
         zkui::WaitGone(box);
-        zkui::WaitFor([&] { return IsWindowEnabled(Control(ids::NextButton)) != FALSE; }, 3000);
+        zkui::WaitFor([&] { return IsWindowEnabled(Control(ids::NextButton)) != FALSE; }, 10000);
         return text;
     }
     // The focus once it is on `expected` (a page sets it after its first focus lands
@@ -390,7 +390,7 @@ TEST(SetupPages, BackAndNextKeepTheTypedFolderAndTheUntickedComponent) {
     const std::string typed = w.Path("Typed");
     zkui::SetEditText(w.Control(ids::TargetDirEdit), "");
     const DWORD start = GetTickCount();
-    EXPECT_TRUE(w.WaitText(ids::Label25, "0.0 MB", 1600));
+    EXPECT_TRUE(w.WaitText(ids::Label25, "0.0 MB", 5000));
     EXPECT_GE(GetTickCount() - start, 700u) << "refreshed after the pause, not at once";
     zkui::SetEditText(w.Control(ids::TargetDirEdit), typed);
     EXPECT_EQ(w.BackTo("P-User"), "P-User");
@@ -615,7 +615,7 @@ TEST(SetupPages, BrowseTakesTheChosenFolderCancelKeepsTheText) {
         << "the start folder is preselected";
     PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(zkui::WaitGone(browser));
-    EXPECT_TRUE(w.WaitText(ids::TargetDirEdit, start, 3000)) << w.Text(ids::TargetDirEdit);
+    EXPECT_TRUE(w.WaitText(ids::TargetDirEdit, start, 10000)) << w.Text(ids::TargetDirEdit);
     // Cancel keeps what is there, also when no parent of it exists.
     for (const std::string& typed :
          {w.Path("Typed"), std::string("Q:\\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\l")}) {
@@ -696,12 +696,12 @@ TEST(SetupPages, EmptyDriveAndShareTargetsGiveFiguresAndTheEnginesOwnBox) {
     ASSERT_TRUE(zkui::WaitGone(browser));
 
     zkui::SetEditText(w.Control(ids::TargetDirEdit), "\\\\zkserver\\share\\App");
-    EXPECT_TRUE(zkui::WaitFor([&] { return w.Text(ids::Label25) != "0.000 MB"; }, 3000));
+    EXPECT_TRUE(zkui::WaitFor([&] { return w.Text(ids::Label25) != "0.000 MB"; }, 10000));
     EXPECT_GT(std::atof(w.Text(ids::Label25).c_str()), 1.0)
         << w.Text(ids::Label25) << ": the share's free space";
 
     zkui::SetEditText(w.Control(ids::TargetDirEdit), onEmpty);
-    EXPECT_TRUE(w.WaitText(ids::Label25, "0.000 MB", 3000));
+    EXPECT_TRUE(w.WaitText(ids::Label25, "0.000 MB", 10000));
     w.Next();
     const std::string box = w.PressBox();
     EXPECT_NE(box.find("Unable to create directory:\r\n" + onEmpty + "\r\n"), std::string::npos)
@@ -1058,7 +1058,7 @@ TEST(SetupPages, DescriptionBoxesScrollOnlyWhenTheTextNeedsIt) {
         const int y = (r.top + r.bottom) / 2;
         const COLORREF frame = zkui::ScreenPixel(r.left, y);
         return frame != zkui::ScreenPixel(r.left + 1, y) &&
-               zkui::WaitPixel(r.right - 1, y, frame, 3000);
+               zkui::WaitPixel(r.right - 1, y, frame, 10000);
     };
     HWND memo = w.Control(ids::Memo4), list = w.Control(ids::CheckListBox1);
     struct Case {
@@ -1068,7 +1068,7 @@ TEST(SetupPages, DescriptionBoxesScrollOnlyWhenTheTextNeedsIt) {
     } items[] = {{1, "xxxxxx\r\nline\r\nby\r\nline\r\nto\r\nseven", true}, {0, "One line", false}};
     for (const Case& c : items) {
         zkui::ClickAt(list, 120, c.item * 16 + 8);
-        ASSERT_TRUE(w.WaitText(ids::Memo4, c.text, 3000)) << w.Text(ids::Memo4);
+        ASSERT_TRUE(w.WaitText(ids::Memo4, c.text, 10000)) << w.Text(ids::Memo4);
         EXPECT_EQ(scrolls(memo), c.scroll) << c.text;
         if (!c.scroll) {
             EXPECT_TRUE(framed(memo)) << c.text;

@@ -28,6 +28,7 @@ namespace ids = zk::ids;
 namespace {
 
 using zktest::Bmp;
+using zktest::FadeAndStopMs;
 using zktest::Row;
 using zktest::Wav;
 using zkui::WaitFor;
@@ -188,7 +189,7 @@ TEST(CopyBar, CancelAfterTheCopyAsksNothingAndTheWizardGoesOn) {
     r.Release("copy");
     ASSERT_TRUE(r.WaitReported("abort_after_copy", "0")) << "the copy ended";
     zkui::Click(zkui::ChildById(bar, ids::CopyBarCancel));
-    EXPECT_TRUE(zkui::WaitGone(show, 2000)) << "the billboards stop";
+    EXPECT_TRUE(zkui::WaitGone(show, 5000)) << "the billboards stop";
     EXPECT_EQ(r.Top(ids::ExitSetupClass, 300), nullptr) << "no question outside the copy";
     r.Release("post");
     ASSERT_TRUE(r.WaitTitle("Setup Complete"));
@@ -216,7 +217,7 @@ TEST(CopyBar, SilentInstallAwaitsTheSlideShowsEnd) {
     r.Release("copy");
     r.Release("post");
     HWND close = zkui::ChildById(show, ids::BillboardCloseButton);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(close) != FALSE; }, 3000))
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(close) != FALSE; }, 10000))
         << "waiting for the end shows the Close button";
     EXPECT_EQ(r.program.Wait(15000), 0);
     const int waited = std::atoi(r.Report()["close_bar_ms"].c_str());
@@ -239,7 +240,7 @@ TEST(Music, FixedSliderOnTheCopyPageWhileTheMusicPlays) {
     ASSERT_TRUE(r.WaitTitle("Installing"));
     HWND slider = r.Control(ids::Slider1), speaker = r.Control(ids::Image2);
     ASSERT_TRUE(slider && speaker);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(slider) != FALSE; }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(slider) != FALSE; }, 10000));
     EXPECT_TRUE(IsWindowVisible(speaker));
     const RECT bar1 = zkui::ChildBox(r.Control(ids::ProgressBar1)),
                bar2 = zkui::ChildBox(r.Control(ids::ProgressBar2)), s = zkui::ChildBox(slider);
@@ -261,7 +262,7 @@ TEST(Music, FixedSliderOnTheCopyPageWhileTheMusicPlays) {
     EXPECT_EQ(after.right - after.left, before.right - before.left) << "back to its width";
     auto rep = r.Report();
     EXPECT_EQ(rep["music"], r.dir + "\\tone.wav") << "its file name in the engine's folder";
-    EXPECT_LT(std::atoi(rep["stop_ms"].c_str()), 1200) << "the fade and the stop";
+    EXPECT_LT(std::atoi(rep["stop_ms"].c_str()), FadeAndStopMs) << "the fade and the stop";
     zkui::PostClose(r.wizard);
     EXPECT_EQ(r.program.Wait(5000), 0);
 }
@@ -353,7 +354,7 @@ TEST(SetupBackground, CoversTheWorkAreaBehindTheWizardAndAsksOnClose) {
     EXPECT_EQ(wizard.top, origin.y + (client.bottom - (wizard.bottom - wizard.top)) / 2);
     zkui::Click(r.Control(ids::NextButton));
     ASSERT_TRUE(r.WaitTitle("License Agreement"));
-    EXPECT_TRUE(WaitFor([&] { return GetWindow(r.wizard, GW_HWNDNEXT) == background; }, 1000))
+    EXPECT_TRUE(WaitFor([&] { return GetWindow(r.wizard, GW_HWNDNEXT) == background; }, 5000))
         << "directly behind the wizard after a page change";
     EXPECT_TRUE(WaitPixel(origin.x + 5, origin.y + 5, RGB(0, 0, 255))) << "solid blue";
     EXPECT_TRUE(WaitPixel(origin.x + 5, origin.y + client.bottom - 2, RGB(0, 0, 255)));
@@ -401,7 +402,7 @@ TEST(SetupBackground, GradientAndTheWizardsCancelClosingBoth) {
     Sleep(300);
     EXPECT_EQ(zkui::TopWindows(r.program.Pid()).size(), 3u) << "background, wizard, question";
     zkui::Click(zkui::ChildById(question, ids::ExitSetupResume));
-    ASSERT_TRUE(zkui::WaitGone(question, 3000));
+    ASSERT_TRUE(zkui::WaitGone(question, 10000));
     Sleep(200);
     EXPECT_TRUE(IsWindowVisible(background));
     zkui::Click(r.Control(ids::CancelButton));
@@ -452,7 +453,7 @@ TEST(SetupBackground, ClosingEachWindowMidWayLeavesNoProcess) {
         ASSERT_TRUE(r.Answer(ids::ExitSetupExit)) << which;
         EXPECT_EQ(r.program.Wait(5000), 0) << which;
         EXPECT_EQ(r.Report()["abort_after_copy"], "1") << which << ": the copy stopped";
-        EXPECT_TRUE(WaitFor([] { return ProcessesNamed(EngineRun::Exe()) == 0; }, 3000)) << which;
+        EXPECT_TRUE(WaitFor([] { return ProcessesNamed(EngineRun::Exe()) == 0; }, 10000)) << which;
     }
 }
 
@@ -508,8 +509,8 @@ TEST(InstallPresent, SilentInstallWithBillboardsSteppingAndItsEndAwaited) {
         const RECT b = zkui::ChildBox(picture);
         return IsWindowVisible(picture) ? b.right - b.left : 0;
     };
-    EXPECT_TRUE(WaitFor([&] { return width() == 160; }, 3000)) << "the first page";
-    EXPECT_TRUE(WaitFor([&] { return width() == 90; }, 3000)) << "stepped to the second";
+    EXPECT_TRUE(WaitFor([&] { return width() == 160; }, 10000)) << "the first page";
+    EXPECT_TRUE(WaitFor([&] { return width() == 90; }, 10000)) << "stepped to the second";
     HWND close = zkui::ChildById(show, ids::BillboardCloseButton);
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(close) != FALSE; }, 5000))
         << "the driver waits for the end";
@@ -536,8 +537,8 @@ TEST(InstallPresent, MusicStartsWithTheCopyAndStopsWithinASecond) {
     EXPECT_EQ(box.right, work.right - 4);
     EXPECT_EQ(box.bottom, work.bottom - 6);
     const std::string first = "C:\\zktest\\present_music\\App\\file0.txt";
-    EXPECT_TRUE(
-        WaitFor([&] { return GetFileAttributesA(first.c_str()) != INVALID_FILE_ATTRIBUTES; }, 2000))
+    EXPECT_TRUE(WaitFor(
+        [&] { return GetFileAttributesA(first.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000))
         << "the copy runs";
     const std::string last = "C:\\zktest\\present_music\\App\\file99.txt";
     EXPECT_EQ(GetFileAttributesA(last.c_str()), INVALID_FILE_ATTRIBUTES) << "not yet done";
@@ -545,7 +546,7 @@ TEST(InstallPresent, MusicStartsWithTheCopyAndStopsWithinASecond) {
     const DWORD gone = GetTickCount();
     EXPECT_NE(GetFileAttributesA(last.c_str()), INVALID_FILE_ATTRIBUTES) << "after the copy";
     EXPECT_EQ(r.program.Wait(5000), 0);
-    EXPECT_LT(GetTickCount() - gone, 1500u) << "the fade, the stop and the end";
+    EXPECT_LT(GetTickCount() - gone, DWORD(FadeAndStopMs)) << "the fade, the stop and the end";
 }
 
 TEST(InstallPresent, ClosingAWindowMidCopyEndsTheRunWithNothingLeft) {
@@ -576,6 +577,6 @@ TEST(InstallPresent, ClosingAWindowMidCopyEndsTheRunWithNothingLeft) {
         const std::string last = "C:\\zktest\\present_midcopy\\App\\file199.txt";
         EXPECT_EQ(GetFileAttributesA(last.c_str()), INVALID_FILE_ATTRIBUTES)
             << which << ": the copy stopped";
-        EXPECT_TRUE(WaitFor([] { return ProcessesNamed(EngineRun::Exe()) == 0; }, 3000)) << which;
+        EXPECT_TRUE(WaitFor([] { return ProcessesNamed(EngineRun::Exe()) == 0; }, 10000)) << which;
     }
 }

@@ -644,7 +644,7 @@ TEST(SetupWizard, ExitWhileBusyClosesOnceBusyClears) {
     EXPECT_TRUE(IsWindow(r.wizard)) << "not closed while busy";
     EXPECT_EQ(r.ExitDialog(100), nullptr) << "no second question";
     zktest::WriteBytes(flag, "go");
-    EXPECT_TRUE(zkui::WaitGone(r.wizard, 3000)) << "closed once busy cleared";
+    EXPECT_TRUE(zkui::WaitGone(r.wizard, 10000)) << "closed once busy cleared";
     EXPECT_EQ(r.program.Wait(), kExitDone);
     zktest::RemoveScratch(f.root);
 }

@@ -84,7 +84,7 @@ TEST(Billboard, RunsToItsEndAndTheWaitReturns) {
     // The first page at once, the next two after two half-second ticks each, and two ticks
     // after the last.
     EXPECT_GE(took, 2900u);
-    EXPECT_LT(took, 4500u);
+    EXPECT_LT(took, 6000u) << "not many ticks more";
     EXPECT_TRUE(IsWindow(BillboardWindow())) << "the last page stays until freed";
     FreeBillboard();
 }
@@ -111,7 +111,7 @@ TEST(Billboard, StoppedByTheOwnerAndFreedDuringTheWait) {
     EXPECT_FALSE(IsBillboardActive());
     DWORD start = GetTickCount();
     WaitForBillboardEnd();
-    EXPECT_LT(GetTickCount() - start, 300u);
+    EXPECT_LT(GetTickCount() - start, 2000u) << "well short of the show's three seconds";
     FreeBillboard();
     WaitForBillboardEnd();    // nothing to wait for
     SetBillboardActive(true); // nothing to start

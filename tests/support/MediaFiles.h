@@ -21,6 +21,10 @@ std::string Png(int w, int h, const Pixel& pixel); // 8-bit RGB
 std::string Wav();                                 // three seconds of a tone, 8 kHz mono 8-bit
 std::string Midi();                                // one note of a second, format 0
 
+// The music's half-second fade and its stop take less than this, on a busy machine too. A
+// player that will not stop is given 2 s beyond the fade.
+inline constexpr int FadeAndStopMs = 2400;
+
 // A settings row of 19 items with the given ones set.
 std::string Row(std::initializer_list<std::pair<int, const char*>> items);
 
