@@ -1052,13 +1052,20 @@ TEST(SetupPages, DescriptionBoxesScrollOnlyWhenTheTextNeedsIt) {
     ASSERT_TRUE(w.window);
     ASSERT_EQ(w.Title(), "P-Custom");
     auto scrolls = [](HWND box) { return (GetWindowLongW(box, GWL_STYLE) & WS_VSCROLL) != 0; };
-    // Without its bar the box keeps its frame: its right edge drawn as its left one.
+    // Without its bar the box keeps its frame: its right edge drawn as its left one. The left
+    // edge is read once painted (it differs from the inside next to it): a page just shown,
+    // or a window of another test passing over it, may not show it yet.
     auto framed = [](HWND box) {
         const RECT r = zkui::WindowBox(box);
         const int y = (r.top + r.bottom) / 2;
-        const COLORREF frame = zkui::ScreenPixel(r.left, y);
-        return frame != zkui::ScreenPixel(r.left + 1, y) &&
-               zkui::WaitPixel(r.right - 1, y, frame, 10000);
+        COLORREF frame = 0;
+        const bool painted = zkui::WaitFor(
+            [&] {
+                frame = zkui::ScreenPixel(r.left, y);
+                return frame != zkui::ScreenPixel(r.left + 1, y);
+            },
+            10000);
+        return painted && zkui::WaitPixel(r.right - 1, y, frame, 10000);
     };
     HWND memo = w.Control(ids::Memo4), list = w.Control(ids::CheckListBox1);
     struct Case {
