@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -90,24 +91,27 @@ struct Wizard {
     // The focus once it is on `expected` (a page sets it after its first focus lands
     // elsewhere); where it is after the timeout otherwise.
     HWND Focus(HWND expected) const {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        zkui::WaitFor(
-            [&] {
-                return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
-                       info.hwndFocus == expected;
-            },
-            5000);
-        return info.hwndFocus;
+        return WaitFocus([&](HWND focus) { return focus == expected; });
     }
     // The focus once the wizard has one.
     HWND Focus() const {
+        return WaitFocus([](HWND focus) { return focus != nullptr; });
+    }
+    // A window of another program that took the activation (a test beside this one) leaves
+    // the wizard without a focus: the wizard is brought back, as its user would click on it,
+    // and shows the focus it keeps for its return.
+    HWND WaitFocus(const std::function<bool(HWND)>& done) const {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
+        const DWORD thread = GetWindowThreadProcessId(window, nullptr);
         zkui::WaitFor(
             [&] {
-                return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
-                       info.hwndFocus;
+                if (GetGUIThreadInfo(thread, &info) && done(info.hwndFocus)) return true;
+                DWORD owner = 0;
+                HWND front = GetForegroundWindow();
+                if (front) GetWindowThreadProcessId(front, &owner);
+                if (owner != program.Pid()) SetForegroundWindow(window);
+                return false;
             },
             5000);
         return info.hwndFocus;
